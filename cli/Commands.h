@@ -1,0 +1,18 @@
+// The commands of gombrel-cli, one file each.  A command takes the words
+// after its name and the two output streams, and returns the exit status.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+using Arguments = std::vector<std::string>;
+
+// Exit status for arguments the program cannot use.
+constexpr int kExitUsage = 2;
+
+int RunMapCommand(const Arguments &args, std::ostream &out, std::ostream &err);
+
+// Reads "--table NAME" from args; returns false (with a message on err) for
+// anything else or an unknown table.  pszTable stays null when not given.
+bool ParseTableOption(const Arguments &args, const char *&pszTable, std::ostream &err);

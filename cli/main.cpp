@@ -1,0 +1,50 @@
+// gombrel-cli: the Gombrel job without a window.
+#include <cstring>
+#include <iostream>
+
+#include "Commands.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: gombrel-cli run    --doe2 DIR --results DIR [--check | --no-check] [--log]\n"
+    "       gombrel-cli values --doe2 DIR --results DIR [--table NAME]\n"
+    "       gombrel-cli map    [--table NAME]\n"
+    "       gombrel-cli sample DIR\n"
+    "       gombrel-cli --help | --version\n"
+    "\n"
+    "Tables: Std140Sec5_2Items, Std140Sec5_3Items, Std140Sec5_3BItems, Std140Sec5_4Items.\n";
+
+struct Command {
+    const char *pszName;
+    int (*pRun)(const Arguments &, std::ostream &, std::ostream &);
+};
+
+const Command kCommands[] = {
+    {"map", RunMapCommand},
+};
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::cerr << kUsage;
+        return kExitUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (name == "--version") {
+        std::cout << "gombrel-cli " GOMBREL_VERSION "\n";
+        return 0;
+    }
+    const Arguments args(argv + 2, argv + argc);
+    for (const Command &command : kCommands)
+        if (name == command.pszName)
+            return command.pRun(args, std::cout, std::cerr);
+    std::cerr << "gombrel-cli: unknown command '" << name << "' (see gombrel-cli --help)\n";
+    return kExitUsage;
+}

@@ -1,0 +1,12 @@
+// Path texts on this platform.  The program's own path texts (table
+// projects, workbook names, the posting log) are written with backslashes;
+// they reach the file system only through NativePath.
+#pragma once
+
+#include <string>
+
+// The platform's directory separator.
+char NativeSeparator();
+
+// strPath with every backslash turned into the native separator.
+std::string NativePath(const std::string &strPath);

@@ -1,0 +1,12 @@
+#include "Paths.h"
+
+#include <algorithm>
+
+char NativeSeparator() { return '/'; }
+
+std::string NativePath(const std::string &strPath)
+{
+    std::string native = strPath;
+    std::replace(native.begin(), native.end(), '\\', NativeSeparator());
+    return native;
+}
