@@ -10,3 +10,7 @@ char NativeSeparator();
 
 // strPath with every backslash turned into the native separator.
 std::string NativePath(const std::string &strPath);
+
+// strFolder ending in the native separator (added only when missing; an
+// empty text stays empty).
+std::string WithTrailingSeparator(const std::string &strFolder);

@@ -10,3 +10,10 @@ std::string NativePath(const std::string &strPath)
     std::replace(native.begin(), native.end(), '\\', NativeSeparator());
     return native;
 }
+
+std::string WithTrailingSeparator(const std::string &strFolder)
+{
+    if (strFolder.empty() || strFolder.back() == NativeSeparator())
+        return strFolder;
+    return strFolder + NativeSeparator();
+}

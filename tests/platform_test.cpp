@@ -14,3 +14,10 @@ TEST(NativePath, LeavesTextWithoutBackslashesAlone)
     EXPECT_EQ(NativePath(""), "");
     EXPECT_EQ(NativePath("/a b/c"), "/a b/c");
 }
+
+TEST(WithTrailingSeparator, AddsTheSeparatorOnlyWhenMissing)
+{
+    EXPECT_EQ(WithTrailingSeparator("/opt/doe22"), "/opt/doe22/");
+    EXPECT_EQ(WithTrailingSeparator("/opt/doe22/"), "/opt/doe22/");
+    EXPECT_EQ(WithTrailingSeparator(""), "");
+}
