@@ -252,3 +252,20 @@ TEST(MappingTables, MultiplierIsTheFloatNearest0293)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CountRecords, StopsAtTheFirstNullColumn)
+{
+    GombrelData table[4] = {kDefaultGombrelData, kDefaultGombrelData, kDefaultGombrelData, kDefaultGombrelData};
+    table[0].psCol = "A";
+    table[1].psCol = "B";
+    table[1].iRow = 0;  // a row of 0 does not end the table
+    table[2].iRow = 99; // a null column does, whatever else the record holds
+    table[2].iAction = GOMBREL_ACTION_TEXT;
+    table[3].psCol = "C";
+    EXPECT_EQ(CountRecords(table), 2u);
+    EXPECT_EQ(CountRecords(&table[2]), 0u);
+}
+
+}  // namespace
