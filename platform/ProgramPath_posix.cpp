@@ -1,0 +1,37 @@
+#include "ProgramPath.h"
+
+#include <limits.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace {
+
+// The resolved path of the running executable, or "" when /proc/self/exe
+// cannot be read.  readlink does not terminate the text and truncates
+// silently, so a full buffer is treated as a possible truncation and retried
+// with a larger one.
+std::string ExecutablePath()
+{
+    std::vector<char> buffer(PATH_MAX);
+    for (;;) {
+        ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0)
+            return std::string();
+        if (static_cast<size_t>(length) < buffer.size())
+            return std::string(buffer.data(), static_cast<size_t>(length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+} // namespace
+
+std::string ExecutableFolder()
+{
+    std::string path = ExecutablePath();
+    std::string::size_type slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return std::string();
+    // A program in the root folder keeps "/" rather than becoming "".
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
