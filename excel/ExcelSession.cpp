@@ -1,0 +1,14 @@
+#include "ExcelSession.h"
+
+void EndExcel(DispatchHolder<Application> &application)
+{
+    if (application.IsEmpty())
+        return;
+    try {
+        application->Quit();
+    } catch (const AutomationFailure &) {
+        // An application that cannot be told to quit has already gone; the
+        // session is over either way.
+    }
+    application.Release();
+}
