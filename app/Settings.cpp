@@ -1,0 +1,248 @@
+#include "Settings.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+#include <vector>
+
+#include "Paths.h"
+#include "ProgramPath.h"
+
+const char kSectionPaths[] = "paths";
+const char kSectionPreferences[] = "preferences";
+const char kKeyLastDoe2Path[] = "LastDOE2Path";
+const char kKeyLastResultsPath[] = "LastResultsPath";
+const char kKeyCheckPostedValues[] = "CheckPostedValues";
+const char kKeyDebugXlsPost[] = "DebugXLSPost";
+const char kSettingsFileName[] = "gombrel.ini";
+
+std::string g_strProgramFolder;
+std::string g_strSettingsPath;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Where in the file's lines a key was looked for: the line of its section
+// header, the line after the section's last entry, and the key's own line
+// (each npos when absent).
+struct KeyPlace {
+    size_t sectionLine = std::string::npos;
+    size_t sectionEnd = std::string::npos;
+    size_t keyLine = std::string::npos;
+};
+
+// strText without leading and trailing blanks (spaces and tabs).
+std::string Trimmed(const std::string &strText)
+{
+    const size_t first = strText.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::string();
+    return strText.substr(first, strText.find_last_not_of(" \t") - first + 1);
+}
+
+// True when both names are equal apart from ASCII letter case.
+bool SameName(const std::string &strLeft, const std::string &strRight)
+{
+    if (strLeft.size() != strRight.size())
+        return false;
+    for (size_t i = 0; i < strLeft.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(strLeft[i])) !=
+            std::tolower(static_cast<unsigned char>(strRight[i])))
+            return false;
+    return true;
+}
+
+// The file's lines without their line ends (a carriage return before the
+// line feed is dropped too); no lines when the file cannot be read.
+Lines ReadLines(const std::string &strPath)
+{
+    Lines lines;
+    std::ifstream file(NativePath(strPath), std::ios::binary);
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The section name of a "[name]" line (blanks around it allowed), or false.
+bool SectionHeader(const std::string &strLine, std::string &strName)
+{
+    const std::string line = Trimmed(strLine);
+    if (line.size() < 2 || line.front() != '[')
+        return false;
+    const size_t close = line.find(']');
+    if (close == std::string::npos)
+        return false;
+    strName = Trimmed(line.substr(1, close - 1));
+    return true;
+}
+
+// True when the line is a "key=value" entry for strKey.
+bool IsEntryFor(const std::string &strLine, const std::string &strKey)
+{
+    const size_t equals = strLine.find('=');
+    if (equals == std::string::npos || Trimmed(strLine).front() == ';')
+        return false;
+    return SameName(Trimmed(strLine.substr(0, equals)), strKey);
+}
+
+// Finds the first section called strSection and, inside it, the first entry
+// for strKey.
+KeyPlace FindKey(const Lines &lines, const std::string &strSection, const std::string &strKey)
+{
+    KeyPlace place;
+    std::string name;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (SectionHeader(lines[i], name)) {
+            if (place.sectionLine != std::string::npos)
+                break;
+            if (SameName(name, strSection))
+                place.sectionLine = place.sectionEnd = i + 1;
+            continue;
+        }
+        if (place.sectionLine == std::string::npos)
+            continue;
+        if (!Trimmed(lines[i]).empty())
+            place.sectionEnd = i + 1;
+        if (place.keyLine == std::string::npos && IsEntryFor(lines[i], strKey))
+            place.keyLine = i;
+    }
+    return place;
+}
+
+// The stored value of an entry line: blanks dropped and one pair of matching
+// enclosing quotes removed.
+std::string EntryValue(const std::string &strLine)
+{
+    std::string value = Trimmed(strLine.substr(strLine.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+// The value of the key, or false when the file, section or key is missing.
+bool LookUp(const char *pszSection, const char *pszKey, std::string &strValue)
+{
+    const Lines lines = ReadLines(g_strSettingsPath);
+    const KeyPlace place = FindKey(lines, pszSection, pszKey);
+    if (place.keyLine == std::string::npos)
+        return false;
+    strValue = EntryValue(lines[place.keyLine]);
+    return true;
+}
+
+// A name beside strPath for the new file, unlikely to be used by another
+// writer at the same moment.
+std::string TemporaryNameBeside(const std::string &strPath)
+{
+    std::random_device random;
+    return strPath + ".tmp" + std::to_string(random());
+}
+
+// Writes the lines to a fresh file beside strPath and renames it over
+// strPath.  Any failure removes the fresh file and leaves strPath unchanged.
+void ReplaceFile(const std::string &strPath, const Lines &lines)
+{
+    const std::string target = NativePath(strPath);
+    const std::string temporary = TemporaryNameBeside(target);
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        for (const std::string &line : lines)
+            file << line << '\n';
+        file.flush();
+        if (file)
+            file.close();
+        if (!file.fail()) {
+            std::error_code error;
+            std::filesystem::rename(temporary, target, error);
+            if (!error)
+                return;
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+}
+
+// The integer at the start of strText as the platform's profile functions
+// read it: blanks, an optional sign, decimal digits; saturated to 32 bits.
+int32_t LeadingInteger(const std::string &strText)
+{
+    const char *text = strText.c_str();
+    while (*text == ' ' || *text == '\t')
+        ++text;
+    if (!std::isdigit(static_cast<unsigned char>(text[*text == '-' || *text == '+' ? 1 : 0])))
+        return 0;
+    const long long value = std::strtoll(text, nullptr, 10);
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    if (value < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
+// True for a value that names a place of its own rather than one relative
+// to the program folder.
+bool IsRootedPath(const std::string &strValue)
+{
+    return strValue.find(':') != std::string::npos || strValue.front() == '\\' || strValue.front() == '/';
+}
+
+}  // namespace
+
+void InitSettingsPath()
+{
+    g_strProgramFolder = WithTrailingSeparator(ExecutableFolder());
+    g_strSettingsPath = g_strProgramFolder + kSettingsFileName;
+}
+
+std::string ReadSettingString(const char *pszSection, const char *pszKey, const char *pszDefault,
+                              bool bPrefixProgramFolder)
+{
+    std::string value;
+    if (!LookUp(pszSection, pszKey, value))
+        value = pszDefault ? pszDefault : "";
+    if (value.size() > kMaxSettingLength)
+        value.resize(kMaxSettingLength);
+    if (bPrefixProgramFolder && (value.empty() || !IsRootedPath(value)))
+        value = g_strProgramFolder + value;
+    return value;
+}
+
+void WriteSettingString(const char *pszSection, const char *pszKey, const std::string &strValue)
+{
+    if (strValue.find_first_of("\r\n") != std::string::npos)
+        return;
+    Lines lines = ReadLines(g_strSettingsPath);
+    const KeyPlace place = FindKey(lines, pszSection, pszKey);
+    const std::string entry = std::string(pszKey) + "=" + strValue;
+    if (place.keyLine != std::string::npos)
+        lines[place.keyLine] = entry;
+    else if (place.sectionLine != std::string::npos)
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(place.sectionEnd), entry);
+    else {
+        lines.push_back(std::string("[") + pszSection + "]");
+        lines.push_back(entry);
+    }
+    ReplaceFile(g_strSettingsPath, lines);
+}
+
+int32_t ReadSettingInt(const char *pszSection, const char *pszKey, int32_t iDefault)
+{
+    std::string value;
+    if (!LookUp(pszSection, pszKey, value) || value.empty())
+        return iDefault;
+    return LeadingInteger(value);
+}
+
+void WriteSettingInt(const char *pszSection, const char *pszKey, int32_t iValue)
+{
+    WriteSettingString(pszSection, pszKey, std::to_string(iValue));
+}
