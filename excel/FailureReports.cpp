@@ -55,3 +55,11 @@ FailureReport RoundsFailureReport(const std::string &strWorkbookPath, const Fail
                        strWorkbookPath.c_str(), context.strTab.c_str(), context.strCell.c_str(),
                        context.strProperty.c_str())};
 }
+
+FailureReport NotInstalledReport(const std::string &strLookedFor)
+{
+    std::string text = "Excel is not installed on this machine.";
+    if (!strLookedFor.empty())
+        text += "\n" + strLookedFor;
+    return {kApplicationCaption, text};
+}

@@ -39,6 +39,10 @@ FailureReport DispatchFailureReport(uint16_t wCode, const std::string &strDescri
 // Report of any other failure caught around the setup of a pass.
 FailureReport GeneralFailureReport();
 
+// The box shown when no spreadsheet application is installed; strLookedFor,
+// when not empty, becomes a second line saying what was looked for.
+FailureReport NotInstalledReport(const std::string &strLookedFor);
+
 // Report of a failure during the posting rounds: the workbook and where the
 // pass was, never the failure's own code.
 FailureReport RoundsFailureReport(const std::string &strWorkbookPath, const FailureContext &context);

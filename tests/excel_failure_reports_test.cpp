@@ -79,3 +79,16 @@ TEST(RoundsFailureReport, LeavesEmptyContextTextsEmpty)
     EXPECT_EQ(RoundsFailureReport("w.xls", {}).strText,
               "Error interfacing with Excel spreadsheet:\n   w.xls\n      tab: \n      cell: \n      property: ");
 }
+
+TEST(NotInstalledReport, IsTheOneLineBoxWithoutDetail)
+{
+    const FailureReport report = NotInstalledReport("");
+    EXPECT_EQ(report.strCaption, "Gombrel");
+    EXPECT_EQ(report.strText, "Excel is not installed on this machine.");
+}
+
+TEST(NotInstalledReport, AddsWhatWasLookedForAsASecondLine)
+{
+    EXPECT_EQ(NotInstalledReport("No /usr/lib/libreoffice/program/soffice.bin").strText,
+              "Excel is not installed on this machine.\nNo /usr/lib/libreoffice/program/soffice.bin");
+}

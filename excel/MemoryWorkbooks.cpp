@@ -1,0 +1,310 @@
+#include "MemoryWorkbooks.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+#include "FailureReports.h"
+#include "FormatText.h"
+#include "Paths.h"
+
+namespace {
+
+// Code the in-memory application gives every error it raises itself.
+constexpr uint16_t kMemoryErrorCode = 1004;
+
+[[noreturn]] void Throw(const InjectedFailure &failure)
+{
+    switch (failure.kind) {
+    case InjectedKind::Ole:
+        throw OleFailure(failure.uStatus);
+    case InjectedKind::Dispatch:
+        throw DispatchFailure(failure.wCode, failure.strDescription);
+    case InjectedKind::File:
+        throw FileFailure(failure.strDescription);
+    case InjectedKind::OtherAutomation:
+        throw AutomationFailure(failure.strDescription);
+    case InjectedKind::Foreign:
+        break;
+    }
+    throw std::logic_error(failure.strDescription);
+}
+
+bool SameNameIgnoringCase(const std::string &strA, const std::string &strB)
+{
+    return std::equal(strA.begin(), strA.end(), strB.begin(), strB.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+// strText read as typed input: a leading "=" makes a formula, a whole
+// number text a number, anything else a text.
+MemoryCell TypedCell(const std::string &strText)
+{
+    MemoryCell cell;
+    if (!strText.empty() && strText[0] == '=') {
+        cell.kind = MemoryCell::Kind::Formula;
+        cell.strText = strText;
+        return cell;
+    }
+    char *end = nullptr;
+    const double number = std::strtod(strText.c_str(), &end);
+    while (end && std::isspace(static_cast<unsigned char>(*end)))
+        ++end;
+    if (end != strText.c_str() && *end == '\0') {
+        cell.kind = MemoryCell::Kind::Number;
+        cell.dNumber = number;
+        return cell;
+    }
+    cell.strText = strText;
+    return cell;
+}
+
+CellValue ValueOf(const MemoryCell &cell)
+{
+    CellValue value;
+    if (cell.kind == MemoryCell::Kind::Number) {
+        value.kind = CellValue::Kind::Number;
+        value.dNumber = cell.dNumber;
+    } else if (cell.kind == MemoryCell::Kind::Text) {
+        value.kind = CellValue::Kind::Text;
+        value.strText = cell.strText;
+    }
+    return value;
+}
+
+// Everything a range object needs: the application state, its workbook,
+// the sheet (by index: sheets are never added or removed) and the cell.
+struct CellPlace {
+    std::shared_ptr<MemorySpreadsheet> state;
+    std::shared_ptr<MemoryBook> book;
+    size_t uSheet;
+    CellAddress address;
+
+    MemorySheet &Sheet() const { return book->sheets[uSheet]; }
+    std::string Name() const { return Sheet().strName + "!" + FormatCellAddress(address); }
+};
+
+class MemoryRange : public Range {
+public:
+    explicit MemoryRange(CellPlace place) : m_place(std::move(place)) {}
+
+    void PutValue2(double dNumber) override
+    {
+        m_place.state->Enter(SpreadsheetCall::PutValue2, FormatText("PutValue2 %s = %.17g", m_place.Name().c_str(), dNumber));
+        MemoryCell cell;
+        cell.kind = MemoryCell::Kind::Number;
+        cell.dNumber = dNumber;
+        m_place.Sheet().cells[m_place.address] = cell;
+    }
+    void PutValue2(const std::string &strText) override
+    {
+        m_place.state->Enter(SpreadsheetCall::PutValue2, FormatText("PutValue2 %s = '%s'", m_place.Name().c_str(), strText.c_str()));
+        if (strText.empty())
+            m_place.Sheet().cells.erase(m_place.address);
+        else
+            m_place.Sheet().cells[m_place.address] = TypedCell(strText);
+    }
+    CellValue GetValue2() override
+    {
+        m_place.state->Enter(SpreadsheetCall::GetValue2, "GetValue2 " + m_place.Name());
+        if (m_place.state->IsCellUnreadable(m_place.Sheet().strName, FormatCellAddress(m_place.address)))
+            throw DispatchFailure(kMemoryErrorCode, "Unable to get the Value2 property of the Range class");
+        const auto found = m_place.Sheet().cells.find(m_place.address);
+        return found == m_place.Sheet().cells.end() ? CellValue() : ValueOf(found->second);
+    }
+    void ClearContents() override
+    {
+        m_place.state->Enter(SpreadsheetCall::ClearContents, "ClearContents " + m_place.Name());
+        m_place.Sheet().cells.erase(m_place.address);
+    }
+
+private:
+    CellPlace m_place;
+};
+
+class MemoryWorksheet : public Worksheet {
+public:
+    MemoryWorksheet(std::shared_ptr<MemorySpreadsheet> state, std::shared_ptr<MemoryBook> book, size_t uSheet)
+        : m_state(std::move(state)), m_book(std::move(book)), m_uSheet(uSheet)
+    {
+    }
+    std::unique_ptr<Range> GetRange(const std::string &strCell1, const std::string &strCell2) override
+    {
+        m_state->Enter(SpreadsheetCall::Range, FormatText("Range %s:%s", strCell1.c_str(), strCell2.c_str()));
+        CellAddress first, second;
+        if (!ParseCellAddress(strCell1, first) || !ParseCellAddress(strCell2, second))
+            throw DispatchFailure(kMemoryErrorCode, "Method 'Range' of object '_Worksheet' failed");
+        if (first < second || second < first)
+            throw DispatchFailure(kMemoryErrorCode, "Only one-cell ranges are supported");
+        return std::make_unique<MemoryRange>(CellPlace{m_state, m_book, m_uSheet, first});
+    }
+
+private:
+    std::shared_ptr<MemorySpreadsheet> m_state;
+    std::shared_ptr<MemoryBook> m_book;
+    size_t m_uSheet;
+};
+
+class MemoryWorksheets : public Worksheets {
+public:
+    MemoryWorksheets(std::shared_ptr<MemorySpreadsheet> state, std::shared_ptr<MemoryBook> book)
+        : m_state(std::move(state)), m_book(std::move(book))
+    {
+    }
+    std::unique_ptr<Worksheet> Item(const std::string &strName) override
+    {
+        m_state->Enter(SpreadsheetCall::Item, "Item " + strName);
+        for (size_t i = 0; i < m_book->sheets.size(); ++i)
+            if (SameNameIgnoringCase(m_book->sheets[i].strName, strName) && !m_state->IsSheetHidden(m_book->sheets[i].strName))
+                return std::make_unique<MemoryWorksheet>(m_state, m_book, i);
+        throw DispatchFailure(kMemoryErrorCode, "Subscript out of range");
+    }
+
+private:
+    std::shared_ptr<MemorySpreadsheet> m_state;
+    std::shared_ptr<MemoryBook> m_book;
+};
+
+class MemoryWorkbook : public Workbook {
+public:
+    MemoryWorkbook(std::shared_ptr<MemorySpreadsheet> state, std::shared_ptr<MemoryBook> book, std::string strPath)
+        : m_state(std::move(state)), m_book(std::move(book)), m_strPath(std::move(strPath))
+    {
+    }
+    std::unique_ptr<Worksheets> GetWorksheets() override
+    {
+        m_state->Enter(SpreadsheetCall::Worksheets, "Worksheets");
+        return std::make_unique<MemoryWorksheets>(m_state, m_book);
+    }
+    void Save() override
+    {
+        m_state->Enter(SpreadsheetCall::Save, "Save " + m_strPath);
+        std::string failure;
+        if (!SaveMemoryBook(m_strPath, *m_book, failure))
+            throw DispatchFailure(kMemoryErrorCode, failure);
+    }
+
+private:
+    std::shared_ptr<MemorySpreadsheet> m_state;
+    std::shared_ptr<MemoryBook> m_book;
+    std::string m_strPath;
+};
+
+class MemoryWorkbooks : public Workbooks {
+public:
+    explicit MemoryWorkbooks(std::shared_ptr<MemorySpreadsheet> state) : m_state(std::move(state)) {}
+
+    // Opening a workbook that is already open hands out the open one, as a
+    // spreadsheet application does.
+    std::unique_ptr<Workbook> Open(const std::string &strPath) override
+    {
+        m_state->Enter(SpreadsheetCall::Open, "Open " + strPath);
+        const std::string path = NativePath(strPath);
+        if (m_state->IsOpenRefused(strPath) || m_state->IsOpenRefused(path))
+            throw DispatchFailure(kMemoryErrorCode, "Cannot open '" + strPath + "'");
+        std::shared_ptr<MemoryBook> &slot = m_state->BookSlot(path);
+        if (!slot) {
+            auto book = std::make_shared<MemoryBook>();
+            std::string failure;
+            if (!LoadMemoryBook(path, *book, failure))
+                throw DispatchFailure(kMemoryErrorCode, failure);
+            slot = book;
+        }
+        return std::make_unique<MemoryWorkbook>(m_state, slot, path);
+    }
+
+private:
+    std::shared_ptr<MemorySpreadsheet> m_state;
+};
+
+class MemoryApplication : public Application {
+public:
+    explicit MemoryApplication(std::shared_ptr<MemorySpreadsheet> state) : m_state(std::move(state)) {}
+
+    std::string LibraryPath() override
+    {
+        m_state->Enter(SpreadsheetCall::LibraryPath, "LibraryPath");
+        return m_state->strLibraryPath;
+    }
+    bool RegisterXLL(const std::string &strFileName) override
+    {
+        m_state->Enter(SpreadsheetCall::RegisterXLL, "RegisterXLL " + strFileName);
+        return m_state->bRegisterXLL;
+    }
+    std::unique_ptr<Workbooks> GetWorkbooks() override
+    {
+        m_state->Enter(SpreadsheetCall::Workbooks, "Workbooks");
+        return std::make_unique<MemoryWorkbooks>(m_state);
+    }
+    void Quit() override
+    {
+        m_state->Enter(SpreadsheetCall::Quit, "Quit");
+        m_state->Quit();
+    }
+
+private:
+    std::shared_ptr<MemorySpreadsheet> m_state;
+};
+
+}  // namespace
+
+void MemorySpreadsheet::FailCall(SpreadsheetCall call, int nth, InjectedFailure failure)
+{
+    m_failures[{call, nth}] = std::move(failure);
+}
+
+void MemorySpreadsheet::HideSheet(const std::string &strName) { m_hiddenSheets.insert(strName); }
+
+void MemorySpreadsheet::MakeCellUnreadable(const std::string &strSheet, const std::string &strCell)
+{
+    m_unreadableCells.insert({strSheet, strCell});
+}
+
+void MemorySpreadsheet::FailOpen(const std::string &strPath) { m_refusedOpens.insert(strPath); }
+
+int MemorySpreadsheet::Calls(SpreadsheetCall call) const
+{
+    const auto found = m_calls.find(call);
+    return found == m_calls.end() ? 0 : found->second;
+}
+
+const MemoryBook *MemorySpreadsheet::OpenBook(const std::string &strPath) const
+{
+    const auto found = m_openBooks.find(NativePath(strPath));
+    return found == m_openBooks.end() ? nullptr : found->second.get();
+}
+
+void MemorySpreadsheet::Enter(SpreadsheetCall call, const std::string &strLogLine)
+{
+    const int nth = ++m_calls[call];
+    m_callLog.push_back(strLogLine);
+    if (m_bQuit)
+        throw OleFailure(kStatusDisconnected);
+    const auto injected = m_failures.find({call, nth});
+    if (injected != m_failures.end())
+        Throw(injected->second);
+}
+
+bool MemorySpreadsheet::IsCellUnreadable(const std::string &strSheet, const std::string &strCell) const
+{
+    return m_unreadableCells.count({strSheet, strCell}) != 0;
+}
+
+std::unique_ptr<Application> MakeMemoryApplication(std::shared_ptr<MemorySpreadsheet> state)
+{
+    return std::make_unique<MemoryApplication>(std::move(state));
+}
+
+bool MemoryLauncher::StartExcel(DispatchHolder<Application> &application, UserMessages &messages)
+{
+    if (m_outcome == Outcome::NotInstalled) {
+        const FailureReport report = NotInstalledReport("");
+        messages.ShowMessage(report.strCaption, report.strText);
+        return false;
+    }
+    if (m_outcome == Outcome::NotStartable)
+        return false;
+    application.Attach(MakeMemoryApplication(m_state));
+    return true;
+}
