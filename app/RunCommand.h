@@ -1,0 +1,76 @@
+// The run command shared by the dialog's "&Process Results" button and
+// `gombrel-cli run`: both folder checks, saving the settings, timing the
+// results run and the one final message.
+//
+// Typical use (the dialog):
+//     RunCommandOutcome outcome = ExecuteRunCommand(request, ProcessResultsJob(services), clock, busy);
+//     show outcome.strMessage in a box (a folder message, or the final one).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ProcessResults.h"
+
+// True when strPath names an existing folder (backslashes count as
+// separators).  An empty text, a file or nothing at all gives false; blanks
+// are part of the name.
+bool FolderExists(const std::string &strPath);
+
+// "ERROR:  DOE-2 path doesn't exist:\n   PATH" or the same for the results
+// path (only the first failing check is told); empty when both exist.
+std::string FolderCheckMessage(const std::string &strDoe2Path, const std::string &strResultsPath);
+
+// The stored confirm-posting choice: set unless the settings hold 0 or less.
+bool ReadCheckPostedSetting();
+
+// Saves, in this order, both paths as typed and the confirm-posting choice.
+void SaveRunSettings(const std::string &strDoe2Path, const std::string &strResultsPath, bool bCheckPosted);
+
+// The final message of a run: the not-posted texts for a result below 1,
+// otherwise the count and the time in seconds (up to 90), minutes (up to
+// 5400 seconds) or hours, with a non-empty error text below it.
+std::string RunOutcomeMessage(int32_t iResult, double dSeconds, const std::string &strErrorText);
+
+// A monotonic clock; tests substitute one they move by hand.
+class Stopwatch {
+public:
+    virtual ~Stopwatch() = default;
+    virtual std::chrono::nanoseconds Now() = 0;
+};
+
+// The steady high-resolution clock of the system.
+class SteadyStopwatch : public Stopwatch {
+public:
+    std::chrono::nanoseconds Now() override;
+};
+
+// The job being timed: ProcessResults or a stand-in.
+using ResultsJob = std::function<int32_t(std::string &strErrorText, const std::string &strDoe2Path,
+                                         const std::string &strResultsPath, int32_t iCheckFlag)>;
+
+// ProcessResults with these services (which must outlive the job).
+ResultsJob ProcessResultsJob(RunServices &services);
+
+// Elapsed seconds of job, measured on clock with the cost of reading the
+// clock itself taken off.
+double TimeJob(Stopwatch &clock, const std::function<void()> &job);
+
+struct RunCommandRequest {
+    std::string strDoe2Path;     // as typed
+    std::string strResultsPath;  // as typed
+    bool bCheckPosted = true;
+};
+
+struct RunCommandOutcome {
+    bool bRan = false;         // false: a folder check failed, nothing saved or run
+    int32_t iResult = 0;       // the job's result when it ran
+    std::string strMessage;    // the folder message or the final message
+};
+
+// The whole command.  busy(true) is called just before the timed job and
+// busy(false) right after it (the dialog's wait cursor); it may be empty.
+RunCommandOutcome ExecuteRunCommand(const RunCommandRequest &request, const ResultsJob &job, Stopwatch &clock,
+                                    const std::function<void(bool)> &busy = nullptr);

@@ -1,0 +1,68 @@
+// The posting pass over one workbook: checks the file, opens it in the
+// running spreadsheet application, posts every record's value into its cell
+// and, when asked, reads the numbers back and posts again until they agree
+// (ten rounds at most), then saves the workbook.  Automation and posting-log
+// failures are reported to the user inside the pass and never leave it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "Automation.h"
+#include "GombrelData.h"
+#include "UserMessages.h"
+
+// Told where a run has got to, for a progress display.  Purely informative:
+// nothing it does changes the run.
+class RunProgress {
+public:
+    virtual ~RunProgress() = default;
+    virtual void WorkbookStarted(const std::string &strWorkbookPath) = 0;
+    // iRound counts from 1; odd rounds post, even rounds check.
+    virtual void RoundStarted(int32_t iRound, bool bPosting) = 0;
+};
+
+// Opens strPath in the C library mode pszMode and closes it again; true when
+// the open succeeded.
+using FileProbe = std::function<bool(const std::string &strPath, const char *pszMode)>;
+bool OpenAndClose(const std::string &strPath, const char *pszMode);
+
+// The posting-log switch as the settings file holds it ("DebugXLSPost" in
+// "preferences", 0 when missing).
+int32_t ReadLogFlagFromSettings();
+
+// What a pass needs besides its arguments: where messages go, the posting-log
+// switch (asked once per pass), how the workbook file is probed, and an
+// optional progress display.
+struct PassServices {
+    UserMessages &messages;
+    std::function<int32_t()> readLogFlag = ReadLogFlagFromSettings;
+    FileProbe probeFile = OpenAndClose;
+    RunProgress *pProgress = nullptr;
+};
+
+// Posts the enabled tables of ppTables (piTableEnable: one entry per table,
+// >0 process, 0 skip, <0 ends the list) into the workbook at
+// strWorkbookPath.  strResultsFolder has no trailing separator; every
+// record's project path and the posting log "GombrelApp Dbg.txt" are
+// appended to it.  iCheckFlag non-zero confirms the posted numbers;
+// iAppend non-zero appends to the posting log instead of starting it anew.
+// Returns the number of cell writes over all posting rounds; 0 with
+// strErrorText set when the workbook is missing or not writable.  A pass
+// entered with a non-empty strErrorText opens and saves the workbook but
+// visits no record.
+int32_t PostToSpreadsheet(Application &application, const std::string &strDoe2Folder,
+                          const std::string &strResultsFolder, const std::string &strFileDesc,
+                          const std::string &strWorkbookPath, const int32_t *piTableEnable,
+                          const GombrelData *const *ppTables, std::string &strErrorText, int32_t iCheckFlag,
+                          int32_t iAppend, PassServices &services);
+
+// True when the number read from a cell equals the computed value: within
+// 0.1 % of the larger magnitude (both bounds strict), or both strictly
+// within 0.0001 of zero.
+bool PostedValueMatches(double dCell, double dComputed);
+
+// The number at the start of strText in decimal floating-point syntax
+// (after optional blanks); 0 when the text does not start with one.
+double LeadingNumber(const std::string &strText);

@@ -1,0 +1,69 @@
+#include "ProcessResults.h"
+
+#include "EvaluateItemValue.h"
+#include "MappingTables.h"
+
+const char kResultsFileDescription[] = "DOE-2 Results spreadsheet";
+const char kSpreadsheetStartFailure[] = "Error encountered attempting to open Excel";
+
+namespace {
+
+// The record that proves a whole year of hourly results can be read (cell
+// M146 of Std140Sec5-3B, case ce300); its value is not used.
+void PreCheck(std::string &strErrorText, const std::string &strDoe2Folder, const std::string &strResultsFolder)
+{
+    ItemValue value;
+    EvaluateItemValue(Std140Sec5_3BItems()[1], strDoe2Folder, strResultsFolder, strErrorText, value);
+}
+
+// One pass over table's workbook; its count.
+int32_t PostWorkbook(Application &application, const MappingTable &table, int32_t iAppend,
+                     std::string &strErrorText, const std::string &strDoe2Folder,
+                     const std::string &strResultsFolder, int32_t iCheckFlag, PassServices &services)
+{
+    const std::string workbookPath = strResultsFolder + table.pszWorkbookFile;
+    if (services.pProgress)
+        services.pProgress->WorkbookStarted(workbookPath);
+    const int32_t aiTableEnable[] = {1, -1};
+    const GombrelData *const apTables[] = {table.pItems()};
+    return PostToSpreadsheet(application, strDoe2Folder, strResultsFolder, kResultsFileDescription, workbookPath,
+                             aiTableEnable, apTables, strErrorText, iCheckFlag, iAppend, services);
+}
+
+}  // namespace
+
+std::string CompletedDoe2Folder(const std::string &strDoe2Folder)
+{
+    if (strDoe2Folder.empty() || strDoe2Folder.back() == '\\' || strDoe2Folder.back() == '/')
+        return strDoe2Folder;
+    return strDoe2Folder + "\\";
+}
+
+int32_t ProcessResults(std::string &strErrorText, const std::string &strDoe2Folder,
+                       const std::string &strResultsFolder, int32_t iCheckFlag, RunServices &services)
+{
+    const std::string doe2Folder = CompletedDoe2Folder(strDoe2Folder);
+    std::string failure;
+    if (!services.bindResultLibrary(doe2Folder, failure)) {
+        strErrorText = failure;
+        return 0;
+    }
+    PreCheck(strErrorText, doe2Folder, strResultsFolder);
+
+    DispatchHolder<Application> application;
+    if (!services.launcher.StartExcel(application, services.pass.messages)) {
+        strErrorText = kSpreadsheetStartFailure;
+        application.Release();
+        return -1;
+    }
+    int32_t iTotal = 0;
+    for (size_t step = 0; step < kMappingTableCount; ++step) {
+        const int32_t iCount = PostWorkbook(*application, g_aMappingTables[step], step == 0 ? 0 : 1, strErrorText,
+                                            doe2Folder, strResultsFolder, iCheckFlag, services.pass);
+        if (iCount <= 0)
+            break;
+        iTotal += iCount;
+    }
+    EndExcel(application);
+    return iTotal;
+}

@@ -1,0 +1,42 @@
+// The results run: one spreadsheet session in which the posting pass runs
+// over the four Standard 140 workbooks in turn.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ExcelSession.h"
+#include "PostToSpreadsheet.h"
+
+// Binds the DOE-2 result library for a run given its (completed) DOE-2
+// folder; false with strFailure saying why when it cannot be bound.
+using ResultLibraryBinder = std::function<bool(const std::string &strDoe2Folder, std::string &strFailure)>;
+
+// What a run needs from outside the engine: the services of its passes, the
+// spreadsheet launcher and the result-library binding.
+struct RunServices {
+    PassServices pass;
+    SpreadsheetLauncher &launcher;
+    ResultLibraryBinder bindResultLibrary;
+};
+
+// The file description the passes use in their messages.
+extern const char kResultsFileDescription[];  // "DOE-2 Results spreadsheet"
+
+// The error text when the spreadsheet application cannot be started.
+extern const char kSpreadsheetStartFailure[];  // "Error encountered attempting to open Excel"
+
+// strDoe2Folder ending in '\' (added only when it ends in neither '\' nor
+// '/'; empty stays empty).
+std::string CompletedDoe2Folder(const std::string &strDoe2Folder);
+
+// Binds the result library, evaluates one fixed record as a pre-check,
+// starts the spreadsheet application and posts Std140Sec5-2, -3, -3B and -4
+// in that order, stopping at the first pass that writes nothing.  Returns the
+// sum of the passes' counts; 0 when nothing was posted (also when the library
+// cannot be bound, with the binding's failure in strErrorText); -1 when the
+// spreadsheet application cannot be started.  Failures are described in
+// strErrorText, which should be empty on entry.
+int32_t ProcessResults(std::string &strErrorText, const std::string &strDoe2Folder,
+                       const std::string &strResultsFolder, int32_t iCheckFlag, RunServices &services);

@@ -1,0 +1,56 @@
+// A fresh, empty folder for one test, removed with everything in it when the
+// test ends.  Named after the running test so that parallel test programs
+// never share one.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string("gombrel-") + test->test_suite_name() + "-" + test->name();
+        for (char &c : name)
+            if (c == '/')
+                c = '-';
+        m_path = std::filesystem::temp_directory_path() / name;
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+
+    // The folder, without a trailing separator.
+    std::string Path() const { return m_path.string(); }
+    // A name inside the folder.
+    std::string operator/(const std::string &strName) const { return (m_path / strName).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// The whole content of a file, or "" when it cannot be read.
+inline std::string ReadWholeFile(const std::string &strPath)
+{
+    std::ostringstream text;
+    std::ifstream file(strPath, std::ios::binary);
+    if (file)
+        text << file.rdbuf();
+    return text.str();
+}
+
+inline void WriteWholeFile(const std::string &strPath, const std::string &strText)
+{
+    std::ofstream(strPath, std::ios::binary) << strText;
+}

@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "RunCommand.h"
+#include "ScratchFolder.h"
+#include "Settings.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A clock that moves only when told, plus a fixed step at every reading.
+class HandClock : public Stopwatch {
+public:
+    std::chrono::nanoseconds now{1000s};
+    std::chrono::nanoseconds stepPerReading{0};
+    int iReadings = 0;
+
+    std::chrono::nanoseconds Now() override
+    {
+        ++iReadings;
+        now += stepPerReading;
+        return now;
+    }
+};
+
+// Points the settings at a scratch folder that also serves as both run folders.
+class RunCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_strProgramFolder = m_scratch.Path() + "/";
+        g_strSettingsPath = m_scratch / "gombrel.ini";
+    }
+
+    // A job that takes dSeconds on the hand clock and returns iResult with
+    // strErrorText, recording what it was given.
+    ResultsJob Job(std::chrono::nanoseconds elapsed, int32_t iResult, std::string strErrorText = "")
+    {
+        return [=](std::string &errorText, const std::string &doe2, const std::string &results, int32_t iCheck) {
+            m_jobCalls.push_back(doe2 + "|" + results + "|" + std::to_string(iCheck) + "|" + errorText);
+            m_clock.now += elapsed;
+            errorText = strErrorText;
+            return iResult;
+        };
+    }
+
+    ScratchFolder m_scratch;
+    HandClock m_clock;
+    std::vector<std::string> m_jobCalls;
+};
+
+TEST_F(RunCommand, FolderExistsOnlyForFolders)
+{
+    WriteWholeFile(m_scratch / "file", "x");
+    const std::string folder = m_scratch.Path();
+    EXPECT_TRUE(FolderExists(folder));
+    EXPECT_TRUE(FolderExists(folder + "/"));
+    EXPECT_TRUE(FolderExists(folder + "\\"));
+    EXPECT_FALSE(FolderExists(""));
+    EXPECT_FALSE(FolderExists(m_scratch / "file"));
+    EXPECT_FALSE(FolderExists(m_scratch / "missing"));
+    EXPECT_FALSE(FolderExists(folder + " "));
+}
+
+TEST_F(RunCommand, BothFieldsEmptyTellsOnlyTheDoe2Path)
+{
+    EXPECT_EQ(FolderCheckMessage("", ""), "ERROR:  DOE-2 path doesn't exist:\n   ");
+}
+
+TEST_F(RunCommand, ResultsPathNamingAFileIsRefused)
+{
+    WriteWholeFile(m_scratch / "results.txt", "x");
+    EXPECT_EQ(FolderCheckMessage(m_scratch.Path(), m_scratch / "results.txt"),
+              "ERROR:  Results path doesn't exist:\n   " + (m_scratch / "results.txt"));
+    EXPECT_EQ(FolderCheckMessage(m_scratch.Path(), m_scratch.Path()), "");
+}
+
+TEST_F(RunCommand, FailedFolderCheckNeitherSavesNorRuns)
+{
+    const RunCommandOutcome outcome = ExecuteRunCommand({m_scratch / "missing", m_scratch.Path(), true},
+                                                        Job(1s, 10), m_clock);
+    EXPECT_FALSE(outcome.bRan);
+    EXPECT_EQ(outcome.strMessage, "ERROR:  DOE-2 path doesn't exist:\n   " + (m_scratch / "missing"));
+    EXPECT_TRUE(m_jobCalls.empty());
+    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+}
+
+TEST_F(RunCommand, SavesSettingsInOrderThenRunsTheJob)
+{
+    std::vector<bool> busy;
+    const std::string folder = m_scratch.Path();
+    const RunCommandOutcome outcome =
+        ExecuteRunCommand({folder, folder + "/", false}, Job(12340ms, 412), m_clock,
+                          [&](bool bBusy) { busy.push_back(bBusy); });
+    EXPECT_TRUE(outcome.bRan);
+    EXPECT_EQ(outcome.iResult, 412);
+    EXPECT_EQ(outcome.strMessage, "412 results successfully posted to XLS file(s) (12.3 seconds elapsed).");
+    EXPECT_EQ(m_jobCalls, std::vector<std::string>{folder + "|" + folder + "/|0|"});
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(ReadWholeFile(g_strSettingsPath), "[paths]\nLastDOE2Path=" + folder + "\nLastResultsPath=" + folder +
+                                                    "/\n[preferences]\nCheckPostedValues=0\n");
+}
+
+TEST_F(RunCommand, SettingsAreSavedWhateverTheOutcome)
+{
+    const RunCommandOutcome outcome =
+        ExecuteRunCommand({m_scratch.Path(), m_scratch.Path(), true}, Job(1s, -1, "no spreadsheet"), m_clock);
+    EXPECT_EQ(outcome.strMessage, "Results not posted to XLS file(s):\n   no spreadsheet");
+    EXPECT_TRUE(ReadCheckPostedSetting());
+    EXPECT_EQ(ReadSettingInt(kSectionPreferences, kKeyCheckPostedValues, 7), 1);
+}
+
+TEST_F(RunCommand, TimingTakesOffTheCostOfReadingTheClock)
+{
+    m_clock.stepPerReading = 5ns;
+    const double dSeconds = TimeJob(m_clock, [&] { m_clock.now += 90s; });
+    EXPECT_EQ(dSeconds, 90.0);
+    EXPECT_EQ(m_clock.iReadings, 4);
+}
+
+TEST_F(RunCommand, SteadyClockNeverGoesBack)
+{
+    SteadyStopwatch clock;
+    const std::chrono::nanoseconds first = clock.Now();
+    EXPECT_GE(clock.Now(), first);
+}
+
+struct CheckSettingCase {
+    const char *pszName;
+    const char *pszStored;  // null: no key
+    bool bChecked;
+};
+
+class CheckPostedSetting : public RunCommand, public ::testing::WithParamInterface<CheckSettingCase> {};
+
+TEST_P(CheckPostedSetting, StartsSetOnlyAboveZero)
+{
+    if (GetParam().pszStored)
+        WriteSettingString(kSectionPreferences, kKeyCheckPostedValues, GetParam().pszStored);
+    EXPECT_EQ(ReadCheckPostedSetting(), GetParam().bChecked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stored, CheckPostedSetting,
+                         ::testing::Values(CheckSettingCase{"Missing", nullptr, true},
+                                           CheckSettingCase{"Zero", "0", false},
+                                           CheckSettingCase{"Negative", "-1", false},
+                                           CheckSettingCase{"One", "1", true}, CheckSettingCase{"Two", "2", true},
+                                           CheckSettingCase{"Text", "on", false}),
+                         [](const ::testing::TestParamInfo<CheckSettingCase> &info) { return info.param.pszName; });
+
+struct MessageCase {
+    const char *pszName;
+    int32_t iResult;
+    double dSeconds;
+    const char *pszErrorText;
+    const char *pszMessage;
+};
+
+class OutcomeMessage : public ::testing::TestWithParam<MessageCase> {};
+
+TEST_P(OutcomeMessage, ReadsAsTheUserSeesIt)
+{
+    EXPECT_EQ(RunOutcomeMessage(GetParam().iResult, GetParam().dSeconds, GetParam().pszErrorText),
+              GetParam().pszMessage);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, OutcomeMessage,
+    ::testing::Values(
+        MessageCase{"NinetySecondsInSeconds", 5, 90.0, "", "5 results successfully posted to XLS file(s) (90.0 seconds elapsed)."},
+        MessageCase{"JustOverNinetyInMinutes", 5, 90.05, "", "5 results successfully posted to XLS file(s) (1.5 minutes elapsed)."},
+        MessageCase{"FiveThousandFourHundredInMinutes", 5, 5400.0, "", "5 results successfully posted to XLS file(s) (90.0 minutes elapsed)."},
+        MessageCase{"OverFiveThousandFourHundredInHours", 5, 5401.0, "", "5 results successfully posted to XLS file(s) (1.5 hours elapsed)."},
+        MessageCase{"ErrorTextBelowSuccess", 412, 12.34, "partial", "412 results successfully posted to XLS file(s) (12.3 seconds elapsed).\n     partial"},
+        MessageCase{"ZeroWithoutErrorText", 0, 1.0, "", "Results not posted to XLS file(s):\n   ProcessResults() returned 0"},
+        MessageCase{"MinusOneWithErrorText", -1, 1.0, "Error encountered attempting to open Excel", "Results not posted to XLS file(s):\n   Error encountered attempting to open Excel"},
+        MessageCase{"TextWithPercentSignsKept", 0, 1.0, "100% %s", "Results not posted to XLS file(s):\n   100% %s"}),
+    [](const ::testing::TestParamInfo<MessageCase> &info) { return info.param.pszName; });
+
+}  // namespace
