@@ -1,0 +1,39 @@
+// What a result store holds, for people looking into one (gombrel-cli
+// store): the results with their values, the series with a summary.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct StoreResult {
+    int32_t iFileType = 0;
+    int32_t iResultId = 0;
+    std::string strReportKey;
+    std::string strRowKey;
+    std::vector<double> values;  // by seq; a gap in the seqs is filled with -99999
+};
+
+struct StoreSeries {
+    int32_t iFileType = 0;
+    int32_t iListId = 0;
+    int32_t iVariable = 0;
+    std::string strReportKey;
+    int32_t iBlobBytes = 0;       // 35040 for a readable series
+    int32_t iHoursWithValue = 0;  // hours not marked missing
+    double dMinimum = 0.0;        // over the hours with a value
+    double dMaximum = 0.0;
+    double dMean = 0.0;
+};
+
+struct StoreContents {
+    int64_t iApplicationId = 0;
+    int64_t iUserVersion = 0;
+    std::vector<StoreResult> results;
+    std::vector<StoreSeries> series;
+};
+
+// True when strStorePath is a result store the library can read, with its
+// contents in key order.  Otherwise strFailure says why (missing, not
+// SQLite, other marks, tables without the expected columns).
+bool ListStore(const std::string &strStorePath, StoreContents &contents, std::string &strFailure);

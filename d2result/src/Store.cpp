@@ -1,0 +1,138 @@
+#include "Store.h"
+
+#include <sqlite3.h>
+
+#include "StoreSchema.h"
+
+namespace d2r {
+
+namespace {
+
+// A writer holding the file briefly must not make a reader hang, nor fail it
+// at once.
+constexpr int kBusyTimeoutMilliseconds = 250;
+
+const char kResultSql[] =
+    "SELECT seq, value FROM result WHERE file_type = ?1 AND result_id = ?2"
+    " AND report_key = ?3 COLLATE NOCASE AND row_key = ?4 COLLATE NOCASE AND seq >= 0 AND seq < ?5";
+const char kHoursSql[] =
+    "SELECT hours FROM hourly WHERE file_type = ?1 AND list_id = ?2 AND variable = ?3"
+    " AND report_key = ?4 COLLATE NOCASE";
+
+// One integer PRAGMA of the open database, or -1 when it cannot be read
+// (which also catches a file that is not SQLite at all).
+int64_t ReadPragma(sqlite3 *pDatabase, const char *pszSql)
+{
+    sqlite3_stmt *pStatement = nullptr;
+    int64_t value = -1;
+    if (sqlite3_prepare_v2(pDatabase, pszSql, -1, &pStatement, nullptr) == SQLITE_OK &&
+        sqlite3_step(pStatement) == SQLITE_ROW)
+        value = sqlite3_column_int64(pStatement, 0);
+    sqlite3_finalize(pStatement);
+    return value;
+}
+
+bool HasStoreMarks(sqlite3 *pDatabase)
+{
+    return ReadPragma(pDatabase, "PRAGMA application_id") == kStoreApplicationId &&
+           ReadPragma(pDatabase, "PRAGMA user_version") == kStoreUserVersion;
+}
+
+void BindText(sqlite3_stmt *pStatement, int iIndex, std::string_view text)
+{
+    // A null pointer would bind SQL NULL, which matches no key; "" is meant.
+    sqlite3_bind_text(pStatement, iIndex, text.data() ? text.data() : "", static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
+}
+
+// Resets a statement when the lookup is over, whatever its outcome, so that
+// no read transaction stays open between calls.
+class StatementRun {
+public:
+    explicit StatementRun(sqlite3_stmt *pStatement) : m_pStatement(pStatement) {}
+    ~StatementRun()
+    {
+        sqlite3_reset(m_pStatement);
+        sqlite3_clear_bindings(m_pStatement);
+    }
+    StatementRun(const StatementRun &) = delete;
+    StatementRun &operator=(const StatementRun &) = delete;
+
+private:
+    sqlite3_stmt *m_pStatement;
+};
+
+}  // namespace
+
+std::unique_ptr<Store> Store::Open(const std::string &strPath)
+{
+    sqlite3 *pDatabase = nullptr;
+    if (sqlite3_open_v2(strPath.c_str(), &pDatabase, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(pDatabase);
+        return nullptr;
+    }
+    std::unique_ptr<Store> store(new Store(pDatabase));
+    sqlite3_busy_timeout(pDatabase, kBusyTimeoutMilliseconds);
+    if (!HasStoreMarks(pDatabase) || !store->Prepare())
+        return nullptr;
+    return store;
+}
+
+Store::~Store()
+{
+    sqlite3_finalize(m_pResultQuery);
+    sqlite3_finalize(m_pHoursQuery);
+    sqlite3_close(m_pDatabase);
+}
+
+// Preparing the two lookups also checks that both tables have every column.
+bool Store::Prepare()
+{
+    return sqlite3_prepare_v3(m_pDatabase, kResultSql, -1, SQLITE_PREPARE_PERSISTENT, &m_pResultQuery, nullptr) ==
+               SQLITE_OK &&
+           sqlite3_prepare_v3(m_pDatabase, kHoursSql, -1, SQLITE_PREPARE_PERSISTENT, &m_pHoursQuery, nullptr) ==
+               SQLITE_OK;
+}
+
+ReadOutcome Store::ReadResult(int32_t iFileType, int32_t iResultId, std::string_view reportKey,
+                              std::string_view rowKey, float *pfValues, int32_t iCount)
+{
+    StatementRun run(m_pResultQuery);
+    sqlite3_bind_int(m_pResultQuery, 1, iFileType);
+    sqlite3_bind_int(m_pResultQuery, 2, iResultId);
+    BindText(m_pResultQuery, 3, reportKey);
+    BindText(m_pResultQuery, 4, rowKey);
+    sqlite3_bind_int(m_pResultQuery, 5, iCount);
+    ReadOutcome outcome = ReadOutcome::Absent;
+    int step;
+    while ((step = sqlite3_step(m_pResultQuery)) == SQLITE_ROW) {
+        int64_t seq = sqlite3_column_int64(m_pResultQuery, 0);
+        pfValues[seq] = static_cast<float>(sqlite3_column_double(m_pResultQuery, 1));
+        outcome = ReadOutcome::Found;
+    }
+    return step == SQLITE_DONE ? outcome : ReadOutcome::Failed;
+}
+
+ReadOutcome Store::ReadHours(int32_t iFileType, int32_t iListId, int32_t iVariable, std::string_view reportKey,
+                             float *pfHours)
+{
+    StatementRun run(m_pHoursQuery);
+    sqlite3_bind_int(m_pHoursQuery, 1, iFileType);
+    sqlite3_bind_int(m_pHoursQuery, 2, iListId);
+    sqlite3_bind_int(m_pHoursQuery, 3, iVariable);
+    BindText(m_pHoursQuery, 4, reportKey);
+    int step = sqlite3_step(m_pHoursQuery);
+    if (step == SQLITE_DONE)
+        return ReadOutcome::Absent;
+    if (step != SQLITE_ROW || sqlite3_column_type(m_pHoursQuery, 0) != SQLITE_BLOB)
+        return ReadOutcome::Failed;
+    const auto *pBytes = static_cast<const unsigned char *>(sqlite3_column_blob(m_pHoursQuery, 0));
+    if (sqlite3_column_bytes(m_pHoursQuery, 0) != kHoursBlobBytes || !pBytes)
+        return ReadOutcome::Failed;
+    for (int hour = 0; hour < kHoursPerYear; ++hour)
+        pfHours[hour] = DecodeBinary32(pBytes + 4 * hour);
+    return ReadOutcome::Found;
+}
+
+}  // namespace d2r

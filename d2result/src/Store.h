@@ -1,0 +1,49 @@
+// One result store opened read-only, checked against the store layout, with
+// the two lookups the entries need prepared once.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace d2r {
+
+enum class ReadOutcome {
+    Found,     // the row was there and was written out
+    Absent,    // no such row (not an error: the caller decides)
+    Failed,    // the store cannot be read (corrupt, truncated, bad blob)
+};
+
+class Store {
+public:
+    // The store at strPath, or null when it is missing, not SQLite, of a
+    // foreign or newer layout, or lacks a table or column.
+    static std::unique_ptr<Store> Open(const std::string &strPath);
+    ~Store();
+    Store(const Store &) = delete;
+    Store &operator=(const Store &) = delete;
+
+    // Writes the values of seq 0 .. iCount-1 of one result to pfValues
+    // (places without a row are left alone).  Found when any row exists.
+    ReadOutcome ReadResult(int32_t iFileType, int32_t iResultId, std::string_view reportKey,
+                           std::string_view rowKey, float *pfValues, int32_t iCount);
+
+    // Writes the 8760 hours of one series to pfHours.  Failed for a blob
+    // that is not exactly one year of binary32 values.
+    ReadOutcome ReadHours(int32_t iFileType, int32_t iListId, int32_t iVariable, std::string_view reportKey,
+                          float *pfHours);
+
+private:
+    explicit Store(sqlite3 *pDatabase) : m_pDatabase(pDatabase) {}
+    bool Prepare();
+
+    sqlite3 *m_pDatabase;
+    sqlite3_stmt *m_pResultQuery = nullptr;
+    sqlite3_stmt *m_pHoursQuery = nullptr;
+};
+
+}  // namespace d2r

@@ -1,0 +1,22 @@
+// Telling whether a file on disk is still the one seen before: a results
+// folder may be simulated again while a program keeps a store open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct FileIdentity {
+    uint64_t uDevice = 0;
+    uint64_t uFile = 0;        // inode or file index
+    int64_t iSize = 0;
+    int64_t iModifiedSeconds = 0;
+    int64_t iModifiedNanoseconds = 0;
+
+    bool operator==(const FileIdentity &other) const;
+    bool operator!=(const FileIdentity &other) const { return !(*this == other); }
+};
+
+// Fills identity for the regular file at strPath.  False when there is no
+// such file or it is something else (a folder, a pipe, a device): callers
+// must not open those as data files, a pipe would block them.
+bool ReadFileIdentity(const std::string &strPath, FileIdentity &identity);
