@@ -1,0 +1,44 @@
+// Child processes that must never outlive this program: started with their
+// own environment additions, tied to this process's life, waited for with a
+// deadline and killed when they do not end.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+// What to start: the program (an absolute path; it is also the child's
+// argv[0], which some programs use to find their installation), its
+// arguments, variables (NAME=value) added to or replacing this process's
+// environment, and a file that receives the child's standard output and
+// error (empty: discarded).
+struct ChildProcessSpec {
+    std::string strProgram;
+    std::vector<std::string> arguments;
+    std::vector<std::string> environment;
+    std::string strOutputFile;
+};
+
+// Starts the child; it is killed by the system when the thread that started
+// it ends, so start it from the thread that lives as long as the program.
+// Returns its process id, or -1 with strFailure set.
+int StartTiedChild(const ChildProcessSpec &spec, std::string &strFailure);
+
+// True when the child has ended (it is then reaped, and iExitCode holds its
+// exit code, or 128 + signal number when a signal ended it).  Waits up to
+// timeout; a zero timeout only looks.
+bool WaitForChild(int iProcessId, std::chrono::milliseconds timeout, int &iExitCode);
+
+// Sends the child the kill signal (it cannot be caught); the caller still
+// waits for it.
+void KillChild(int iProcessId);
+
+// True while a process with this id exists (a child not yet reaped counts).
+bool ProcessExists(int iProcessId);
+
+// This process's id.
+int CurrentProcessId();
+
+// The file-system paths of the local sockets that process iProcessId holds
+// open (empty when the system cannot tell).
+std::vector<std::string> LocalSocketPaths(int iProcessId);

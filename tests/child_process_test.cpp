@@ -1,0 +1,123 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <unistd.h>
+
+#include "ChildProcess.h"
+#include "ScratchFolder.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+int StartShell(const std::string &strScript, const std::vector<std::string> &environment = {},
+               const std::string &strOutput = "")
+{
+    std::string failure;
+    const int child = StartTiedChild({"/bin/sh", {"-c", strScript}, environment, strOutput}, failure);
+    EXPECT_GT(child, 0) << failure;
+    return child;
+}
+
+std::string ReadAll(const std::string &strPath)
+{
+    std::ifstream file(strPath);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+TEST(StartTiedChild, RunsTheProgramWithItsArgumentsAndReportsTheExitCode)
+{
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(StartShell("exit 81"), 10s, exitCode));
+    EXPECT_EQ(exitCode, 81);
+}
+
+TEST(StartTiedChild, AddsAndReplacesEnvironmentVariablesAndCapturesOutput)
+{
+    ScratchFolder folder;
+    const std::string output = folder / "out.txt";
+    int exitCode = -1;
+    ASSERT_TRUE(WaitForChild(StartShell("echo \"$GOMBREL_A $HOME\"; echo oops >&2", {"GOMBREL_A=1", "HOME=/nowhere"}, output),
+                             10s, exitCode));
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(ReadAll(output), "1 /nowhere\noops\n");
+}
+
+TEST(StartTiedChild, ReportsAProgramThatCannotRun)
+{
+    std::string failure;
+    const int child = StartTiedChild({"/nonexistent/program", {}, {}, ""}, failure);
+    ASSERT_GT(child, 0);
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(child, 10s, exitCode));
+    EXPECT_EQ(exitCode, 127);
+}
+
+TEST(StartTiedChild, RefusesAnOutputFileItCannotOpen)
+{
+    std::string failure;
+    EXPECT_EQ(StartTiedChild({"/bin/true", {}, {}, "/nonexistent/folder/out.txt"}, failure), -1);
+    EXPECT_THAT(failure, testing::HasSubstr("/nonexistent/folder/out.txt"));
+}
+
+TEST(WaitForChild, GivesUpAtTheDeadlineAndKillChildEndsIt)
+{
+    const int child = StartShell("exec sleep 60");
+    int exitCode = 0;
+    EXPECT_FALSE(WaitForChild(child, 0ms, exitCode));
+    EXPECT_TRUE(ProcessExists(child));
+    KillChild(child);
+    ASSERT_TRUE(WaitForChild(child, 10s, exitCode));
+    EXPECT_EQ(exitCode, 128 + 9);
+    EXPECT_FALSE(ProcessExists(child));
+}
+
+TEST(ProcessExists, KnowsThisProcessAndNoImpossibleOne)
+{
+    EXPECT_TRUE(ProcessExists(CurrentProcessId()));
+    EXPECT_FALSE(ProcessExists(-1));
+    EXPECT_FALSE(ProcessExists(0));
+}
+
+TEST(LocalSocketPaths, FindsNothingForAProcessWithoutSockets)
+{
+    const int child = StartShell("exec sleep 60");
+    EXPECT_THAT(LocalSocketPaths(child), testing::IsEmpty());
+    EXPECT_THAT(LocalSocketPaths(-1), testing::IsEmpty());
+    KillChild(child);
+    int exitCode = 0;
+    WaitForChild(child, 10s, exitCode);
+}
+
+TEST(StartTiedChild, TheChildDiesWithTheProcessThatStartedIt)
+{
+    int channel[2];
+    ASSERT_EQ(pipe(channel), 0);
+    const pid_t starter = fork();
+    ASSERT_GE(starter, 0);
+    if (starter == 0) {
+        std::string failure;
+        const int child = StartTiedChild({"/bin/sh", {"-c", "exec sleep 60"}, {}, ""}, failure);
+        const ssize_t written = write(channel[1], &child, sizeof child);
+        _exit(written == sizeof child ? 0 : 1);
+    }
+    int child = 0;
+    ASSERT_EQ(read(channel[0], &child, sizeof child), static_cast<ssize_t>(sizeof child));
+    close(channel[0]);
+    close(channel[1]);
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(starter, 10s, exitCode));
+    // The orphan is reaped by init, not by us: look until it is gone.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (ProcessExists(child) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_FALSE(ProcessExists(child));
+}
