@@ -1,0 +1,69 @@
+#include "EntryList.h"
+
+#include <cctype>
+#include <filesystem>
+
+namespace {
+
+const char kEntrySeparator = ';';
+
+// Index of the first character that is neither a separator nor white space,
+// or the text's length.  Both are ASCII, which never occurs inside a UTF-8
+// multi-byte character, so a byte scan is safe.
+std::size_t SkipSeparatorsAndBlanks(const std::string &strText, std::size_t nFrom)
+{
+    while (nFrom < strText.size()
+           && (strText[nFrom] == kEntrySeparator || std::isspace(static_cast<unsigned char>(strText[nFrom]))))
+        ++nFrom;
+    return nFrom;
+}
+
+// The text from nFrom up to the next separator (or the end), and where the
+// scan goes on.
+std::string EntryAt(const std::string &strText, std::size_t nFrom, std::size_t &nNext)
+{
+    std::size_t nEnd = strText.find(kEntrySeparator, nFrom);
+    if (nEnd == std::string::npos)
+        nEnd = strText.size();
+    nNext = nEnd;
+    return strText.substr(nFrom, nEnd - nFrom);
+}
+
+// strPath made absolute against the current directory, "." and ".." resolved;
+// an empty path stays empty.
+std::string MakeAbsolute(const std::string &strPath)
+{
+    if (strPath.empty())
+        return strPath;
+    return std::filesystem::absolute(std::filesystem::path(strPath)).lexically_normal().string();
+}
+
+} // namespace
+
+EntryList ParseEntryText(const std::string &strText, bool bMultipleFiles)
+{
+    EntryList list;
+    std::size_t nNext = SkipSeparatorsAndBlanks(strText, 0);
+    if (nNext == strText.size())
+        return list;
+    std::string strFirst = EntryAt(strText, nNext, nNext);
+    bool bMoreEntries = nNext < strText.size();
+    if (!bMoreEntries || !bMultipleFiles) {
+        list.entries.push_back(MakeAbsolute(strFirst));
+        return list;
+    }
+    std::filesystem::path firstPath(strFirst);
+    list.strEntryFolder = std::filesystem::path(firstPath).remove_filename().string();
+    list.entries.push_back(firstPath.filename().string());
+    for (nNext = SkipSeparatorsAndBlanks(strText, nNext); nNext < strText.size();
+         nNext = SkipSeparatorsAndBlanks(strText, nNext))
+        list.entries.push_back(EntryAt(strText, nNext, nNext));
+    return list;
+}
+
+std::string AbsoluteEntryPath(const EntryList &list, const std::string &strEntry)
+{
+    if (std::filesystem::path(strEntry).is_absolute())
+        return MakeAbsolute(strEntry);
+    return MakeAbsolute(list.strEntryFolder + strEntry);
+}
