@@ -1,0 +1,136 @@
+// Binding the result library at run time: where it is looked for, what a
+// failure says, and that the bound entries reach the library.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "D2ResultBinding.h"
+#include "DynamicLibrary.h"
+#include "ProgramPath.h"
+#include "StoreWriter.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+class D2ResultBindingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char folder[] = "/tmp/d2r_binding_test.XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        m_strFolder = folder;
+    }
+    void TearDown() override { std::system(("rm -rf '" + m_strFolder + "'").c_str()); }
+
+    std::string BuiltLibrary() const { return ExecutableFolder() + "/libd2result.so"; }
+
+    std::string m_strFolder;
+};
+
+TEST_F(D2ResultBindingTest, LooksInTheDoe2FolderFirstThenBesideTheProgram)
+{
+    EXPECT_THAT(ResultLibraryCandidates("/opt\\doe22\\"),
+                ::testing::ElementsAre("/opt/doe22/libd2result.so", BuiltLibrary()));
+}
+
+TEST_F(D2ResultBindingTest, WithoutADoe2FolderLooksOnlyBesideTheProgram)
+{
+    EXPECT_THAT(ResultLibraryCandidates(""), ::testing::ElementsAre(BuiltLibrary()));
+}
+
+TEST_F(D2ResultBindingTest, BoundEntriesReachTheLibrary)
+{
+    std::string failure;
+    StoreWriter writer;
+    const std::string project = m_strFolder + "/ce300-Zv - Baseline Design";
+    ASSERT_TRUE(writer.Create(project + ".d2r", failure)) << failure;
+    ASSERT_TRUE(writer.AddResult(1, 2101001, "SYSTEM-1", "", {42.5f}, failure)) << failure;
+    ASSERT_TRUE(writer.AddHourly(4, 2010, 47, "SYSTEM-1", std::vector<float>(8760, 1.5f), failure)) << failure;
+    ASSERT_TRUE(writer.Commit(failure)) << failure;
+
+    std::unique_ptr<ResultLibrary> library = BindResultLibrary(m_strFolder, failure);
+    ASSERT_NE(library, nullptr) << failure;
+    D2R_ResultRequest request = {2101001, 0, "SYSTEM-1", ""};
+    float value = 0.0f;
+    EXPECT_EQ(library->GetMultipleResult("", project.c_str(), 1, &value, 1, 1, &request), 1);
+    EXPECT_FLOAT_EQ(value, 42.5f);
+    std::vector<float> hours(8760);
+    D2R_HourlyRequest hourly = {2010, 47, 0, "SYSTEM-1"};
+    EXPECT_EQ(library->GetMultipleHourlyResult("", project.c_str(), 4, hours.data(), 8760, 1, &hourly), 8760);
+    EXPECT_EQ(library->GetSingleHourlyResult("", project.c_str(), 4, 2010, 47, hours.data(), 8760, "SYSTEM-1",
+                                             nullptr),
+              8760);
+    EXPECT_FLOAT_EQ(hours[8759], 1.5f);
+}
+
+TEST_F(D2ResultBindingTest, MissingLibraryIsNamedWithItsReason)
+{
+    std::string failure;
+    EXPECT_EQ(BindResultLibraryFrom({m_strFolder + "/libd2result.so"}, failure), nullptr);
+    EXPECT_THAT(failure, HasSubstr("libd2result.so"));
+    EXPECT_THAT(failure, HasSubstr(m_strFolder));
+    EXPECT_THAT(failure, HasSubstr("No such file"));
+}
+
+TEST_F(D2ResultBindingTest, NoCandidateIsAFailureToo)
+{
+    std::string failure;
+    EXPECT_EQ(BindResultLibraryFrom({}, failure), nullptr);
+    EXPECT_THAT(failure, HasSubstr("libd2result.so"));
+}
+
+TEST_F(D2ResultBindingTest, FileThatIsNotALibraryGivesWayToTheNext)
+{
+    const std::string bogus = m_strFolder + "/libd2result.so";
+    std::ofstream(bogus) << "not a shared library";
+    std::string failure;
+    EXPECT_NE(BindResultLibraryFrom({bogus, BuiltLibrary()}, failure), nullptr) << failure;
+    EXPECT_EQ(BindResultLibraryFrom({bogus}, failure), nullptr);
+    EXPECT_THAT(failure, HasSubstr(bogus));
+}
+
+TEST_F(D2ResultBindingTest, LibraryWithoutTheEntriesNamesTheMissingEntry)
+{
+    std::string failure;
+    EXPECT_EQ(BindResultLibraryFrom({D2R_STUB_LIBRARY}, failure), nullptr);
+    EXPECT_THAT(failure, HasSubstr("libd2result.so"));
+    EXPECT_THAT(failure, HasSubstr("D2R_GetMultipleResult"));
+}
+
+TEST(DynamicLibrary, FindsAnEntryByName)
+{
+    DynamicLibrary library;
+    std::string failure;
+    ASSERT_TRUE(library.Open(ExecutableFolder() + "/libd2result.so", failure)) << failure;
+    EXPECT_NE(library.Entry("D2R_GetSingleHourlyResult", failure), nullptr);
+}
+
+TEST(DynamicLibrary, UnknownEntryIsNullWithAReason)
+{
+    DynamicLibrary library;
+    std::string failure;
+    ASSERT_TRUE(library.Open(ExecutableFolder() + "/libd2result.so", failure)) << failure;
+    EXPECT_EQ(library.Entry("D2R_NoSuchEntry", failure), nullptr);
+    EXPECT_THAT(failure, HasSubstr("D2R_NoSuchEntry"));
+}
+
+TEST(DynamicLibrary, BareNameIsRefusedRatherThanSearchedFor)
+{
+    DynamicLibrary library;
+    std::string failure;
+    EXPECT_FALSE(library.Open("libd2result.so", failure));
+    EXPECT_FALSE(failure.empty());
+    EXPECT_EQ(library.Entry("D2R_GetSingleHourlyResult", failure), nullptr);
+}
+
+TEST(SharedLibraryFileName, FollowsThePlatformConvention)
+{
+    EXPECT_EQ(SharedLibraryFileName("d2result"), "libd2result.so");
+}
+
+}  // namespace
