@@ -1,0 +1,88 @@
+// What the posting-pass and results-run tests share: a user who answers
+// Retry/Cancel from a script and whose boxes are recorded, a result library
+// whose answers for one result change from call to call, and records built
+// by kind.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "FakeResultLibrary.h"
+#include "GombrelData.h"
+#include "UserMessages.h"
+
+class ScriptedUser : public UserMessages {
+public:
+    std::vector<std::string> shown;     // "CAPTION: TEXT" of every box
+    std::deque<bool> retryAnswers;      // Cancel once these run out
+    std::vector<std::string> questions;
+
+    void ShowMessage(const std::string &strCaption, const std::string &strText) override
+    {
+        shown.push_back(strCaption + ": " + strText);
+    }
+    bool AskRetry(const std::string &strCaption, const std::string &strText) override
+    {
+        questions.push_back(strCaption + ": " + strText);
+        if (retryAnswers.empty())
+            return false;
+        const bool bRetry = retryAnswers.front();
+        retryAnswers.pop_front();
+        return bRetry;
+    }
+};
+
+// The fake library, except that the result kDriftingResult answers the next
+// value of drift at every call (the last one once they run out).
+class DriftingLibrary : public FakeResultLibrary {
+public:
+    static constexpr int32_t kDriftingResult = 9999001;
+    std::vector<float> drift;
+
+    int32_t GetMultipleResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
+                              float *pfValues, int32_t iValueCount, int32_t iRequestCount,
+                              const D2R_ResultRequest *pRequests) override
+    {
+        if (iRequestCount == 1 && iValueCount == 1 && pRequests[0].iResultId == kDriftingResult && !drift.empty()) {
+            pfValues[0] = drift[std::min(m_next++, drift.size() - 1)];
+            return 1;
+        }
+        return FakeResultLibrary::GetMultipleResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues, iValueCount,
+                                                    iRequestCount, pRequests);
+    }
+
+private:
+    size_t m_next = 0;
+};
+
+inline GombrelData SheetRecord(const char *pszSheet)
+{
+    GombrelData item = kDefaultGombrelData;
+    item.psCol = "A";
+    item.iRow = 1;
+    item.iAction = GOMBREL_ACTION_SELECT_SHEET;
+    item.psItemString = pszSheet;
+    return item;
+}
+
+// A number record reading the non-hourly result iResultId of project "\case".
+inline GombrelData NumberRecord(const char *pszCol, int32_t iRow, int32_t iResultId)
+{
+    GombrelData item = kDefaultGombrelData;
+    item.psCol = pszCol;
+    item.iRow = iRow;
+    item.iAction = GOMBREL_ACTION_NUMBER;
+    item.iNHRListID = iResultId;
+    item.iD2ResFileType = 1;
+    item.psSimResPathFile = "\\case";
+    return item;
+}
+
+inline GombrelData ActionRecord(const char *pszCol, int32_t iRow, int32_t iAction, const char *pszSpecial = nullptr)
+{
+    GombrelData item = NumberRecord(pszCol, iRow, 0);
+    item.iAction = iAction;
+    item.psSpecialProcessing = pszSpecial;
+    return item;
+}
