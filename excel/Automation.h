@@ -49,6 +49,10 @@ public:
 // Status of a call to an application that is no longer there.
 constexpr uint32_t kStatusDisconnected = 0x80010108u;
 
+// Code of an error that the application raises inside a call, Excel's
+// "application-defined or object-defined error".
+constexpr uint16_t kApplicationErrorCode = 1004;
+
 // What Range.Value2 gives back: a number, a text, or nothing (an empty cell,
 // an error value, anything else).
 struct CellValue {

@@ -1,6 +1,5 @@
 #include "MemoryBook.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -11,8 +10,6 @@
 namespace {
 
 const char kHeader[] = "gombrel-memory-workbook 1";
-constexpr int kLastColumn = 256;   // IV
-constexpr int kLastRow = 65536;
 
 const std::pair<MemoryCell::Kind, const char *> kKindNames[] = {
     {MemoryCell::Kind::Number, "number"},
@@ -20,18 +17,6 @@ const std::pair<MemoryCell::Kind, const char *> kKindNames[] = {
     {MemoryCell::Kind::Formula, "formula"},
     {MemoryCell::Kind::Error, "error"},
 };
-
-// Column number of letters ("A" 1, "IV" 256); 0 when out of range.
-int ColumnNumber(const std::string &strLetters)
-{
-    int column = 0;
-    for (char letter : strLetters) {
-        column = column * 26 + (letter - 'A' + 1);
-        if (column > kLastColumn)
-            return 0;
-    }
-    return column;
-}
 
 std::string EscapeField(const std::string &strText)
 {
@@ -132,32 +117,6 @@ std::string CellValueField(const MemoryCell &cell)
 }
 
 }  // namespace
-
-bool ParseCellAddress(const std::string &strText, CellAddress &address)
-{
-    size_t split = 0;
-    std::string letters;
-    while (split < strText.size() && std::isalpha(static_cast<unsigned char>(strText[split])))
-        letters += static_cast<char>(std::toupper(static_cast<unsigned char>(strText[split++])));
-    const std::string digits = strText.substr(split);
-    if (letters.empty() || letters.size() > 2 || digits.empty() || digits.size() > 5 || digits[0] == '0' ||
-        digits.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const int column = ColumnNumber(letters);
-    const int row = std::atoi(digits.c_str());
-    if (column == 0 || row > kLastRow)
-        return false;
-    address = {column, row};
-    return true;
-}
-
-std::string FormatCellAddress(const CellAddress &address)
-{
-    std::string letters;
-    for (int column = address.iColumn; column > 0; column = (column - 1) / 26)
-        letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
-    return letters + std::to_string(address.iRow);
-}
 
 bool LoadMemoryBook(const std::string &strPath, MemoryBook &book, std::string &strFailure)
 {

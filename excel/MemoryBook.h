@@ -11,8 +11,9 @@
 
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "CellAddress.h"
 
 // What one cell holds.  A formula keeps its text (it is never computed); an
 // error cell stands for a spreadsheet error value such as "#N/A".
@@ -23,17 +24,6 @@ struct MemoryCell {
     std::string strText;
 };
 
-// A cell position: column 1 is A, row 1 is the first row.  Ordered by row,
-// then column, as a sheet is read.
-struct CellAddress {
-    int iColumn = 0;
-    int iRow = 0;
-    bool operator<(const CellAddress &other) const
-    {
-        return std::make_pair(iRow, iColumn) < std::make_pair(other.iRow, other.iColumn);
-    }
-};
-
 struct MemorySheet {
     std::string strName;
     std::map<CellAddress, MemoryCell> cells;
@@ -42,13 +32,6 @@ struct MemorySheet {
 struct MemoryBook {
     std::vector<MemorySheet> sheets;
 };
-
-// Reads an A1 address ("C65", lower case allowed) within the old workbook
-// limits (columns A to IV, rows 1 to 65536); false for anything else.
-bool ParseCellAddress(const std::string &strText, CellAddress &address);
-
-// The A1 text of address ("C65").
-std::string FormatCellAddress(const CellAddress &address);
 
 // Fills book from the file at strPath; false with strFailure set when the
 // file cannot be read or is not a memory workbook.

@@ -10,9 +10,6 @@
 
 namespace {
 
-// Code the in-memory application gives every error it raises itself.
-constexpr uint16_t kMemoryErrorCode = 1004;
-
 [[noreturn]] void Throw(const InjectedFailure &failure)
 {
     switch (failure.kind) {
@@ -109,7 +106,7 @@ public:
     {
         m_place.state->Enter(SpreadsheetCall::GetValue2, "GetValue2 " + m_place.Name());
         if (m_place.state->IsCellUnreadable(m_place.Sheet().strName, FormatCellAddress(m_place.address)))
-            throw DispatchFailure(kMemoryErrorCode, "Unable to get the Value2 property of the Range class");
+            throw DispatchFailure(kApplicationErrorCode, "Unable to get the Value2 property of the Range class");
         const auto found = m_place.Sheet().cells.find(m_place.address);
         return found == m_place.Sheet().cells.end() ? CellValue() : ValueOf(found->second);
     }
@@ -134,9 +131,9 @@ public:
         m_state->Enter(SpreadsheetCall::Range, FormatText("Range %s:%s", strCell1.c_str(), strCell2.c_str()));
         CellAddress first, second;
         if (!ParseCellAddress(strCell1, first) || !ParseCellAddress(strCell2, second))
-            throw DispatchFailure(kMemoryErrorCode, "Method 'Range' of object '_Worksheet' failed");
+            throw DispatchFailure(kApplicationErrorCode, "Method 'Range' of object '_Worksheet' failed");
         if (first < second || second < first)
-            throw DispatchFailure(kMemoryErrorCode, "Only one-cell ranges are supported");
+            throw DispatchFailure(kApplicationErrorCode, "Only one-cell ranges are supported");
         return std::make_unique<MemoryRange>(CellPlace{m_state, m_book, m_uSheet, first});
     }
 
@@ -158,7 +155,7 @@ public:
         for (size_t i = 0; i < m_book->sheets.size(); ++i)
             if (SameNameIgnoringCase(m_book->sheets[i].strName, strName) && !m_state->IsSheetHidden(m_book->sheets[i].strName))
                 return std::make_unique<MemoryWorksheet>(m_state, m_book, i);
-        throw DispatchFailure(kMemoryErrorCode, "Subscript out of range");
+        throw DispatchFailure(kApplicationErrorCode, "Subscript out of range");
     }
 
 private:
@@ -182,7 +179,7 @@ public:
         m_state->Enter(SpreadsheetCall::Save, "Save " + m_strPath);
         std::string failure;
         if (!SaveMemoryBook(m_strPath, *m_book, failure))
-            throw DispatchFailure(kMemoryErrorCode, failure);
+            throw DispatchFailure(kApplicationErrorCode, failure);
     }
 
 private:
@@ -202,13 +199,13 @@ public:
         m_state->Enter(SpreadsheetCall::Open, "Open " + strPath);
         const std::string path = NativePath(strPath);
         if (m_state->IsOpenRefused(strPath) || m_state->IsOpenRefused(path))
-            throw DispatchFailure(kMemoryErrorCode, "Cannot open '" + strPath + "'");
+            throw DispatchFailure(kApplicationErrorCode, "Cannot open '" + strPath + "'");
         std::shared_ptr<MemoryBook> &slot = m_state->BookSlot(path);
         if (!slot) {
             auto book = std::make_shared<MemoryBook>();
             std::string failure;
             if (!LoadMemoryBook(path, *book, failure))
-                throw DispatchFailure(kMemoryErrorCode, failure);
+                throw DispatchFailure(kApplicationErrorCode, failure);
             slot = book;
         }
         return std::make_unique<MemoryWorkbook>(m_state, slot, path);
