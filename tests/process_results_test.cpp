@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+#include "ActiveResultLibrary.h"
+#include "MappingTables.h"
+#include "MemoryWorkbooks.h"
+#include "PassTestSupport.h"
+#include "ProcessResults.h"
+#include "ScratchFolder.h"
+
+namespace {
+
+void NoPause(int) {}
+
+// A result library that answers every call in full with one value, and
+// remembers the DOE-2 folders it was handed.
+class ConstantLibrary : public ResultLibrary {
+public:
+    float fValue = 1.0f;
+    std::set<std::string> folders;
+
+    int32_t GetMultipleResult(const char *pszDoe2Folder, const char *, int32_t, float *pfValues, int32_t iValueCount,
+                              int32_t, const D2R_ResultRequest *) override
+    {
+        return Fill(pszDoe2Folder, pfValues, iValueCount);
+    }
+    int32_t GetMultipleHourlyResult(const char *pszDoe2Folder, const char *, int32_t, float *pfValues,
+                                    int32_t iValueCount, int32_t, const D2R_HourlyRequest *) override
+    {
+        return Fill(pszDoe2Folder, pfValues, iValueCount);
+    }
+    int32_t GetSingleHourlyResult(const char *pszDoe2Folder, const char *, int32_t, int32_t, int32_t, float *pfValues,
+                                  int32_t iValueCount, const char *, const D2R_HourlyFilter *) override
+    {
+        return Fill(pszDoe2Folder, pfValues, iValueCount);
+    }
+
+private:
+    int32_t Fill(const char *pszDoe2Folder, float *pfValues, int32_t iValueCount)
+    {
+        folders.insert(pszDoe2Folder);
+        std::fill(pfValues, pfValues + iValueCount, fValue);
+        return iValueCount;
+    }
+};
+
+// Records the workbooks a run starts.
+class RecordedProgress : public RunProgress {
+public:
+    std::vector<std::string> workbooks;
+    int iRounds = 0;
+    void WorkbookStarted(const std::string &strWorkbookPath) override { workbooks.push_back(strWorkbookPath); }
+    void RoundStarted(int32_t, bool) override { ++iRounds; }
+};
+
+// A memory workbook file holding every sheet that table selects.
+std::string WorkbookFor(const GombrelData *pTable)
+{
+    std::string text = "gombrel-memory-workbook 1\n";
+    std::set<std::string> sheets;
+    for (const GombrelData *pItem = pTable; !IsEndRecord(*pItem); ++pItem)
+        if (pItem->iAction == GOMBREL_ACTION_SELECT_SHEET && sheets.insert(pItem->psItemString).second)
+            text += std::string("sheet\t") + pItem->psItemString + "\n";
+    return text;
+}
+
+// The four workbooks in a scratch results folder, an in-memory spreadsheet
+// and a library bound by the run's binder.
+class ProcessResultsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const MappingTable &table : g_aMappingTables)
+            WriteWholeFile(m_scratch.Path() + NativeName(table.pszWorkbookFile), WorkbookFor(table.pItems()));
+        SetRetryPause(NoPause);
+        m_services.pass.readLogFlag = [this] { return m_iLogFlag; };
+        m_services.pass.pProgress = &m_progress;
+    }
+    void TearDown() override
+    {
+        SetResultLibrary(nullptr);
+        SetRetryPause(nullptr);
+    }
+
+    static std::string NativeName(const char *pszFile) { return "/" + std::string(pszFile + 1); }
+
+    int32_t Run(const std::string &strDoe2Folder, int32_t iCheckFlag = 0)
+    {
+        return ProcessResults(m_errorText, strDoe2Folder, m_scratch.Path(), iCheckFlag, m_services);
+    }
+
+    int Calls(SpreadsheetCall call) const { return m_state->Calls(call); }
+
+    ScratchFolder m_scratch;
+    std::shared_ptr<MemorySpreadsheet> m_state = std::make_shared<MemorySpreadsheet>();
+    MemoryLauncher m_launcher{m_state};
+    ConstantLibrary m_library;
+    ResultLibrary *m_pBound = &m_library;
+    ScriptedUser m_user;
+    RecordedProgress m_progress;
+    RunServices m_services{{m_user}, m_launcher, [this](const std::string &, std::string &) {
+                               SetResultLibrary(m_pBound);
+                               return true;
+                           }};
+    int32_t m_iLogFlag = 0;
+    std::string m_errorText;
+};
+
+struct CountsCase {
+    const char *pszName;
+    std::vector<int> counts;  // cells each pass writes before it fails (the last pass writes none)
+    int32_t iTotal;
+    int iWorkbooksOpened;
+};
+
+class PassCounts : public ProcessResultsTest, public ::testing::WithParamInterface<CountsCase> {};
+
+TEST_P(PassCounts, AddUpUntilThePassThatWritesNothing)
+{
+    // Each pass writes its count of cells and then meets a failing write,
+    // which ends it with that count.
+    int iWrite = 0;
+    for (int count : GetParam().counts) {
+        iWrite += count + 1;
+        m_state->FailCall(SpreadsheetCall::PutValue2, iWrite, InjectedFailure{});
+    }
+    EXPECT_EQ(Run("/doe22"), GetParam().iTotal);
+    EXPECT_EQ(Calls(SpreadsheetCall::Open), GetParam().iWorkbooksOpened);
+    EXPECT_EQ(Calls(SpreadsheetCall::Quit), 1);
+    EXPECT_EQ(m_errorText, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, PassCounts,
+                         ::testing::Values(CountsCase{"AllFour", {5, 6, 7, 8}, 26, 4},
+                                           CountsCase{"LastEmpty", {5, 6, 7, 0}, 18, 4},
+                                           CountsCase{"SecondEmpty", {5, 0}, 5, 2},
+                                           CountsCase{"FirstEmpty", {0}, 0, 1}),
+                         [](const ::testing::TestParamInfo<CountsCase> &info) { return info.param.pszName; });
+
+TEST_F(ProcessResultsTest, FullRunPostsEveryWorkbookIntoOneLog)
+{
+    m_iLogFlag = 1;
+    const int32_t iTotal = Run("/doe22", 1);
+    EXPECT_GT(iTotal, 2000);
+    EXPECT_EQ(m_errorText, "");
+    EXPECT_EQ(Calls(SpreadsheetCall::PutValue2), iTotal);
+    EXPECT_EQ(Calls(SpreadsheetCall::Save), 4);
+    EXPECT_EQ(m_progress.workbooks.size(), 4u);
+    EXPECT_EQ(m_progress.iRounds, 8);
+    const std::string log = ReadWholeFile(m_scratch / "GombrelApp Dbg.txt");
+    size_t sections = 0;
+    for (const MappingTable &table : g_aMappingTables) {
+        const std::string header = "Posting results to:  '" + m_scratch.Path() + table.pszWorkbookFile + "'\n";
+        const size_t at = log.find(header);
+        ASSERT_NE(at, std::string::npos) << header;
+        EXPECT_EQ(at == 0 ? "" : log.substr(at - 3, 3), at == 0 ? "" : "\n\n\n");
+        ++sections;
+    }
+    EXPECT_EQ(log.find("Posting results to:"), 0u);
+    EXPECT_EQ(sections, 4u);
+}
+
+TEST_F(ProcessResultsTest, SecondRunStartsTheLogAnew)
+{
+    m_iLogFlag = 1;
+    WriteWholeFile(m_scratch / "GombrelApp Dbg.txt", "an older run\n");
+    m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
+    EXPECT_EQ(Run("/doe22"), 0);
+    EXPECT_EQ(ReadWholeFile(m_scratch / "GombrelApp Dbg.txt").find("an older run"), std::string::npos);
+}
+
+struct FolderCase {
+    const char *pszName;
+    const char *pszTyped;
+    const char *pszHandedOn;
+};
+
+class Doe2Folder : public ProcessResultsTest, public ::testing::WithParamInterface<FolderCase> {};
+
+TEST_P(Doe2Folder, IsCompletedWithABackslash)
+{
+    EXPECT_EQ(CompletedDoe2Folder(GetParam().pszTyped), GetParam().pszHandedOn);
+    m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
+    Run(GetParam().pszTyped);
+    EXPECT_EQ(m_library.folders, std::set<std::string>{GetParam().pszHandedOn});
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, Doe2Folder,
+                         ::testing::Values(FolderCase{"WithoutBackslash", "C:\\DOE22", "C:\\DOE22\\"},
+                                           FolderCase{"WithBackslash", "C:\\DOE22\\", "C:\\DOE22\\"},
+                                           FolderCase{"WithSlash", "/opt/doe22/", "/opt/doe22/"},
+                                           FolderCase{"Empty", "", ""}),
+                         [](const ::testing::TestParamInfo<FolderCase> &info) { return info.param.pszName; });
+
+TEST_F(ProcessResultsTest, ResultsFolderIsUsedAsTyped)
+{
+    m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
+    ProcessResults(m_errorText, "/doe22", m_scratch.Path() + "/", 0, m_services);
+    EXPECT_EQ(m_progress.workbooks, std::vector<std::string>{m_scratch.Path() + "/\\Std140Sec5-2.xls"});
+    EXPECT_NE(std::find(m_state->CallLog().begin(), m_state->CallLog().end(),
+                        "Open " + m_scratch.Path() + "/\\Std140Sec5-2.xls"),
+              m_state->CallLog().end());
+}
+
+TEST_F(ProcessResultsTest, FailedPreCheckEndsAfterTheFirstWorkbook)
+{
+    FakeResultLibrary empty;
+    empty.answer = FakeResultLibrary::Answer::Nothing;
+    m_pBound = &empty;
+    EXPECT_EQ(Run("/doe22", 1), 0);
+    std::string description;
+    DescribeGombrelData(Std140Sec5_3BItems()[1], description);
+    EXPECT_EQ(m_errorText, "Error retrieving entire year of hourly results for " + description);
+    EXPECT_EQ(Calls(SpreadsheetCall::Open), 1);
+    EXPECT_EQ(Calls(SpreadsheetCall::Save), 1);
+    EXPECT_EQ(Calls(SpreadsheetCall::PutValue2), 0);
+    EXPECT_EQ(Calls(SpreadsheetCall::Quit), 1);
+}
+
+struct AbsentCase {
+    const char *pszName;
+    MemoryLauncher::Outcome outcome;
+    bool bPreCheckFails;
+    size_t uBoxes;
+};
+
+class SpreadsheetAbsent : public ProcessResultsTest, public ::testing::WithParamInterface<AbsentCase> {};
+
+TEST_P(SpreadsheetAbsent, GivesMinusOneWithItsOwnText)
+{
+    MemoryLauncher launcher(m_state, GetParam().outcome);
+    RunServices services{m_services.pass, launcher, m_services.bindResultLibrary};
+    FakeResultLibrary empty;
+    empty.answer = FakeResultLibrary::Answer::Nothing;
+    if (GetParam().bPreCheckFails)
+        m_pBound = &empty;
+    EXPECT_EQ(ProcessResults(m_errorText, "/doe22", m_scratch.Path(), 1, services), -1);
+    EXPECT_EQ(m_errorText, "Error encountered attempting to open Excel");
+    EXPECT_EQ(m_user.shown.size(), GetParam().uBoxes);
+    EXPECT_TRUE(m_state->CallLog().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Launchers, SpreadsheetAbsent,
+    ::testing::Values(AbsentCase{"NotInstalled", MemoryLauncher::Outcome::NotInstalled, false, 1},
+                      AbsentCase{"NotInstalledAfterFailedPreCheck", MemoryLauncher::Outcome::NotInstalled, true, 1},
+                      AbsentCase{"NotStartable", MemoryLauncher::Outcome::NotStartable, false, 0}),
+    [](const ::testing::TestParamInfo<AbsentCase> &info) { return info.param.pszName; });
+
+TEST_F(ProcessResultsTest, UnboundLibraryStopsBeforeAnythingElse)
+{
+    m_services.bindResultLibrary = [](const std::string &strDoe2Folder, std::string &strFailure) {
+        strFailure = "no result library for " + strDoe2Folder;
+        return false;
+    };
+    EXPECT_EQ(Run("/doe22"), 0);
+    EXPECT_EQ(m_errorText, "no result library for /doe22\\");
+    EXPECT_TRUE(m_state->CallLog().empty());
+    EXPECT_TRUE(m_library.folders.empty());
+}
+
+}  // namespace
