@@ -22,6 +22,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"map", RunMapCommand},
+    {"values", RunValuesCommand},
 };
 
 }  // namespace

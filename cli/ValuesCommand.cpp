@@ -1,0 +1,120 @@
+// gombrel-cli values: a dry run of the posting rounds' evaluations.
+#include "ValuesCommand.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "ActiveResultLibrary.h"
+#include "D2ResultBinding.h"
+#include "EvaluateItemValue.h"
+#include "Paths.h"
+
+const char kValuesHeader[] = "table\tindex\tcell\toutcome\tnumber\ttext\n";
+
+namespace {
+
+struct ValuesOptions {
+    std::string strDoe2Folder;
+    std::string strResultsFolder;
+    const char *pszTable = nullptr;
+};
+
+// Reads --doe2, --results and --table in any order; false (with a message
+// on err) for anything else, a missing value or a missing folder option.
+bool ParseValuesOptions(const Arguments &args, ValuesOptions &options, std::ostream &err)
+{
+    Arguments tableArgs;
+    bool bDoe2 = false, bResults = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool bFolder = args[i] == "--doe2" || args[i] == "--results";
+        if (!bFolder) {
+            tableArgs.push_back(args[i]);
+            continue;
+        }
+        if (i + 1 == args.size()) {
+            err << "gombrel-cli: " << args[i] << " needs a folder\n";
+            return false;
+        }
+        const bool bDoe2Option = args[i] == "--doe2";
+        (bDoe2Option ? bDoe2 : bResults) = true;
+        (bDoe2Option ? options.strDoe2Folder : options.strResultsFolder) = args[i + 1];
+        ++i;
+    }
+    if (!ParseTableOption(tableArgs, options.pszTable, err))
+        return false;
+    if (!bDoe2 || !bResults) {
+        err << "gombrel-cli: values needs --doe2 DIR and --results DIR (see gombrel-cli --help)\n";
+        return false;
+    }
+    return true;
+}
+
+// True for the records a posting round evaluates: numbers, and texts that
+// have a key to make them from.
+bool IsEvaluated(const GombrelData &item)
+{
+    return item.iAction == GOMBREL_ACTION_NUMBER || (item.iAction == GOMBREL_ACTION_TEXT && item.psSpecialProcessing);
+}
+
+std::string FormatNumber(double dNumber)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", dNumber);
+    return text;
+}
+
+// outcome, number and text columns of one evaluated record.
+std::string DescribeOutcome(const GombrelData &item, const std::string &strError, const ItemValue &value)
+{
+    if (!strError.empty())
+        return "error\t\t" + strError;
+    if (value.bSkip)
+        return "skip\t\t";
+    const bool bText = (value.bIsString && !value.strText.empty()) || item.iAction == GOMBREL_ACTION_TEXT;
+    return std::string(bText ? "text" : "number") + '\t' + FormatNumber(value.dNumber) + '\t' + value.strText;
+}
+
+}  // namespace
+
+void PrintTableValues(const MappingTable &table, const std::string &strDoe2Folder,
+                      const std::string &strResultsFolder, std::ostream &out)
+{
+    const GombrelData *items = table.pItems();
+    for (size_t index = 0; !IsEndRecord(items[index]); ++index) {
+        const GombrelData &item = items[index];
+        if (!IsEvaluated(item))
+            continue;
+        std::string error;
+        ItemValue value;
+        EvaluateItemValue(item, strDoe2Folder, strResultsFolder, error, value);
+        out << table.pszName << '\t' << index << '\t' << item.psCol << item.iRow << '\t'
+            << DescribeOutcome(item, error, value) << '\n';
+    }
+}
+
+int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
+                         const ResultLibraryBinder &bindLibrary)
+{
+    ValuesOptions options;
+    if (!ParseValuesOptions(args, options, err))
+        return kExitUsage;
+    const std::string doe2Folder = WithTrailingSeparator(options.strDoe2Folder);
+    std::string failure;
+    const std::unique_ptr<ResultLibrary> library = bindLibrary(doe2Folder, failure);
+    if (!library) {
+        err << "gombrel-cli: " << failure << '\n';
+        return 1;
+    }
+    SetResultLibrary(library.get());
+    out << kValuesHeader;
+    for (const MappingTable &table : g_aMappingTables)
+        if (!options.pszTable || table.pszName == std::string(options.pszTable))
+            PrintTableValues(table, doe2Folder, options.strResultsFolder, out);
+    SetResultLibrary(nullptr);
+    return 0;
+}
+
+int RunValuesCommand(const Arguments &args, std::ostream &out, std::ostream &err)
+{
+    return RunValuesCommandWith(args, out, err, BindResultLibrary);
+}

@@ -1,0 +1,30 @@
+// gombrel-cli values: what a posting round would write for every record,
+// without a spreadsheet.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "Commands.h"
+#include "MappingTables.h"
+#include "ResultLibrary.h"
+
+// Binds the result library for a DOE-2 folder (completed with its
+// separator); null with the reason in strFailure when it cannot.
+using ResultLibraryBinder = std::function<std::unique_ptr<ResultLibrary>(const std::string &, std::string &)>;
+
+// The command with the binder given: 0 after printing, 1 when the library
+// cannot be bound (the reason on err), kExitUsage for bad arguments.
+int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
+                         const ResultLibraryBinder &bindLibrary);
+
+// One line per record of table that a posting round evaluates, through the
+// library already bound: table, index, cell, outcome (number, text, skip or
+// error), number ("%.17g"), text.
+void PrintTableValues(const MappingTable &table, const std::string &strDoe2Folder,
+                      const std::string &strResultsFolder, std::ostream &out);
+
+// The header line of the output.
+extern const char kValuesHeader[];

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <sstream>
+
+#include "ActiveResultLibrary.h"
+#include "CountingResultLibrary.h"
+#include "FakeResultLibrary.h"
+#include "ValuesCommand.h"
+
+namespace {
+
+void NoPause(int) {}
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+size_t Lines(const std::string &text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+// One record of each kind a round meets, and three it passes over.
+const GombrelData kItems[] = {
+    {"A", 1, 3, -1, 0, "", "", 0, 1.0f, nullptr, 0, nullptr, "A"},
+    {"C", 65, 0, 1, 2101002, "", "SYSTEM-SUM", 1, -1.0f, nullptr, 0, "\\P", nullptr},
+    {"D", 146, 0, 0, 2101002, "", "SYSTEM-SUM", 1, 1.0f, "= %.0f + D146", 0, "\\P", nullptr},
+    {"E", 5, 1, -1, 2101010, "", "SYSTEM-SUM", 1, 1.0f, "MonthDateOfPosMax", 2101013, "\\P", nullptr},
+    {"F", 6, 1, -1, 2101002, "", "SYSTEM-SUM", 1, 1.0f, nullptr, 0, "\\P", nullptr},
+    {"G", 7, 0, -1, 2101002, "", "SYSTEM-SUM", 1, 1.0f, "Bogus", 0, "\\P", nullptr},
+    {"H", 8, 2, -1, 2101002, "", "SYSTEM-SUM", 1, 1.0f, nullptr, 0, "\\P", nullptr},
+    {"I", 9, 1, -1, 2010, "", "SHOEBOX-ZONE", 4, -1.0f, "DateOfAnnualMax", 15, "\\P", nullptr},
+    kDefaultGombrelData,
+};
+
+const GombrelData *TestItems() { return kItems; }
+
+const MappingTable kTestTable = {"T", "\\T.xls", TestItems};
+
+class ValuesTest : public ::testing::Test {
+protected:
+    FakeResultLibrary library;
+    std::string strBoundFolder;
+    int nBindings = 0;
+
+    void SetUp() override { SetRetryPause(NoPause); }
+
+    void TearDown() override
+    {
+        SetResultLibrary(nullptr);
+        SetRetryPause(nullptr);
+    }
+
+    // The command, binding a counting view of the fake.
+    Outcome RunValues(const Arguments &args)
+    {
+        std::ostringstream out, err;
+        const int status = RunValuesCommandWith(args, out, err, [this](const std::string &folder, std::string &) {
+            ++nBindings;
+            strBoundFolder = folder;
+            return std::make_unique<CountingResultLibrary>(library);
+        });
+        return {status, out.str(), err.str()};
+    }
+};
+
+using Values = ValuesTest;
+
+TEST_F(Values, PrintsTheOutcomeOfEveryEvaluatedRecord)
+{
+    library.SetResult(2101002, {1234.75f});
+    library.SetResult(2101010, std::vector<float>(12, -3.0f));
+    library.SetResult(2101013, std::vector<float>(12, 4.0f));
+    library.SetHourlySeries(2010, 15, std::vector<float>(8760, 5.0f));
+    SetResultLibrary(&library);
+    std::ostringstream out;
+    PrintTableValues(kTestTable, "/doe2/", "/results", out);
+    EXPECT_EQ(out.str(),
+              "T\t1\tC65\tnumber\t-1234.8\t\n"
+              "T\t2\tD146\ttext\t1234.75\t= 1235 + D146\n"
+              "T\t3\tE5\tskip\t\t\n"
+              "T\t5\tG7\terror\t\tEncountered unrecognized special processing key: 'Bogus'\n"
+              "T\t7\tI9\ttext\t5\t1/1\n");
+    EXPECT_EQ(library.calls.front().strProjectPath, "/results/P");
+}
+
+TEST_F(Values, ErrorLineCarriesTheFailureWithTheRecord)
+{
+    SetResultLibrary(&library);
+    std::ostringstream out;
+    PrintTableValues(kTestTable, "/doe2/", "/results", out);
+    EXPECT_NE(out.str().find("T\t1\tC65\terror\t\tError retriving results for GombrelData item - psCol: 'C', "),
+              std::string::npos);
+    EXPECT_EQ(Lines(out.str()), 5u);
+}
+
+TEST_F(Values, WalksEveryTableInRunOrderWithTheFolderCompleted)
+{
+    library.answer = FakeResultLibrary::Answer::Nothing;
+    const Outcome run = RunValues({"--results", "/results", "--doe2", "/doe2"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.err.empty());
+    EXPECT_EQ(nBindings, 1);
+    EXPECT_EQ(strBoundFolder, "/doe2/");
+    EXPECT_EQ(library.calls.front().strDoe2Folder, "/doe2/");
+    EXPECT_EQ(run.out.rfind(kValuesHeader, 0), 0u);
+    EXPECT_EQ(Lines(run.out), 1u + 1580u + 570u);  // every number and every keyed text record
+    const size_t sec52 = run.out.find("\nStd140Sec5_2Items\t"), sec53 = run.out.find("\nStd140Sec5_3Items\t"),
+                 sec53b = run.out.find("\nStd140Sec5_3BItems\t"), sec54 = run.out.find("\nStd140Sec5_4Items\t");
+    EXPECT_LT(sec52, sec53);
+    EXPECT_LT(sec53, sec53b);
+    EXPECT_LT(sec53b, sec54);
+    EXPECT_NE(sec54, std::string::npos);
+}
+
+TEST_F(Values, SelectsOneTable)
+{
+    library.answer = FakeResultLibrary::Answer::Nothing;
+    const Outcome run = RunValues({"--doe2", "/doe2/", "--table", "Std140Sec5_4Items", "--results", "/r"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(strBoundFolder, "/doe2/");
+    EXPECT_EQ(Lines(run.out), 1u + 37u);
+    EXPECT_EQ(run.out.find("Std140Sec5_2Items"), std::string::npos);
+}
+
+TEST_F(Values, RefusesBadArgumentsBeforeBinding)
+{
+    const Arguments cases[] = {{},
+                               {"--doe2", "/d"},
+                               {"--results", "/r"},
+                               {"--doe2"},
+                               {"--doe2", "/d", "--results"},
+                               {"--doe2", "/d", "--results", "/r", "--table", "Nope"},
+                               {"--doe2", "/d", "--results", "/r", "extra"}};
+    for (const Arguments &args : cases) {
+        const Outcome run = RunValues(args);
+        EXPECT_EQ(run.status, kExitUsage);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_EQ(Lines(run.err), 1u) << run.err;
+    }
+    EXPECT_EQ(nBindings, 0);
+}
+
+TEST_F(Values, UnboundLibraryEndsWithItsReason)
+{
+    std::ostringstream out, err;
+    const int status = RunValuesCommandWith({"--doe2", "/d", "--results", "/r"}, out, err,
+                                            [](const std::string &, std::string &failure) {
+                                                failure = "libd2result.so: cannot open shared object file";
+                                                return std::unique_ptr<ResultLibrary>();
+                                            });
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_EQ(err.str(), "gombrel-cli: libd2result.so: cannot open shared object file\n");
+}
+
+}  // namespace
