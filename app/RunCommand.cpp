@@ -4,6 +4,8 @@
 #include <system_error>
 #include <thread>
 
+#include "ActiveResultLibrary.h"
+#include "D2ResultBinding.h"
 #include "FormatText.h"
 #include "Paths.h"
 #include "Settings.h"
@@ -72,6 +74,29 @@ ResultsJob ProcessResultsJob(RunServices &services)
                        int32_t iCheckFlag) {
         return ProcessResults(strErrorText, strDoe2Path, strResultsPath, iCheckFlag, services);
     };
+}
+
+BoundResultLibrary::~BoundResultLibrary()
+{
+    if (m_pLibrary)
+        SetResultLibrary(nullptr);
+}
+
+ResultLibraryBinder BoundResultLibrary::Binder()
+{
+    return [this](const std::string &strDoe2Folder, std::string &strFailure) {
+        return Bind(strDoe2Folder, strFailure);
+    };
+}
+
+bool BoundResultLibrary::Bind(const std::string &strDoe2Folder, std::string &strFailure)
+{
+    if (!m_pLibrary)
+        m_pLibrary = BindResultLibrary(strDoe2Folder, strFailure);
+    if (!m_pLibrary)
+        return false;
+    SetResultLibrary(m_pLibrary.get());
+    return true;
 }
 
 double TimeJob(Stopwatch &clock, const std::function<void()> &job)

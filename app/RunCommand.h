@@ -10,9 +10,11 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "ProcessResults.h"
+#include "ResultLibrary.h"
 
 // True when strPath names an existing folder (backslashes count as
 // separators).  An empty text, a file or nothing at all gives false; blanks
@@ -53,6 +55,24 @@ using ResultsJob = std::function<int32_t(std::string &strErrorText, const std::s
 
 // ProcessResults with these services (which must outlive the job).
 ResultsJob ProcessResultsJob(RunServices &services);
+
+// The program's result library, bound at the first run and kept for the
+// next ones; it stays the library the statistics call until this object
+// goes.  Binder() is what RunServices::bindResultLibrary wants.
+class BoundResultLibrary {
+public:
+    BoundResultLibrary() = default;
+    BoundResultLibrary(const BoundResultLibrary &) = delete;
+    BoundResultLibrary &operator=(const BoundResultLibrary &) = delete;
+    ~BoundResultLibrary();
+
+    ResultLibraryBinder Binder();
+
+private:
+    bool Bind(const std::string &strDoe2Folder, std::string &strFailure);
+
+    std::unique_ptr<ResultLibrary> m_pLibrary;
+};
 
 // Elapsed seconds of job, measured on clock with the cost of reading the
 // clock itself taken off.

@@ -1,16 +1,62 @@
 // What the posting-pass and results-run tests share: a user who answers
 // Retry/Cancel from a script and whose boxes are recorded, a result library
-// whose answers for one result change from call to call, and records built
-// by kind.
+// whose answers for one result change from call to call, one that answers
+// everything with one value, workbooks with the sheets a table selects, and
+// records built by kind.
 #pragma once
 
+#include <algorithm>
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "FakeResultLibrary.h"
 #include "GombrelData.h"
 #include "UserMessages.h"
+
+// A result library that answers every call in full with one value, and
+// remembers the DOE-2 folders it was handed.
+class ConstantLibrary : public ResultLibrary {
+public:
+    float fValue = 1.0f;
+    std::set<std::string> folders;
+
+    int32_t GetMultipleResult(const char *pszDoe2Folder, const char *, int32_t, float *pfValues, int32_t iValueCount,
+                              int32_t, const D2R_ResultRequest *) override
+    {
+        return Fill(pszDoe2Folder, pfValues, iValueCount);
+    }
+    int32_t GetMultipleHourlyResult(const char *pszDoe2Folder, const char *, int32_t, float *pfValues,
+                                    int32_t iValueCount, int32_t, const D2R_HourlyRequest *) override
+    {
+        return Fill(pszDoe2Folder, pfValues, iValueCount);
+    }
+    int32_t GetSingleHourlyResult(const char *pszDoe2Folder, const char *, int32_t, int32_t, int32_t, float *pfValues,
+                                  int32_t iValueCount, const char *, const D2R_HourlyFilter *) override
+    {
+        return Fill(pszDoe2Folder, pfValues, iValueCount);
+    }
+
+private:
+    int32_t Fill(const char *pszDoe2Folder, float *pfValues, int32_t iValueCount)
+    {
+        folders.insert(pszDoe2Folder);
+        std::fill(pfValues, pfValues + iValueCount, fValue);
+        return iValueCount;
+    }
+};
+
+// A memory workbook file holding every sheet that table selects.
+inline std::string WorkbookFor(const GombrelData *pTable)
+{
+    std::string text = "gombrel-memory-workbook 1\n";
+    std::set<std::string> sheets;
+    for (const GombrelData *pItem = pTable; !IsEndRecord(*pItem); ++pItem)
+        if (pItem->iAction == GOMBREL_ACTION_SELECT_SHEET && sheets.insert(pItem->psItemString).second)
+            text += std::string("sheet\t") + pItem->psItemString + "\n";
+    return text;
+}
 
 class ScriptedUser : public UserMessages {
 public:

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
 
 #include "ActiveResultLibrary.h"
 #include "MappingTables.h"
@@ -15,38 +14,6 @@ namespace {
 
 void NoPause(int) {}
 
-// A result library that answers every call in full with one value, and
-// remembers the DOE-2 folders it was handed.
-class ConstantLibrary : public ResultLibrary {
-public:
-    float fValue = 1.0f;
-    std::set<std::string> folders;
-
-    int32_t GetMultipleResult(const char *pszDoe2Folder, const char *, int32_t, float *pfValues, int32_t iValueCount,
-                              int32_t, const D2R_ResultRequest *) override
-    {
-        return Fill(pszDoe2Folder, pfValues, iValueCount);
-    }
-    int32_t GetMultipleHourlyResult(const char *pszDoe2Folder, const char *, int32_t, float *pfValues,
-                                    int32_t iValueCount, int32_t, const D2R_HourlyRequest *) override
-    {
-        return Fill(pszDoe2Folder, pfValues, iValueCount);
-    }
-    int32_t GetSingleHourlyResult(const char *pszDoe2Folder, const char *, int32_t, int32_t, int32_t, float *pfValues,
-                                  int32_t iValueCount, const char *, const D2R_HourlyFilter *) override
-    {
-        return Fill(pszDoe2Folder, pfValues, iValueCount);
-    }
-
-private:
-    int32_t Fill(const char *pszDoe2Folder, float *pfValues, int32_t iValueCount)
-    {
-        folders.insert(pszDoe2Folder);
-        std::fill(pfValues, pfValues + iValueCount, fValue);
-        return iValueCount;
-    }
-};
-
 // Records the workbooks a run starts.
 class RecordedProgress : public RunProgress {
 public:
@@ -55,17 +22,6 @@ public:
     void WorkbookStarted(const std::string &strWorkbookPath) override { workbooks.push_back(strWorkbookPath); }
     void RoundStarted(int32_t, bool) override { ++iRounds; }
 };
-
-// A memory workbook file holding every sheet that table selects.
-std::string WorkbookFor(const GombrelData *pTable)
-{
-    std::string text = "gombrel-memory-workbook 1\n";
-    std::set<std::string> sheets;
-    for (const GombrelData *pItem = pTable; !IsEndRecord(*pItem); ++pItem)
-        if (pItem->iAction == GOMBREL_ACTION_SELECT_SHEET && sheets.insert(pItem->psItemString).second)
-            text += std::string("sheet\t") + pItem->psItemString + "\n";
-    return text;
-}
 
 // The four workbooks in a scratch results folder, an in-memory spreadsheet
 // and a library bound by the run's binder.

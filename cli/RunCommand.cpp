@@ -1,0 +1,131 @@
+// gombrel-cli run: the dialog's run command without the dialog.  Message
+// boxes become "CAPTION: TEXT" lines on standard error, the Retry/Cancel
+// question is asked on the terminal, and progress is drawn on standard error
+// when it is a terminal.
+#include <iostream>
+#include <optional>
+
+#include "FailureReports.h"
+#include "RunCli.h"
+#include "Settings.h"
+
+namespace {
+
+const char kRunUsage[] = "usage: gombrel-cli run --doe2 DIR --results DIR [--check | --no-check] [--log]\n";
+
+struct RunOptions {
+    std::optional<std::string> doe2;
+    std::optional<std::string> results;
+    std::optional<bool> check;
+    bool bLog = false;
+};
+
+// Reads the options; false with a message on err for anything amiss.
+bool ParseRunOptions(const Arguments &args, RunOptions &options, std::ostream &err)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if ((arg == "--doe2" || arg == "--results") && i + 1 < args.size())
+            (arg == "--doe2" ? options.doe2 : options.results) = args[++i];
+        else if ((arg == "--check" || arg == "--no-check") && !options.check)
+            options.check = arg == "--check";
+        else if (arg == "--log")
+            options.bLog = true;
+        else {
+            err << "gombrel-cli: unusable option '" << arg << "'\n" << kRunUsage;
+            return false;
+        }
+    }
+    if (!options.doe2 || !options.results) {
+        err << "gombrel-cli: run needs --doe2 and --results\n" << kRunUsage;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ProgressLine::ProgressLine(std::ostream &err, bool bEnabled) : m_err(err), m_bEnabled(bEnabled) {}
+
+void ProgressLine::WorkbookStarted(const std::string &strWorkbookPath)
+{
+    m_strWorkbook = strWorkbookPath.substr(strWorkbookPath.find_last_of("\\/") + 1);
+}
+
+void ProgressLine::RoundStarted(int32_t iRound, bool bPosting)
+{
+    if (!m_bEnabled)
+        return;
+    m_err << "\r" << m_strWorkbook << ": round " << (iRound + 1) / 2 << (bPosting ? ", posting" : ", checking")
+          << "\x1b[K" << std::flush;
+    m_bShown = true;
+}
+
+void ProgressLine::Clear()
+{
+    if (m_bShown)
+        m_err << "\r\x1b[K" << std::flush;
+    m_bShown = false;
+}
+
+ConsoleMessages::ConsoleMessages(RunConsole &console, ProgressLine &progress) : m_console(console), m_progress(progress)
+{
+}
+
+void ConsoleMessages::ShowMessage(const std::string &strCaption, const std::string &strText)
+{
+    m_progress.Clear();
+    m_console.err << strCaption << ": " << OnOneLine(strText) << std::endl;
+}
+
+bool ConsoleMessages::AskRetry(const std::string &strCaption, const std::string &strText)
+{
+    ShowMessage(strCaption, strText);
+    if (!m_console.bInputIsTerminal)
+        return false;
+    m_console.err << "[R]etry or [C]ancel? " << std::flush;
+    std::string answer;
+    if (!std::getline(m_console.in, answer))
+        return false;
+    return !answer.empty() && (answer[0] == 'r' || answer[0] == 'R');
+}
+
+std::string OnOneLine(const std::string &strText)
+{
+    std::string line;
+    for (size_t i = 0; i < strText.size(); ++i) {
+        if (strText[i] != '\n') {
+            line += strText[i];
+            continue;
+        }
+        line += ' ';
+        while (i + 1 < strText.size() && strText[i + 1] == ' ')
+            ++i;
+    }
+    return line;
+}
+
+int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &backends)
+{
+    RunOptions options;
+    if (!ParseRunOptions(args, options, console.err))
+        return kExitUsage;
+    ProgressLine progress(console.err, console.bErrorIsTerminal);
+    ConsoleMessages messages(console, progress);
+    PassServices pass{messages};
+    pass.pProgress = &progress;
+    if (options.bLog)
+        pass.readLogFlag = [] { return 1; };
+    RunServices services{pass, backends.launcher, backends.bindResultLibrary};
+
+    const RunCommandRequest request{*options.doe2, *options.results,
+                                    options.check.value_or(ReadCheckPostedSetting())};
+    const RunCommandOutcome outcome = ExecuteRunCommand(request, ProcessResultsJob(services), backends.clock);
+    progress.Clear();
+    if (!outcome.bRan) {
+        messages.ShowMessage(kApplicationCaption, outcome.strMessage);
+        return kExitUsage;
+    }
+    console.out << outcome.strMessage << std::endl;
+    return outcome.iResult >= 1 ? 0 : 1;
+}

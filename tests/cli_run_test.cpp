@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+#include "ActiveResultLibrary.h"
+#include "MappingTables.h"
+#include "MemoryWorkbooks.h"
+#include "PassTestSupport.h"
+#include "RunCli.h"
+#include "ScratchFolder.h"
+#include "Settings.h"
+
+namespace {
+
+void NoPause(int) {}
+
+class StillClock : public Stopwatch {
+public:
+    std::chrono::nanoseconds Now() override { return std::chrono::seconds(42); }
+};
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// A results folder with the four workbooks, the settings beside it, an
+// in-memory spreadsheet and a library answering every call.
+class CliRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const MappingTable &table : g_aMappingTables)
+            WriteWholeFile(m_scratch.Path() + "/" + (table.pszWorkbookFile + 1), WorkbookFor(table.pItems()));
+        g_strProgramFolder = m_scratch.Path() + "/";
+        g_strSettingsPath = m_scratch / "gombrel.ini";
+        SetRetryPause(NoPause);
+    }
+    void TearDown() override
+    {
+        SetResultLibrary(nullptr);
+        SetRetryPause(nullptr);
+    }
+
+    Outcome Run(const Arguments &args, const std::string &strInput = "", bool bTerminal = false)
+    {
+        std::istringstream in(strInput);
+        std::ostringstream out, err;
+        RunConsole console{in, out, err, bTerminal, bTerminal};
+        MemoryLauncher launcher(m_state);
+        RunBackends backends{launcher, [this](const std::string &, std::string &) {
+                                 SetResultLibrary(&m_library);
+                                 return true;
+                             },
+                             m_clock};
+        const int status = RunResultsCommand(args, console, backends);
+        return {status, out.str(), err.str()};
+    }
+
+    // A new spreadsheet for the next run (one that has quit answers no more).
+    void FreshSpreadsheet() { m_state = std::make_shared<MemorySpreadsheet>(); }
+
+    Arguments Folders() const { return {"--doe2", m_scratch.Path(), "--results", m_scratch.Path()}; }
+    Arguments Folders(std::initializer_list<std::string> more) const
+    {
+        Arguments args = Folders();
+        args.insert(args.end(), more);
+        return args;
+    }
+    int Calls(SpreadsheetCall call) const { return m_state->Calls(call); }
+
+    ScratchFolder m_scratch;
+    std::shared_ptr<MemorySpreadsheet> m_state = std::make_shared<MemorySpreadsheet>();
+    ConstantLibrary m_library;
+    StillClock m_clock;
+};
+
+TEST_F(CliRun, PostsAndPrintsTheFinalMessageAlone)
+{
+    const Outcome run = Run(Folders());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, std::to_string(Calls(SpreadsheetCall::PutValue2)) +
+                           " results successfully posted to XLS file(s) (0.0 seconds elapsed).\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_GT(Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_EQ(ReadWholeFile(g_strSettingsPath), "[paths]\nLastDOE2Path=" + m_scratch.Path() +
+                                                    "\nLastResultsPath=" + m_scratch.Path() +
+                                                    "\n[preferences]\nCheckPostedValues=1\n");
+}
+
+TEST_F(CliRun, StoredChoiceIsUsedUnlessOverridden)
+{
+    WriteSettingInt(kSectionPreferences, kKeyCheckPostedValues, 0);
+    EXPECT_EQ(Run(Folders()).status, 0);
+    EXPECT_EQ(Calls(SpreadsheetCall::GetValue2), 0);
+    FreshSpreadsheet();
+    EXPECT_EQ(Run(Folders({"--check"})).status, 0);
+    EXPECT_GT(Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_EQ(ReadSettingInt(kSectionPreferences, kKeyCheckPostedValues, 7), 1);
+    FreshSpreadsheet();
+    EXPECT_EQ(Run(Folders({"--no-check"})).status, 0);
+    EXPECT_EQ(ReadSettingInt(kSectionPreferences, kKeyCheckPostedValues, 7), 0);
+}
+
+TEST_F(CliRun, LogOptionWritesTheLogButNotTheSetting)
+{
+    EXPECT_EQ(Run(Folders({"--no-check", "--log"})).status, 0);
+    EXPECT_EQ(ReadWholeFile(m_scratch / "GombrelApp Dbg.txt").rfind("Posting results to:  '", 0), 0u);
+    EXPECT_EQ(ReadSettingInt(kSectionPreferences, kKeyDebugXlsPost, -5), -5);
+}
+
+TEST_F(CliRun, WithoutLogOptionTheSettingDecides)
+{
+    EXPECT_EQ(Run(Folders({"--no-check"})).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(m_scratch / "GombrelApp Dbg.txt"));
+    WriteSettingInt(kSectionPreferences, kKeyDebugXlsPost, 1);
+    FreshSpreadsheet();
+    EXPECT_EQ(Run(Folders({"--no-check"})).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(m_scratch / "GombrelApp Dbg.txt"));
+}
+
+TEST_F(CliRun, NothingPostedExitsOne)
+{
+    std::filesystem::remove(m_scratch / "Std140Sec5-2.xls");
+    const Outcome run = Run(Folders());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Results not posted to XLS file(s):\n   DOE-2 Results spreadsheet file not found  '" +
+                           m_scratch.Path() + "\\Std140Sec5-2.xls'\n");
+}
+
+TEST_F(CliRun, MissingFolderExitsTwoWithTheDialogsMessage)
+{
+    const Outcome run = Run({"--doe2", m_scratch / "missing", "--results", m_scratch.Path()});
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Gombrel: ERROR:  DOE-2 path doesn't exist: " + (m_scratch / "missing") + "\n");
+    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+}
+
+TEST_F(CliRun, BoxesDuringTheRunAreLinesOnStandardError)
+{
+    m_state->FailCall(SpreadsheetCall::PutValue2, 2, InjectedFailure{});
+    const Outcome run = Run(Folders({"--no-check"}));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err.rfind("Gombrel: Error interfacing with Excel spreadsheet: " + m_scratch.Path() +
+                                "\\Std140Sec5-2.xls tab: A cell: ",
+                            0),
+              0u)
+        << run.err;
+}
+
+TEST_F(CliRun, ProgressOnlyOnATerminal)
+{
+    const Outcome terminal = Run(Folders(), "", true);
+    FreshSpreadsheet();
+    EXPECT_EQ(Run(Folders(), "", false).err, "");
+    EXPECT_NE(terminal.err.find("\rStd140Sec5-2.xls: round 1, posting\x1b[K"), std::string::npos);
+    EXPECT_NE(terminal.err.find("\rStd140Sec5-4.xls: round 1, checking\x1b[K"), std::string::npos);
+    EXPECT_EQ(terminal.err.substr(terminal.err.size() - 4), "\r\x1b[K");
+    EXPECT_EQ(terminal.out.find('\r'), std::string::npos);
+}
+
+TEST_F(CliRun, BadArgumentsExitTwo)
+{
+    for (const Arguments &args :
+         {Arguments{"--doe2", "/x"}, Arguments{"--results", "/x"}, Folders({"--check", "--no-check"}),
+          Folders({"--verbose"}), Arguments{"--doe2"}, Arguments{}}) {
+        const Outcome run = Run(args);
+        EXPECT_EQ(run.status, kExitUsage);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("usage: gombrel-cli run"), std::string::npos);
+        EXPECT_EQ(m_state->CallLog().size(), 0u);
+    }
+}
+
+struct QuestionCase {
+    const char *pszName;
+    bool bTerminal;
+    const char *pszInput;
+    bool bRetry;
+    const char *pszErr;
+};
+
+class CliQuestion : public ::testing::TestWithParam<QuestionCase> {};
+
+TEST_P(CliQuestion, AskedOnlyOnATerminal)
+{
+    std::istringstream in(GetParam().pszInput);
+    std::ostringstream out, err;
+    RunConsole console{in, out, err, GetParam().bTerminal, false};
+    ProgressLine progress(err, false);
+    ConsoleMessages messages(console, progress);
+    EXPECT_EQ(messages.AskRetry("Gombrel", "DOE-2 Results spreadsheet"), GetParam().bRetry);
+    EXPECT_EQ(err.str(), GetParam().pszErr);
+    EXPECT_EQ(out.str(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, CliQuestion,
+    ::testing::Values(QuestionCase{"Retry", true, "r\n", true, "Gombrel: DOE-2 Results spreadsheet\n[R]etry or [C]ancel? "},
+                      QuestionCase{"RetryWord", true, "Retry\n", true, "Gombrel: DOE-2 Results spreadsheet\n[R]etry or [C]ancel? "},
+                      QuestionCase{"Cancel", true, "c\n", false, "Gombrel: DOE-2 Results spreadsheet\n[R]etry or [C]ancel? "},
+                      QuestionCase{"EndOfInput", true, "", false, "Gombrel: DOE-2 Results spreadsheet\n[R]etry or [C]ancel? "},
+                      QuestionCase{"NotATerminal", false, "r\n", false, "Gombrel: DOE-2 Results spreadsheet\n"}),
+    [](const ::testing::TestParamInfo<QuestionCase> &info) { return info.param.pszName; });
+
+struct LineCase {
+    const char *pszName;
+    const char *pszText;
+    const char *pszLine;
+};
+
+class CliOneLine : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(CliOneLine, JoinsLinesWithOneSpace)
+{
+    EXPECT_EQ(OnOneLine(GetParam().pszText), GetParam().pszLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, CliOneLine,
+                         ::testing::Values(LineCase{"Plain", "General Exception caught.", "General Exception caught."},
+                                           LineCase{"Indented", "ERROR:  path:\n   /x", "ERROR:  path: /x"},
+                                           LineCase{"Trailing", "a\n", "a "},
+                                           LineCase{"Empty", "", ""}),
+                         [](const ::testing::TestParamInfo<LineCase> &info) { return info.param.pszName; });
+
+}  // namespace
