@@ -96,12 +96,6 @@ protected:
     FakePathBrowser m_browser;
 };
 
-std::string CurrentFolder() { return std::filesystem::current_path().string(); }
-
-} // namespace
-
-// --- Parsing the text into entries
-
 struct ParseCase {
     const char *pszName;
     const char *pszText;
@@ -109,6 +103,15 @@ struct ParseCase {
     bool bMultipleSelection;
     std::vector<std::string> expected;
 };
+
+void PrintTo(const ParseCase &parseCase, std::ostream *pStream) { *pStream << parseCase.pszName; }
+
+std::string CurrentFolder() { return std::filesystem::current_path().string(); }
+
+} // namespace
+
+// --- Parsing the text into entries
+
 
 class FileEditCtrlParse : public FileEditCtrlTest, public ::testing::WithParamInterface<ParseCase> {};
 

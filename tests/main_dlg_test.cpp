@@ -1,0 +1,445 @@
+#include <gtest/gtest.h>
+
+#include "DialogUnits.h"
+#include "MainDlg.h"
+#include "QtTestApplication.h"
+#include "ScratchFolder.h"
+#include "Settings.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ShownMessage {
+    std::string strCaption;
+    std::string strText;
+};
+
+class RecordingMessages : public UserMessages {
+public:
+    void ShowMessage(const std::string &strCaption, const std::string &strText) override
+    {
+        shown.push_back({strCaption, strText});
+    }
+    bool AskRetry(const std::string &, const std::string &) override { return false; }
+
+    std::vector<ShownMessage> shown;
+};
+
+// Records which dialogs would have opened, with the texts of their labels.
+class RecordingModalRunner : public ModalRunner {
+public:
+    int RunModal(QDialog &dialog) override
+    {
+        captions.push_back(dialog.windowTitle().toStdString());
+        for (QLabel *pLabel : dialog.findChildren<QLabel *>())
+            labels.push_back(pLabel->text().toStdString());
+        return QDialog::Accepted;
+    }
+
+    std::vector<std::string> captions;
+    std::vector<std::string> labels;
+};
+
+class ManualClock : public Stopwatch {
+public:
+    std::chrono::nanoseconds Now() override { return now; }
+    std::chrono::nanoseconds now{1000};
+};
+
+class NoBrowser : public PathBrowser {
+public:
+    std::optional<std::string> BrowseForFolder(QWidget *, const std::string &) override { return std::nullopt; }
+    std::vector<std::string> BrowseForFiles(CFECFileDialog &, const std::string &) override { return {}; }
+};
+
+// What the stand-in for ProcessResults was given and saw, and what it does.
+struct JobScript {
+    int32_t iResult = 1;
+    std::string strErrorText;
+    std::chrono::nanoseconds duration{0};
+    int nCalls = 0;
+    std::string strDoe2Path;
+    std::string strResultsPath;
+    int32_t iCheckFlag = -1;
+    std::string strSettingsDuringRun;
+    bool bWaitCursorDuringRun = false;
+    UserMessages *pMessages = nullptr;
+};
+
+class MainDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_strProgramFolder = m_scratch.Path() + "/";
+        g_strSettingsPath = m_scratch / "gombrel.ini";
+        std::filesystem::create_directories(m_scratch / "doe2");
+        std::filesystem::create_directories(m_scratch / "results");
+        std::ofstream(m_scratch / "file.txt") << "not a folder";
+    }
+
+    CMainDlg &Dialog()
+    {
+        if (!m_pDialog) {
+            MainDlgServices services;
+            services.makeResultsJob = [this](UserMessages &messages, RunProgress &) {
+                m_job.pMessages = &messages;
+                return ResultsJob([this](std::string &strErrorText, const std::string &strDoe2,
+                                         const std::string &strResults, int32_t iCheckFlag) {
+                    return RunJob(strErrorText, strDoe2, strResults, iCheckFlag);
+                });
+            };
+            services.pMessages = &m_messages;
+            services.pBrowser = &m_browser;
+            services.pModalRunner = &m_runner;
+            services.pClock = &m_clock;
+            m_pDialog = std::make_unique<CMainDlg>(nullptr, services);
+        }
+        return *m_pDialog;
+    }
+
+    int32_t RunJob(std::string &strErrorText, const std::string &strDoe2, const std::string &strResults,
+                   int32_t iCheckFlag)
+    {
+        ++m_job.nCalls;
+        m_job.strDoe2Path = strDoe2;
+        m_job.strResultsPath = strResults;
+        m_job.iCheckFlag = iCheckFlag;
+        m_job.strSettingsDuringRun = ReadWholeFile(g_strSettingsPath);
+        m_job.bWaitCursorDuringRun =
+            QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        m_clock.now += m_job.duration;
+        strErrorText = m_job.strErrorText;
+        return m_job.iResult;
+    }
+
+    // Runs the button with both valid folders typed in.
+    std::string RunWithValidFolders()
+    {
+        Dialog().Doe2PathEdit().setText(QString::fromStdString(m_scratch / "doe2"));
+        Dialog().ResultsPathEdit().setText(QString::fromStdString(m_scratch / "results"));
+        Dialog().OnProcessResults();
+        return LastMessage();
+    }
+
+    std::string LastMessage() const { return m_messages.shown.empty() ? "" : m_messages.shown.back().strText; }
+
+    void Store(const std::string &strText) { std::ofstream(g_strSettingsPath) << strText; }
+
+    ScratchFolder m_scratch;
+    RecordingMessages m_messages;
+    RecordingModalRunner m_runner;
+    ManualClock m_clock;
+    NoBrowser m_browser;
+    JobScript m_job;
+    std::unique_ptr<CMainDlg> m_pDialog;
+};
+
+QPushButton *ButtonNamed(QWidget &dialog, const QString &text)
+{
+    for (QPushButton *pButton : dialog.findChildren<QPushButton *>())
+        if (pButton->text() == text)
+            return pButton;
+    return nullptr;
+}
+
+struct StoredCheckCase {
+    const char *pszName;
+    const char *pszSettings;
+    bool bChecked;
+};
+
+struct TimingCase {
+    const char *pszName;
+    std::chrono::nanoseconds duration;
+    const char *pszMessage;
+};
+
+// The next widget in the focus chain that Tab can reach (hidden ones
+// included, as the chain keeps them).
+QWidget *NextTabStop(QWidget *pWidget)
+{
+    do
+        pWidget = pWidget->nextInFocusChain();
+    while (!(pWidget->focusPolicy() & Qt::TabFocus));
+    return pWidget;
+}
+
+void PrintTo(const StoredCheckCase &checkCase, std::ostream *pStream) { *pStream << checkCase.pszName; }
+void PrintTo(const TimingCase &timingCase, std::ostream *pStream) { *pStream << timingCase.pszName; }
+
+} // namespace
+
+// --- The window as laid out
+
+TEST_F(MainDlgTest, HasTheCaptionTheControlsAndTheirTexts)
+{
+    CMainDlg &dialog = Dialog();
+    EXPECT_EQ(dialog.windowTitle(), "Gombrel");
+    std::vector<QString> labels;
+    for (QLabel *pLabel : dialog.findChildren<QLabel *>())
+        labels.push_back(pLabel->text());
+    EXPECT_EQ(labels, (std::vector<QString>{"Path to Simulation Results:", "Path to DOE-2 Files:"}));
+    EXPECT_EQ(dialog.CheckPostedBox().text(), "Check to confirm all results successfully posted to XLS file(s)");
+    ASSERT_NE(ButtonNamed(dialog, "&Process Results"), nullptr);
+    ASSERT_NE(ButtonNamed(dialog, "&Done"), nullptr);
+    EXPECT_TRUE(ButtonNamed(dialog, "&Done")->isDefault());
+    ASSERT_NE(ButtonNamed(dialog, "Cancel"), nullptr);
+    EXPECT_TRUE(ButtonNamed(dialog, "Cancel")->isHidden());
+}
+
+TEST_F(MainDlgTest, PlacesTheControlsInDialogUnitsOfItsFont)
+{
+    CMainDlg &dialog = Dialog();
+    DialogBaseUnits units = BaseUnitsOf(dialog.font());
+    EXPECT_EQ(dialog.size(), MapDialogRect(units, QRect(0, 0, 395, 89)).size());
+    EXPECT_EQ(dialog.Doe2PathEdit().geometry(), MapDialogRect(units, QRect(100, 8, 288, 12)));
+    EXPECT_EQ(dialog.ResultsPathEdit().geometry(), MapDialogRect(units, QRect(100, 28, 288, 12)));
+    EXPECT_EQ(ButtonNamed(dialog, "&Done")->geometry(), MapDialogRect(units, QRect(352, 68, 37, 16)));
+    EXPECT_EQ(dialog.CheckPostedBox().geometry(), MapDialogRect(units, QRect(100, 48, 216, 8)));
+}
+
+TEST_F(MainDlgTest, TabOrderRunsFromTheDoe2FieldToTheCheckBox)
+{
+    CMainDlg &dialog = Dialog();
+    QWidget *pCancel = ButtonNamed(dialog, "Cancel");
+    std::vector<QWidget *> expected = {&dialog.ResultsPathEdit(), pCancel, ButtonNamed(dialog, "&Process Results"),
+                                       ButtonNamed(dialog, "&Done"), &dialog.CheckPostedBox()};
+    QWidget *pWidget = &dialog.Doe2PathEdit();
+    for (QWidget *pExpected : expected) {
+        pWidget = NextTabStop(pWidget);
+        EXPECT_EQ(pWidget, pExpected);
+    }
+}
+
+TEST_F(MainDlgTest, BothFieldsBrowseForFoldersUnderTheirIds)
+{
+    CMainDlg &dialog = Dialog();
+    EXPECT_TRUE(dialog.Doe2PathEdit().IsFolderMode());
+    EXPECT_TRUE(dialog.ResultsPathEdit().IsFolderMode());
+    EXPECT_EQ(dialog.Doe2PathEdit().ControlId(), IDC_DOE2_PATH);
+    EXPECT_EQ(dialog.ResultsPathEdit().ControlId(), IDC_RESULTS_PATH);
+    EXPECT_FALSE(dialog.Doe2PathEdit().acceptDrops());
+}
+
+// --- Start-up from the settings file
+
+TEST_F(MainDlgTest, FieldsComeBackWithTheLastRunsFolders)
+{
+    Store("[paths]\nLastDOE2Path=/opt/doe22/\nLastResultsPath=/data/Std140 Runs\n");
+    EXPECT_EQ(Dialog().Doe2PathEdit().text(), "/opt/doe22/");
+    EXPECT_EQ(Dialog().ResultsPathEdit().text(), "/data/Std140 Runs");
+}
+
+TEST_F(MainDlgTest, NoSettingsFileGivesEmptyFieldsAndTheBoxSet)
+{
+    EXPECT_EQ(Dialog().Doe2PathEdit().text(), "");
+    EXPECT_EQ(Dialog().ResultsPathEdit().text(), "");
+    EXPECT_TRUE(Dialog().CheckPostedBox().isChecked());
+    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+}
+
+
+class MainDlgStoredCheck : public MainDlgTest, public ::testing::WithParamInterface<StoredCheckCase> {};
+
+TEST_P(MainDlgStoredCheck, SetsTheBoxFromTheStoredValue)
+{
+    Store(GetParam().pszSettings);
+    EXPECT_EQ(Dialog().CheckPostedBox().isChecked(), GetParam().bChecked);
+    EXPECT_EQ(Dialog().IsCheckPosted(), GetParam().bChecked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainDlg, MainDlgStoredCheck,
+    ::testing::Values(StoredCheckCase{"Zero", "[preferences]\nCheckPostedValues=0\n", false},
+                      StoredCheckCase{"MinusOne", "[preferences]\nCheckPostedValues=-1\n", false},
+                      StoredCheckCase{"Two", "[preferences]\nCheckPostedValues=2\n", true},
+                      StoredCheckCase{"MissingKey", "[preferences]\nDebugXLSPost=1\n", true}),
+    [](const ::testing::TestParamInfo<StoredCheckCase> &info) { return std::string(info.param.pszName); });
+
+// --- The folder checks
+
+TEST_F(MainDlgTest, BothFieldsEmptyTellsOnlyOfTheDoe2PathAndSavesNothing)
+{
+    Dialog().OnProcessResults();
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].strText, "ERROR:  DOE-2 path doesn't exist:\n   ");
+    EXPECT_EQ(m_job.nCalls, 0);
+    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+}
+
+TEST_F(MainDlgTest, AFileAsResultsPathIsNoFolder)
+{
+    Dialog().Doe2PathEdit().setText(QString::fromStdString(m_scratch / "doe2"));
+    Dialog().ResultsPathEdit().setText(QString::fromStdString(m_scratch / "file.txt"));
+    Dialog().OnProcessResults();
+    EXPECT_EQ(LastMessage(), "ERROR:  Results path doesn't exist:\n   " + (m_scratch / "file.txt"));
+    EXPECT_EQ(m_job.nCalls, 0);
+    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_EQ(Dialog().ResultsPathEdit().text().toStdString(), m_scratch / "file.txt");
+}
+
+TEST_F(MainDlgTest, BlanksAroundAFolderAreNotTrimmed)
+{
+    Dialog().Doe2PathEdit().setText(QString::fromStdString(" " + (m_scratch / "doe2")));
+    Dialog().OnProcessResults();
+    EXPECT_EQ(LastMessage(), "ERROR:  DOE-2 path doesn't exist:\n    " + (m_scratch / "doe2"));
+}
+
+// --- The run
+
+TEST_F(MainDlgTest, RunGetsThePathsAsTypedAndTheCheckFlag)
+{
+    Dialog().CheckPostedBox().setChecked(false);
+    RunWithValidFolders();
+    ASSERT_EQ(m_job.nCalls, 1);
+    EXPECT_EQ(m_job.strDoe2Path, m_scratch / "doe2");
+    EXPECT_EQ(m_job.strResultsPath, m_scratch / "results");
+    EXPECT_EQ(m_job.iCheckFlag, 0);
+}
+
+TEST_F(MainDlgTest, SettingsAreSavedInOrderBeforeTheRun)
+{
+    m_job.iResult = 0;
+    RunWithValidFolders();
+    EXPECT_EQ(m_job.strSettingsDuringRun, "[paths]\nLastDOE2Path=" + (m_scratch / "doe2") +
+                                              "\nLastResultsPath=" + (m_scratch / "results") +
+                                              "\n[preferences]\nCheckPostedValues=1\n");
+}
+
+TEST_F(MainDlgTest, RunShowsTheWaitCursorOnlyWhileItLasts)
+{
+    RunWithValidFolders();
+    EXPECT_TRUE(m_job.bWaitCursorDuringRun);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainDlgTest, JobUsesTheDialogsMessageBoxes)
+{
+    Dialog();
+    EXPECT_EQ(m_job.pMessages, &m_messages);
+}
+
+TEST_F(MainDlgTest, FinalMessageCarriesTheApplicationNameAsCaption)
+{
+    RunWithValidFolders();
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    EXPECT_EQ(m_messages.shown[0].strCaption, QCoreApplication::applicationName().toStdString());
+}
+
+
+class MainDlgTiming : public MainDlgTest, public ::testing::WithParamInterface<TimingCase> {};
+
+TEST_P(MainDlgTiming, ReportsTheElapsedTimeInTheFittingUnit)
+{
+    m_job.iResult = 2154;
+    m_job.duration = GetParam().duration;
+    EXPECT_EQ(RunWithValidFolders(), GetParam().pszMessage);
+}
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+INSTANTIATE_TEST_SUITE_P(
+    MainDlg, MainDlgTiming,
+    ::testing::Values(
+        TimingCase{"NinetySecondsInSeconds", seconds(90),
+                   "2154 results successfully posted to XLS file(s) (90.0 seconds elapsed)."},
+        TimingCase{"JustOverNinetySecondsInMinutes", milliseconds(90050),
+                   "2154 results successfully posted to XLS file(s) (1.5 minutes elapsed)."},
+        TimingCase{"FiftyFourHundredSecondsInMinutes", seconds(5400),
+                   "2154 results successfully posted to XLS file(s) (90.0 minutes elapsed)."},
+        TimingCase{"FiftyFourHundredAndOneSecondsInHours", seconds(5401),
+                   "2154 results successfully posted to XLS file(s) (1.5 hours elapsed)."}),
+    [](const ::testing::TestParamInfo<TimingCase> &info) { return std::string(info.param.pszName); });
+
+TEST_F(MainDlgTest, ResultZeroWithoutErrorTextShowsTheResult)
+{
+    m_job.iResult = 0;
+    EXPECT_EQ(RunWithValidFolders(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0");
+}
+
+TEST_F(MainDlgTest, ResultMinusOneShowsTheErrorTextInstead)
+{
+    m_job.iResult = -1;
+    m_job.strErrorText = "Error encountered attempting to open Excel";
+    EXPECT_EQ(RunWithValidFolders(), "Results not posted to XLS file(s):\n   Error encountered attempting to open Excel");
+}
+
+TEST_F(MainDlgTest, PartialFailureAppendsTheErrorText)
+{
+    m_job.iResult = 412;
+    m_job.duration = milliseconds(12340);
+    m_job.strErrorText = "Unable to open file";
+    EXPECT_EQ(RunWithValidFolders(),
+              "412 results successfully posted to XLS file(s) (12.3 seconds elapsed).\n     Unable to open file");
+}
+
+TEST_F(MainDlgTest, SeveralRunsCanBeMadeBeforeClosing)
+{
+    RunWithValidFolders();
+    RunWithValidFolders();
+    EXPECT_EQ(m_job.nCalls, 2);
+    EXPECT_EQ(m_messages.shown.size(), 2u);
+}
+
+// --- About box
+
+TEST_F(MainDlgTest, SystemMenuHasTheAboutItemAfterASeparator)
+{
+    QList<QAction *> actions = Dialog().SystemMenu().actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_TRUE(actions[0]->isSeparator());
+    EXPECT_EQ(actions[1]->text(), "&About Gombrel...");
+    EXPECT_EQ(actions[1]->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+TEST_F(MainDlgTest, AboutItemShowsTheAboutBox)
+{
+    Dialog().SystemMenu().actions().at(1)->trigger();
+    EXPECT_EQ(m_runner.captions, std::vector<std::string>{"About Gombrel"});
+    EXPECT_NE(std::find(m_runner.labels.begin(), m_runner.labels.end(), "Gombrel Version 1.0"), m_runner.labels.end());
+}
+
+TEST_F(MainDlgTest, AboutCommandIgnoresTheLowFourBits)
+{
+    Dialog().OnSysCommand(ID_SYS_ABOUT | 0x000F);
+    EXPECT_EQ(m_runner.captions.size(), 1u);
+}
+
+TEST_F(MainDlgTest, OtherSystemCommandsShowNoAboutBox)
+{
+    Dialog().OnSysCommand(0xF060);
+    EXPECT_TRUE(m_runner.captions.empty());
+}
+
+// --- Closing
+
+TEST_F(MainDlgTest, EnterClosesThroughDoneAndSavesNothing)
+{
+    Dialog().show();
+    Dialog().Doe2PathEdit().setText(QString::fromStdString(m_scratch / "doe2"));
+    QTest::keyClick(&Dialog(), Qt::Key_Return);
+    EXPECT_FALSE(Dialog().isVisible());
+    EXPECT_EQ(Dialog().result(), QDialog::Accepted);
+    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+}
+
+TEST_F(MainDlgTest, EscapeClosesAsCancelAndSavesNothing)
+{
+    Dialog().show();
+    QTest::keyClick(&Dialog(), Qt::Key_Escape);
+    EXPECT_FALSE(Dialog().isVisible());
+    EXPECT_EQ(Dialog().result(), QDialog::Rejected);
+    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_EQ(m_job.nCalls, 0);
+}
