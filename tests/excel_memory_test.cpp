@@ -6,18 +6,9 @@
 #include <sstream>
 
 #include "MemoryWorkbooks.h"
+#include "RecordingMessages.h"
 
 namespace {
-
-class RecordingMessages : public UserMessages {
-public:
-    void ShowMessage(const std::string &strCaption, const std::string &strText) override
-    {
-        shown.push_back(strCaption + ": " + strText);
-    }
-    bool AskRetry(const std::string &, const std::string &) override { return false; }
-    std::vector<std::string> shown;
-};
 
 std::string ReadWholeFile(const std::string &strPath)
 {

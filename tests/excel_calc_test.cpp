@@ -1,0 +1,480 @@
+// These tests drive a real LibreOffice Calc.  One session serves most of
+// them; the ones that kill or stop Calc start their own.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <thread>
+
+#include "CalcProfile.h"
+#include "CalcWorkbooks.h"
+#include "ChildProcess.h"
+#include "FailureReports.h"
+#include "RecordingMessages.h"
+#include "ScratchFolder.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Starts a Calc session into application; fails the test when it cannot.
+void StartCalc(DispatchHolder<Application> &application, CalcOptions options = CalcOptions())
+{
+    RecordingMessages messages;
+    ASSERT_TRUE(CalcLauncher(std::move(options)).StartExcel(application, messages));
+    ASSERT_TRUE(messages.shown.empty());
+}
+
+CalcSessionInfo InfoOf(Application &application)
+{
+    CalcSessionInfo info;
+    EXPECT_TRUE(DescribeCalcSession(application, info));
+    return info;
+}
+
+// The serial number Calc gives January 4 of this year (days since
+// 1899-12-30).
+double SerialOfJanuaryFourth()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm date{};
+    date.tm_year = std::localtime(&now)->tm_year;
+    date.tm_mday = 4;
+    std::tm epoch{};
+    epoch.tm_year = -1;
+    epoch.tm_mon = 11;
+    epoch.tm_mday = 30;
+    return std::round(std::difftime(timegm(&date), timegm(&epoch)) / 86400.0);
+}
+
+// Waits (without a fixed sleep) until pred holds or 30 s have passed.
+template <class Pred>
+bool Eventually(Pred pred)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!pred() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    return pred();
+}
+
+const std::vector<WorkbookSheet> kTestSheets = {
+    {"A", {{"A1", "Test workbook"}, {"B2", "42"}}},
+    {"Sheet1", {}},
+};
+
+// One Calc session for the whole program, and a folder with a fresh copy
+// of the test workbook for every test.
+class CalcEnvironment : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        const auto start = std::chrono::steady_clock::now();
+        StartCalc(application);
+        std::cout << "[ measure  ] Calc start-up: " << MillisecondsSince(start) << " ms\n";
+    }
+    void TearDown() override { EndExcel(application); }
+
+    DispatchHolder<Application> application;
+};
+
+CalcEnvironment *g_pCalc = nullptr;
+
+class CalcTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(g_pCalc->application.IsEmpty());
+        CreateCalcWorkbook(*g_pCalc->application, m_strPath, kTestSheets);
+    }
+
+    Application &Calc() { return *g_pCalc->application; }
+    std::unique_ptr<Workbook> OpenWorkbook() { return Calc().GetWorkbooks()->Open(m_strPath); }
+
+    ScratchFolder m_folder;
+    std::string m_strPath = m_folder / "Book.xls";
+};
+
+// The failure of kind Failure that call throws, or nothing.
+template <class Failure, class F>
+std::optional<Failure> CaughtFailure(F &&call)
+{
+    try {
+        call();
+    } catch (const Failure &failure) {
+        return failure;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+TEST_F(CalcTest, WritesEveryKindOfValueAndReadsItBack)
+{
+    auto sheet = OpenWorkbook()->GetWorksheets()->Item("A");
+    sheet->GetRange("C65", "C65")->PutValue2(2.0);
+    sheet->GetRange("D1", "D1")->PutValue2(std::string("Jan"));
+    sheet->GetRange("D146", "D146")->PutValue2(5.5);
+    sheet->GetRange("E1", "E1")->PutValue2(std::string("= 1235 + D146"));
+    sheet->GetRange("F1", "F1")->PutValue2(std::string("1/4"));
+    sheet->GetRange("G1", "G1")->PutValue2(std::string("12.5"));
+    sheet->GetRange("H1", "H1")->PutValue2(std::string("=1/0"));
+
+    const CellValue number = sheet->GetRange("C65", "C65")->GetValue2();
+    EXPECT_EQ(number.kind, CellValue::Kind::Number);
+    EXPECT_EQ(number.dNumber, 2.0);
+    const CellValue text = sheet->GetRange("D1", "D1")->GetValue2();
+    EXPECT_EQ(text.kind, CellValue::Kind::Text);
+    EXPECT_EQ(text.strText, "Jan");
+    EXPECT_EQ(sheet->GetRange("E1", "E1")->GetValue2().dNumber, 1240.5);
+    const CellValue date = sheet->GetRange("F1", "F1")->GetValue2();
+    EXPECT_EQ(date.kind, CellValue::Kind::Number);
+    EXPECT_EQ(date.dNumber, SerialOfJanuaryFourth());
+    EXPECT_EQ(sheet->GetRange("G1", "G1")->GetValue2().kind, CellValue::Kind::Number);
+    EXPECT_EQ(sheet->GetRange("H1", "H1")->GetValue2().kind, CellValue::Kind::None);
+    EXPECT_EQ(sheet->GetRange("Z999", "Z999")->GetValue2().kind, CellValue::Kind::None);
+}
+
+TEST_F(CalcTest, ClearsACellAndAnEmptyTextEmptiesIt)
+{
+    auto sheet = OpenWorkbook()->GetWorksheets()->Item("A");
+    sheet->GetRange("A1", "A1")->ClearContents();
+    sheet->GetRange("B2", "B2")->PutValue2(std::string(""));
+    EXPECT_EQ(sheet->GetRange("A1", "A1")->GetValue2().kind, CellValue::Kind::None);
+    EXPECT_EQ(sheet->GetRange("B2", "B2")->GetValue2().kind, CellValue::Kind::None);
+}
+
+TEST_F(CalcTest, SavesAsExcel97AndTheValuesSurviveAReopen)
+{
+    {
+        auto workbook = OpenWorkbook();
+        auto sheet = workbook->GetWorksheets()->Item("A");
+        sheet->GetRange("C65", "C65")->PutValue2(-3.25);
+        sheet->GetRange("E1", "E1")->PutValue2(std::string("= 1235 + C65"));
+        sheet->GetRange("A1", "A1")->ClearContents();
+        const auto start = std::chrono::steady_clock::now();
+        workbook->Save();
+        std::cout << "[ measure  ] save of a small workbook: " << MillisecondsSince(start) << " ms\n";
+    }
+    std::ifstream file(m_strPath, std::ios::binary);
+    char signature[8] = {};
+    file.read(signature, sizeof signature);
+    EXPECT_EQ(std::string(signature, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));  // OLE2 compound file
+
+    DispatchHolder<Application> second;
+    StartCalc(second);
+    auto sheet = second->GetWorkbooks()->Open(m_strPath)->GetWorksheets()->Item("A");
+    EXPECT_EQ(sheet->GetRange("C65", "C65")->GetValue2().dNumber, -3.25);
+    EXPECT_EQ(sheet->GetRange("E1", "E1")->GetValue2().dNumber, 1231.75);
+    EXPECT_EQ(sheet->GetRange("A1", "A1")->GetValue2().kind, CellValue::Kind::None);
+    EXPECT_EQ(sheet->GetRange("B2", "B2")->GetValue2().dNumber, 42.0);
+    sheet.reset();
+    EndExcel(second);
+}
+
+TEST_F(CalcTest, OpeningAnOpenWorkbookAgainGivesTheSameDocument)
+{
+    OpenWorkbook()->GetWorksheets()->Item("A")->GetRange("A5", "A5")->PutValue2(9.0);
+    EXPECT_EQ(OpenWorkbook()->GetWorksheets()->Item("A")->GetRange("A5", "A5")->GetValue2().dNumber, 9.0);
+}
+
+TEST_F(CalcTest, FindsSheetsIgnoringCaseAndRefusesAMissingOne)
+{
+    auto sheets = OpenWorkbook()->GetWorksheets();
+    EXPECT_NO_THROW(sheets->Item("sheet1"));
+    const auto failure = CaughtFailure<DispatchFailure>([&] { sheets->Item("B"); });
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->Code(), kApplicationErrorCode);
+    EXPECT_THAT(failure->Description(), testing::HasSubstr("'B'"));
+}
+
+TEST_F(CalcTest, RefusesInvalidAddressesAndCellsAnXlsCannotKeep)
+{
+    auto sheet = OpenWorkbook()->GetWorksheets()->Item("A");
+    for (const char *cell : {"", "C0", "1C", "IW1", "A65537", "XFD1"})
+        EXPECT_THROW(sheet->GetRange(cell, cell), DispatchFailure) << cell;
+    EXPECT_THROW(sheet->GetRange("C65", "C66"), DispatchFailure);
+    EXPECT_NO_THROW(sheet->GetRange("IV65536", "IV65536"));
+}
+
+TEST_F(CalcTest, RefusesAMissingFile)
+{
+    const auto failure = CaughtFailure<DispatchFailure>([&] { Calc().GetWorkbooks()->Open(m_folder / "missing.xls"); });
+    ASSERT_TRUE(failure);
+    EXPECT_THAT(failure->Description(), testing::HasSubstr("missing.xls"));
+}
+
+TEST_F(CalcTest, RefusesATextFileNamedXls)
+{
+    std::ofstream(m_folder / "text.xls") << "a,b,c\n1,2,3\n";
+    const auto failure = CaughtFailure<DispatchFailure>([&] { Calc().GetWorkbooks()->Open(m_folder / "text.xls"); });
+    ASSERT_TRUE(failure);
+    EXPECT_THAT(failure->Description(), testing::HasSubstr("is not a workbook"));
+}
+
+TEST_F(CalcTest, ReportsASaveThatCannotWrite)
+{
+    auto workbook = OpenWorkbook();
+    fs::remove(m_strPath);
+    fs::create_directory(m_strPath);  // a folder where the file was: no one can write it
+    const auto failure = CaughtFailure<DispatchFailure>([&] { workbook->Save(); });
+    ASSERT_TRUE(failure);
+    EXPECT_THAT(failure->Description(), testing::HasSubstr("Cannot save"));
+}
+
+TEST_F(CalcTest, ReleasesObjectsInThePassOrderAndReplacesThemInHolders)
+{
+    DispatchHolder<Workbooks> workbooks;
+    DispatchHolder<Workbook> workbook;
+    DispatchHolder<Worksheets> worksheets;
+    DispatchHolder<Worksheet> worksheet;
+    DispatchHolder<Range> range;
+    workbooks.Attach(Calc().GetWorkbooks());
+    workbook.Attach(workbooks->Open(m_strPath));
+    worksheets.Attach(workbook->GetWorksheets());
+    worksheet.Attach(worksheets->Item("A"));
+    range.Attach(worksheet->GetRange("A1", "A1"));
+    range.Attach(worksheet->GetRange("A2", "A2"));
+    range->PutValue2(1.0);
+    worksheet.Attach(worksheets->Item("Sheet1"));
+    range.Attach(worksheet->GetRange("A2", "A2"));
+    EXPECT_EQ(range->GetValue2().kind, CellValue::Kind::None);
+    range.Release();
+    worksheets.Release();
+    workbooks.Release();
+    worksheet.Release();
+    workbook->Save();
+    workbook.Release();
+    EXPECT_EQ(OpenWorkbook()->GetWorksheets()->Item("A")->GetRange("A2", "A2")->GetValue2().dNumber, 1.0);
+}
+
+TEST_F(CalcTest, RegistersOnlyTheAnalysisAddIn)
+{
+    const std::string library = Calc().LibraryPath();
+    EXPECT_TRUE(Calc().RegisterXLL(library + "\\Analysis\\Analys32.xll"));
+    EXPECT_FALSE(Calc().RegisterXLL(library + "\\Analysis\\Other.xll"));
+    EXPECT_FALSE(Calc().RegisterXLL(""));
+}
+
+TEST_F(CalcTest, WritesAndReadsManyCells)
+{
+    auto sheet = OpenWorkbook()->GetWorksheets()->Item("A");
+    constexpr int kCells = 500;
+    auto start = std::chrono::steady_clock::now();
+    for (int row = 1; row <= kCells; ++row)
+        sheet->GetRange("K" + std::to_string(row), "K" + std::to_string(row))->PutValue2(row * 0.5);
+    const double writeMs = MillisecondsSince(start);
+    start = std::chrono::steady_clock::now();
+    double sum = 0;
+    for (int row = 1; row <= kCells; ++row)
+        sum += sheet->GetRange("K" + std::to_string(row), "K" + std::to_string(row))->GetValue2().dNumber;
+    const double readMs = MillisecondsSince(start);
+    EXPECT_EQ(sum, 0.5 * kCells * (kCells + 1) / 2);
+    std::cout << "[ measure  ] per cell (range + Value2): write " << writeMs / kCells << " ms, read " << readMs / kCells
+              << " ms\n";
+}
+
+TEST(CalcSession, TheNextCallAfterCalcWasKilledFailsFastAsDisconnected)
+{
+    DispatchHolder<Application> application;
+    StartCalc(application);
+    ScratchFolder folder;
+    CreateCalcWorkbook(*application, folder / "Book.xls", kTestSheets);
+    auto sheet = application->GetWorkbooks()->Open(folder / "Book.xls")->GetWorksheets()->Item("A");
+    const CalcSessionInfo info = InfoOf(*application);
+    ASSERT_FALSE(info.socketPaths.empty());
+    EXPECT_TRUE(fs::exists(folder / ".~lock.Book.xls#"));
+    ASSERT_EQ(kill(info.iProcessId, SIGKILL), 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto failure = CaughtFailure<OleFailure>([&] { sheet->GetRange("A1", "A1")->PutValue2(1.0); });
+    ASSERT_TRUE(failure);
+    std::cout << "[ measure  ] failure after kill: " << MillisecondsSince(start) << " ms\n";
+    EXPECT_EQ(failure->Status(), kStatusDisconnected);
+    EXPECT_THROW(application->GetWorkbooks(), OleFailure);
+    sheet.reset();
+    EndExcel(application);
+    EXPECT_FALSE(ProcessExists(info.iProcessId));
+    EXPECT_FALSE(fs::exists(info.strFolder));
+    for (const std::string &socket : info.socketPaths)
+        EXPECT_FALSE(fs::exists(socket)) << socket;
+    EXPECT_FALSE(fs::exists(folder / ".~lock.Book.xls#"));
+}
+
+TEST(CalcSession, AStoppedCalcIsKilledAtTheCallLimit)
+{
+    CalcOptions options;
+    options.callLimit = 2s;
+    DispatchHolder<Application> application;
+    StartCalc(application, options);
+    auto workbooks = application->GetWorkbooks();
+    const CalcSessionInfo info = InfoOf(*application);
+    ASSERT_EQ(kill(info.iProcessId, SIGSTOP), 0);
+    ScratchFolder folder;
+    std::ofstream(folder / "Book.xls") << "x";
+    const auto failure = CaughtFailure<OleFailure>([&] { workbooks->Open(folder / "Book.xls"); });
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->Status(), kStatusDisconnected);
+    workbooks.reset();
+    EndExcel(application);
+    EXPECT_FALSE(ProcessExists(info.iProcessId));
+    EXPECT_FALSE(fs::exists(info.strFolder));
+}
+
+TEST(CalcSession, EndExcelLeavesNoProcessAndNoFiles)
+{
+    DispatchHolder<Application> application;
+    StartCalc(application);
+    const CalcSessionInfo info = InfoOf(*application);
+    EXPECT_TRUE(ProcessExists(info.iProcessId));
+    EXPECT_TRUE(fs::exists(info.strFolder));
+    for (const std::string &socket : info.socketPaths)
+        EXPECT_TRUE(fs::exists(socket)) << socket;
+    EndExcel(application);
+    EXPECT_TRUE(application.IsEmpty());
+    EXPECT_FALSE(ProcessExists(info.iProcessId));
+    EXPECT_FALSE(fs::exists(info.strFolder));
+    for (const std::string &socket : info.socketPaths)
+        EXPECT_FALSE(fs::exists(socket)) << socket;
+}
+
+TEST(CalcSession, LeavesAUsersLibreOfficeAlone)
+{
+    ScratchFolder home;
+    std::string failure;
+    const int user = StartTiedChild({"/usr/lib/libreoffice/program/soffice.bin",
+                                     {"--headless", "--invisible", "--norestore", "--nologo"},
+                                     {"HOME=" + home.Path(), "TMPDIR=" + home.Path()},
+                                     ""},
+                                    failure);
+    ASSERT_GT(user, 0) << failure;
+    // A fresh default profile makes the first process exit and ask for a
+    // restart; the user would simply start it again.
+    int exitCode = 0;
+    const bool userEnded = Eventually([&] { return !LocalSocketPaths(user).empty() || WaitForChild(user, 0ms, exitCode); });
+    int running = user;
+    if (userEnded || LocalSocketPaths(user).empty()) {
+        running = StartTiedChild({"/usr/lib/libreoffice/program/soffice.bin",
+                                  {"--headless", "--invisible", "--norestore", "--nologo"},
+                                  {"HOME=" + home.Path(), "TMPDIR=" + home.Path()},
+                                  ""},
+                                 failure);
+        ASSERT_TRUE(Eventually([&] { return !LocalSocketPaths(running).empty(); }));
+    }
+
+    DispatchHolder<Application> application;
+    StartCalc(application);
+    const CalcSessionInfo info = InfoOf(*application);
+    EXPECT_NE(info.iProcessId, running);
+    ScratchFolder folder;
+    CreateCalcWorkbook(*application, folder / "Book.xls", kTestSheets);
+    application->GetWorkbooks()->Open(folder / "Book.xls")->Save();
+    EndExcel(application);
+
+    EXPECT_TRUE(ProcessExists(running));
+    EXPECT_FALSE(WaitForChild(running, 0ms, exitCode));
+    const std::vector<std::string> userSockets = LocalSocketPaths(running);
+    KillChild(running);
+    WaitForChild(running, 10s, exitCode);
+    for (const std::string &socket : userSockets)
+        fs::remove(socket);
+}
+
+TEST(CalcLauncher, SaysWhatIsMissingWhenLibreOfficeIsNotInstalled)
+{
+    CalcOptions options;
+    options.strProgramFolder = "/nonexistent/libreoffice/program";
+    RecordingMessages messages;
+    DispatchHolder<Application> application;
+    EXPECT_FALSE(CalcLauncher(options).StartExcel(application, messages));
+    EXPECT_TRUE(application.IsEmpty());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0],
+              "Gombrel: Excel is not installed on this machine.\nLibreOffice Calc was not found (no "
+              "/nonexistent/libreoffice/program/soffice.bin); install the Debian package libreoffice-calc-nogui.");
+}
+
+TEST(CalcLauncher, OnlyCalcApplicationsCreateWorkbooksOrDescribeSessions)
+{
+    class OtherApplication : public Application {
+        std::string LibraryPath() override { return ""; }
+        bool RegisterXLL(const std::string &) override { return false; }
+        std::unique_ptr<Workbooks> GetWorkbooks() override { return nullptr; }
+        void Quit() override {}
+    } other;
+    CalcSessionInfo info;
+    EXPECT_FALSE(DescribeCalcSession(other, info));
+    EXPECT_THROW(CreateCalcWorkbook(other, "/tmp/never.xls", kTestSheets), DispatchFailure);
+}
+
+TEST_F(CalcTest, CreateWorkbookRefusesNoSheetsAndBadCells)
+{
+    EXPECT_THROW(CreateCalcWorkbook(Calc(), m_folder / "none.xls", {}), DispatchFailure);
+    EXPECT_THROW(CreateCalcWorkbook(Calc(), m_folder / "bad.xls", {{"A", {{"IW1", "x"}}}}), DispatchFailure);
+    EXPECT_FALSE(fs::exists(m_folder / "none.xls"));
+}
+
+TEST(CalcProfile, PinsTheLocaleToUsEnglish)
+{
+    const std::string settings = CalcProfileSettings();
+    EXPECT_THAT(settings, testing::HasSubstr("oor:name=\"ooSetupSystemLocale\" oor:op=\"fuse\"><value>en-US</value>"));
+    EXPECT_THAT(settings, testing::HasSubstr("oor:name=\"ooLocale\" oor:op=\"fuse\"><value>en-US</value>"));
+}
+
+TEST(CalcProfile, SweepsSessionsOfEndedProgramsOnly)
+{
+    ScratchFolder parent;
+    std::string failure;
+    const int ended = StartTiedChild({"/bin/true", {}, {}, ""}, failure);
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(ended, 10s, exitCode));
+    const std::string stale = parent / ("gombrel-calc-" + std::to_string(ended) + "-abcdef");
+    fs::create_directories(stale + "/user");
+    const std::string socket = parent / "stale-socket";
+    std::ofstream(socket) << "";  // not a socket: must survive
+    RecordSessionSockets(stale, {socket});
+    std::string live;
+    ASSERT_TRUE(MakeSessionFolder(parent.Path(), live, failure)) << failure;
+    const std::string other = parent / "unrelated";
+    fs::create_directories(other);
+
+    SweepStaleSessions(parent.Path());
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(socket));
+    EXPECT_TRUE(fs::exists(live + "/user/registrymodifications.xcu"));
+    EXPECT_TRUE(fs::exists(other));
+}
+
+TEST(CalcProfile, RemovesOnlyItsOwnLockFiles)
+{
+    ScratchFolder folder;
+    std::ofstream(folder / ".~lock.Mine.xls#") << ",user,host,user,07.12.2026 05:00,file:///tmp/gombrel-calc-1-abc;";
+    std::ofstream(folder / ".~lock.Theirs.xls#") << ",user,host,user,07.12.2026 05:00,file:///home/user/.config;";
+    RemoveSessionLock("/tmp/gombrel-calc-1-abc", folder / "Mine.xls");
+    RemoveSessionLock("/tmp/gombrel-calc-1-abc", folder / "Theirs.xls");
+    EXPECT_FALSE(fs::exists(folder / ".~lock.Mine.xls#"));
+    EXPECT_TRUE(fs::exists(folder / ".~lock.Theirs.xls#"));
+}
+
+int main(int argc, char **argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    g_pCalc = new CalcEnvironment;
+    testing::AddGlobalTestEnvironment(g_pCalc);
+    return RUN_ALL_TESTS();
+}
