@@ -13,6 +13,8 @@ constexpr int kExitUsage = 2;
 
 int RunMapCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunValuesCommand(const Arguments &args, std::ostream &out, std::ostream &err);
+int RunSampleCommand(const Arguments &args, std::ostream &out, std::ostream &err);
+int RunStoreCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 
 // Reads "--table NAME" from args; returns false (with a message on err) for
 // anything else or an unknown table.  pszTable stays null when not given.

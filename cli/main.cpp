@@ -11,6 +11,7 @@ const char kUsage[] =
     "       gombrel-cli values --doe2 DIR --results DIR [--table NAME]\n"
     "       gombrel-cli map    [--table NAME]\n"
     "       gombrel-cli sample DIR\n"
+    "       gombrel-cli store  FILE\n"
     "       gombrel-cli --help | --version\n"
     "\n"
     "Tables: Std140Sec5_2Items, Std140Sec5_3Items, Std140Sec5_3BItems, Std140Sec5_4Items.\n";
@@ -23,6 +24,8 @@ struct Command {
 const Command kCommands[] = {
     {"map", RunMapCommand},
     {"values", RunValuesCommand},
+    {"sample", RunSampleCommand},
+    {"store", RunStoreCommand},
 };
 
 }  // namespace

@@ -68,7 +68,9 @@ bool StoreWriter::Create(const std::string &strStorePath, std::string &strFailur
     if (sqlite3_open_v2(m_strWorkPath.c_str(), &m_pDatabase, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                         nullptr) != SQLITE_OK)
         return Fail("cannot create", strFailure);
-    std::string marks = "PRAGMA application_id = " + std::to_string(d2r::kStoreApplicationId) +
+    // Nobody reads the side file before Commit renames it, so neither a
+    // journal nor waiting for the disk buys anything here.
+    std::string marks = "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA application_id = " + std::to_string(d2r::kStoreApplicationId) +
                         "; PRAGMA user_version = " + std::to_string(d2r::kStoreUserVersion) + ";";
     return Execute(marks.c_str(), strFailure) && Execute(d2r::kStoreSchemaSql, strFailure) &&
            Execute("BEGIN", strFailure);
