@@ -12,6 +12,7 @@ using Arguments = std::vector<std::string>;
 constexpr int kExitUsage = 2;
 
 int RunMapCommand(const Arguments &args, std::ostream &out, std::ostream &err);
+int RunRunCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunValuesCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunSampleCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunStoreCommand(const Arguments &args, std::ostream &out, std::ostream &err);

@@ -5,9 +5,11 @@
 #include <iostream>
 #include <optional>
 
+#include "CalcWorkbooks.h"
 #include "FailureReports.h"
 #include "RunCli.h"
 #include "Settings.h"
+#include "Terminal.h"
 
 namespace {
 
@@ -128,4 +130,15 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
     }
     console.out << outcome.strMessage << std::endl;
     return outcome.iResult >= 1 ? 0 : 1;
+}
+
+int RunRunCommand(const Arguments &args, std::ostream &out, std::ostream &err)
+{
+    InitSettingsPath();
+    RunConsole console{std::cin, out, err, StandardInputIsTerminal(), StandardErrorIsTerminal()};
+    CalcLauncher launcher;
+    BoundResultLibrary library;
+    SteadyStopwatch clock;
+    RunBackends backends{launcher, library.Binder(), clock};
+    return RunResultsCommand(args, console, backends);
 }

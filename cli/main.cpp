@@ -22,6 +22,7 @@ struct Command {
 };
 
 const Command kCommands[] = {
+    {"run", RunRunCommand},
     {"map", RunMapCommand},
     {"values", RunValuesCommand},
     {"sample", RunSampleCommand},
