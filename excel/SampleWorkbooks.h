@@ -1,0 +1,24 @@
+// The four Standard 140 results workbooks of a sample results folder: empty
+// Excel 97 workbooks with the worksheets the mapping tables select and a few
+// labels that say what they are.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "CalcWorkbooks.h"
+
+struct SampleWorkbook {
+    std::string strFileName;  // "Std140Sec5-2.xls"
+    std::vector<WorkbookSheet> sheets;
+};
+
+// What each sample workbook holds, in the order of a results run: the sheets
+// in the order their tables first select them, each labelled in the first
+// cells of column A that no record of that sheet uses.
+std::vector<SampleWorkbook> SampleWorkbookPlan();
+
+// Writes the four workbooks into strFolder (created when missing) through a
+// private LibreOffice Calc session; false with strFailure set when Calc is
+// not available or a workbook cannot be written.
+bool WriteSampleWorkbooks(const std::string &strFolder, std::string &strFailure);
