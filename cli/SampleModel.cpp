@@ -141,6 +141,17 @@ double ControlLoad(const Building &building, int iHourOfDay, double dFloatF, dou
     return 0.0;
 }
 
+// The load the equipment can deliver: an undersized furnace or coil lets
+// the zone drift off its set point.
+double LimitToCapacity(const Building &building, double dLoad)
+{
+    if (dLoad > 0 && building.dFurnaceCapacity > 0)
+        return std::min(dLoad, building.dFurnaceCapacity);
+    if (dLoad < 0 && building.dCoilCapacity > 0)
+        return std::max(dLoad, -building.dCoilCapacity);
+    return dLoad;
+}
+
 // Part-load ratio of an equipment of dCapacity (0: never limiting).
 double PartLoad(double dLoad, double dCapacity) { return dCapacity > 0 ? std::min(1.0, dLoad / dCapacity) : 0.0; }
 
@@ -207,7 +218,7 @@ void SimulateZone(const SampleModel &model, const Building &building, std::vecto
                 (1.0 - building.dSolarToMass) * solar;
             const double massGains = building.dSolarToMass * solar;
             const double freeF = FloatingAir(building, hour.dOutdoorF, massF, airGains);
-            const double load = ControlLoad(building, hourOfDay, freeF, airConductance);
+            const double load = LimitToCapacity(building, ControlLoad(building, hourOfDay, freeF, airConductance));
             hour = SampleModel::Hour{hour.dOutdoorF, hour.dOutdoorHumidity, hour.dPressureInHg, hour.dBeamNormal,
                                      hour.dDiffuseHorizontal, hour.dSinAltitude, hour.dAzimuth};
             hour.dZoneF = freeF + load / airConductance;
@@ -345,15 +356,18 @@ CaseSetup FurnaceCase(const std::string &strCase)
     setup.climate = {40.0, 42.0, 24.0, 14.0, 8.0, 0.005, 0.003, 29.5, number < 200};
     if (number < 200)
         setup.climate.dMeanF = -22.0;
+    const int variant = number / 10 % 10;   // HE110 ... HE170, HE210 ... HE230
     Building &b = setup.building;
-    b.dUA = number < 200 ? 379.0 : 300.0;
+    b.dUA = (number < 200 ? 300.0 : 280.0) * (1.0 + 0.03 * variant);
     b.dMassCapacity = 8000.0;
     b.dMassCoupling = 1500.0;
     b.dWindowArea = number < 200 ? 0.0 : 30.0;
     b.dInternalDay = b.dInternalNight = number < 200 ? 0.0 : 1500.0;
     b.bCooling = false;
-    b.dFurnaceCapacity = 40000.0;
-    b.dFurnaceEfficiency = number == 100 ? 1.0 : 0.8 - 0.01 * (number % 10);
+    b.dFurnaceCapacity = number == 230 ? 15000.0 : 40000.0;   // HE230: an undersized furnace
+    if (number == 220)
+        b.dHeatingSetbackF = 59.0;
+    b.dFurnaceEfficiency = number == 100 ? 1.0 : 0.8 - 0.01 * variant;
     b.dIndoorFanKW = 0.2;
     return setup;
 }
