@@ -155,7 +155,7 @@ void CMainDlg::OnProcessResults()
     request.strDoe2Path = m_doe2PathEdit.text().toStdString();
     request.strResultsPath = m_resultsPathEdit.text().toStdString();
     request.bCheckPosted = m_bCheckPosted;
-    RunCommandOutcome outcome = ExecuteRunCommand(request, m_job, m_clock, &CMainDlg::ShowBusy);
+    RunCommandOutcome outcome = ExecuteRunCommand(request, m_job, m_clock, [this](bool bBusy) { ShowBusy(bBusy); });
     ShowMessage(outcome.strMessage);
 }
 
@@ -164,16 +164,22 @@ void CMainDlg::ShowMessage(const std::string &strText)
     m_messages.ShowMessage(QCoreApplication::applicationName().toStdString(), strText);
 }
 
+// The wait cursor over a dialog that takes no input until the run is over;
+// what the user typed or clicked meanwhile is dropped.
 void CMainDlg::ShowBusy(bool bBusy)
 {
-    if (bBusy)
+    if (bBusy) {
+        m_pInputBlocker = std::make_unique<InputBlocker>(*this);
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    m_pInputBlocker->DropWaitingInput();
+    m_pInputBlocker.reset();
 }
 
 // Lets the window repaint and answer the window system between workbooks
-// and rounds, while clicks and keys wait until the run is over.
+// and rounds; clicks and keys stay blocked.
 void CMainDlg::KeepPainted()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

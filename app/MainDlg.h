@@ -5,6 +5,7 @@
 
 #include "DialogMessages.h"
 #include "FileEditCtrl.h"
+#include "InputBlocker.h"
 #include "ModalRunner.h"
 #include "PathBrowser.h"
 #include "RunCommand.h"
@@ -15,6 +16,7 @@
 #include <QMenu>
 
 #include <functional>
+#include <memory>
 
 class QContextMenuEvent;
 
@@ -81,7 +83,7 @@ private:
     void OnInitDialog();
     void AppendAboutItem();
     void ShowMessage(const std::string &strText);
-    static void ShowBusy(bool bBusy);
+    void ShowBusy(bool bBusy);
     void KeepPainted();
     void WorkbookStarted(const std::string &strWorkbookPath) override;
     void RoundStarted(int32_t iRound, bool bPosting) override;
@@ -98,4 +100,5 @@ private:
     SteadyStopwatch m_steadyClock;
     Stopwatch &m_clock;
     ResultsJob m_job;
+    std::unique_ptr<InputBlocker> m_pInputBlocker;
 };

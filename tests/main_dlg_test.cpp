@@ -7,11 +7,13 @@
 #include "Settings.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,6 +76,8 @@ struct JobScript {
     std::string strSettingsDuringRun;
     bool bWaitCursorDuringRun = false;
     UserMessages *pMessages = nullptr;
+    RunProgress *pProgress = nullptr;
+    std::function<void()> duringRun;
 };
 
 class MainDlgTest : public ::testing::Test {
@@ -91,8 +95,9 @@ protected:
     {
         if (!m_pDialog) {
             MainDlgServices services;
-            services.makeResultsJob = [this](UserMessages &messages, RunProgress &) {
+            services.makeResultsJob = [this](UserMessages &messages, RunProgress &progress) {
                 m_job.pMessages = &messages;
+                m_job.pProgress = &progress;
                 return ResultsJob([this](std::string &strErrorText, const std::string &strDoe2,
                                          const std::string &strResults, int32_t iCheckFlag) {
                     return RunJob(strErrorText, strDoe2, strResults, iCheckFlag);
@@ -118,6 +123,8 @@ protected:
         m_job.bWaitCursorDuringRun =
             QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         m_clock.now += m_job.duration;
+        if (m_job.duringRun)
+            m_job.duringRun();
         strErrorText = m_job.strErrorText;
         return m_job.iResult;
     }
@@ -150,6 +157,18 @@ QPushButton *ButtonNamed(QWidget &dialog, const QString &text)
         if (pButton->text() == text)
             return pButton;
     return nullptr;
+}
+
+// Queues a left click in the middle of pWidget, as the window system would.
+void PostClick(QWidget *pWidget)
+{
+    QPointF centre = QRectF(pWidget->rect()).center();
+    QPointF global = pWidget->mapToGlobal(centre);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(pWidget, new QMouseEvent(type, centre, global, Qt::LeftButton,
+                                                             type == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                                              : Qt::NoButton,
+                                                             Qt::NoModifier));
 }
 
 struct StoredCheckCase {
@@ -321,6 +340,39 @@ TEST_F(MainDlgTest, RunShowsTheWaitCursorOnlyWhileItLasts)
     RunWithValidFolders();
     EXPECT_TRUE(m_job.bWaitCursorDuringRun);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainDlgTest, WindowIsRepaintedBetweenWorkbooks)
+{
+    bool bPendingWorkDone = false;
+    m_job.duringRun = [&] {
+        QMetaObject::invokeMethod(&Dialog(), [&] { bPendingWorkDone = true; }, Qt::QueuedConnection);
+        m_job.pProgress->WorkbookStarted("/data/Std140Sec5-2.xls");
+        EXPECT_TRUE(bPendingWorkDone);
+    };
+    RunWithValidFolders();
+    EXPECT_TRUE(bPendingWorkDone);
+}
+
+TEST_F(MainDlgTest, ClicksDuringTheRunAreDropped)
+{
+    Dialog().show();
+    m_job.duringRun = [&] {
+        PostClick(ButtonNamed(Dialog(), "&Process Results"));
+        m_job.pProgress->RoundStarted(1, true);
+    };
+    RunWithValidFolders();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_job.nCalls, 1);
+}
+
+TEST_F(MainDlgTest, ClickAfterTheRunStartsAnotherRun)
+{
+    Dialog().show();
+    RunWithValidFolders();
+    PostClick(ButtonNamed(Dialog(), "&Process Results"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_job.nCalls, 2);
 }
 
 TEST_F(MainDlgTest, JobUsesTheDialogsMessageBoxes)
