@@ -2,11 +2,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "Commands.h"
+#include "ScratchFolder.h"
 
 namespace {
 
@@ -27,15 +27,8 @@ Outcome Command(int (*pCommand)(const Arguments &, std::ostream &, std::ostream 
 
 class CliSampleTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char folder[] = "/tmp/cli_sample_test.XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_strFolder = folder;
-    }
-    void TearDown() override { std::system(("rm -rf '" + m_strFolder + "'").c_str()); }
-
-    std::string m_strFolder;
+    ScratchFolder m_folder;
+    std::string m_strFolder = m_folder.Path();
 };
 
 TEST_F(CliSampleTest, SampleWritesAStorePerProject)

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "D2ResultBinding.h"
 #include "DynamicLibrary.h"
 #include "ProgramPath.h"
+#include "ScratchFolder.h"
 #include "StoreWriter.h"
 
 namespace {
@@ -19,17 +19,10 @@ using ::testing::HasSubstr;
 
 class D2ResultBindingTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char folder[] = "/tmp/d2r_binding_test.XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_strFolder = folder;
-    }
-    void TearDown() override { std::system(("rm -rf '" + m_strFolder + "'").c_str()); }
-
     std::string BuiltLibrary() const { return ExecutableFolder() + "/libd2result.so"; }
 
-    std::string m_strFolder;
+    ScratchFolder m_folder;
+    std::string m_strFolder = m_folder.Path();
 };
 
 TEST_F(D2ResultBindingTest, LooksInTheDoe2FolderFirstThenBesideTheProgram)

@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "StoreWriter.h"
 #include "d2result.h"
 
@@ -77,14 +77,6 @@ void RunSql(const std::string &strPath, const std::string &strSql)
 
 class D2ResultTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char folder[] = "/tmp/d2result_test.XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_strFolder = folder;
-        m_strProject = m_strFolder + "/600-Zv - Baseline Design";
-    }
-    void TearDown() override { std::system(("rm -rf '" + m_strFolder + "'").c_str()); }
 
     std::string StorePath() const { return m_strProject + ".d2r"; }
 
@@ -134,8 +126,8 @@ protected:
         return D2R_GetSingleHourlyResult("", m_strProject.c_str(), 4, 2019, 31, &fValue, 1, "HVBT-ZONE", &filter, 0);
     }
 
-    std::string m_strFolder;
-    std::string m_strProject;
+    ScratchFolder m_folder;
+    std::string m_strProject = m_folder / "600-Zv - Baseline Design";
 };
 
 TEST_F(D2ResultTest, PlainResultIsSeqZero)

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -17,6 +18,7 @@
 #include "ResultNeeds.h"
 #include "SampleModel.h"
 #include "SampleResults.h"
+#include "ScratchFolder.h"
 #include "StoreListing.h"
 #include "d2result.h"
 
@@ -183,7 +185,7 @@ protected:
         std::string failure;
         ASSERT_TRUE(WriteSampleResults(s_strFolder, failure)) << failure;
     }
-    static void TearDownTestSuite() { std::system(("rm -rf '" + s_strFolder + "'").c_str()); }
+    static void TearDownTestSuite() { std::filesystem::remove_all(s_strFolder); }
 
     static std::string ProjectPath(const GombrelData &item) { return NativePath(s_strFolder + item.psSimResPathFile); }
 
@@ -418,29 +420,25 @@ TEST_F(SampleStores, DerivedRelativeHumidityAndCopAreSensibleEveryHour)
 
 TEST_F(SampleStores, WritingAgainGivesTheSameStores)
 {
-    char folder[] = "/tmp/sample_test_again.XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    ScratchFolder folder;
     std::string failure;
-    ASSERT_TRUE(WriteSampleResults(folder, failure)) << failure;
+    ASSERT_TRUE(WriteSampleResults(folder.Path(), failure)) << failure;
     const std::string relative = "/Sec5-3/ce100-Zv/ce100-Zv - Baseline Design.d2r";
     StoreContents first, second;
     ASSERT_TRUE(ListStore(s_strFolder + relative, first, failure)) << failure;
-    ASSERT_TRUE(ListStore(folder + relative, second, failure)) << failure;
+    ASSERT_TRUE(ListStore(folder.Path() + relative, second, failure)) << failure;
     ASSERT_EQ(first.series.size(), second.series.size());
     for (size_t index = 0; index < first.series.size(); ++index)
         EXPECT_EQ(first.series[index].dMean, second.series[index].dMean);
-    std::system((std::string("rm -rf '") + folder + "'").c_str());
 }
 
 TEST(SampleResults, FolderThatCannotBeMadeIsReported)
 {
-    char folder[] = "/tmp/sample_test_blocked.XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    std::ofstream(std::string(folder) + "/Sec5-2") << "a file where a folder belongs";
+    ScratchFolder folder;
+    WriteWholeFile(folder / "Sec5-2", "a file where a folder belongs");
     std::string failure;
-    EXPECT_FALSE(WriteSampleResults(folder, failure));
+    EXPECT_FALSE(WriteSampleResults(folder.Path(), failure));
     EXPECT_THAT(failure, ::testing::HasSubstr("Sec5-2"));
-    std::system((std::string("rm -rf '") + folder + "'").c_str());
 }
 
 }  // namespace
