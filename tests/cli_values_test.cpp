@@ -6,7 +6,10 @@
 
 #include "ActiveResultLibrary.h"
 #include "CountingResultLibrary.h"
+#include "D2ResultBinding.h"
 #include "FakeResultLibrary.h"
+#include "SampleResults.h"
+#include "ScratchFolder.h"
 #include "ValuesCommand.h"
 
 namespace {
@@ -153,6 +156,76 @@ TEST_F(Values, UnboundLibraryEndsWithItsReason)
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(out.str().empty());
     EXPECT_EQ(err.str(), "gombrel-cli: libd2result.so: cannot open shared object file\n");
+}
+
+bool IsHourly(const GombrelData &item) { return item.iD2ResFileType >= 3 && item.iD2ResFileType <= 5; }
+
+bool StartsWith(const char *pszText, const char *pszPrefix)
+{
+    return pszText && std::string(pszText).rfind(pszPrefix, 0) == 0;
+}
+
+// What a whole-year read of the record fetches, as text.
+std::string SeriesOf(const GombrelData &item)
+{
+    std::ostringstream series;
+    series << item.iD2ResFileType << '|' << item.iNHRListID << '|' << item.iNHRListID_Special << '|'
+           << item.psReportKey << '|' << item.psRowKey << '|' << item.psSimResPathFile << '|'
+           << (item.psItemString ? item.psItemString : "");
+    return series.str();
+}
+
+// Library calls a round over the tables should make when every read
+// succeeds: one whole-year read per change of series in table order (three
+// for a relative humidity), one filtered read per month statistic, one
+// non-hourly read per other record.
+struct ExpectedCalls {
+    size_t nHourly = 0;
+    size_t nFiltered = 0;
+    size_t nNonHourly = 0;
+};
+
+ExpectedCalls ExpectedSampleCalls()
+{
+    ExpectedCalls expected;
+    std::string lastSeries;
+    for (const MappingTable &table : g_aMappingTables)
+        for (const GombrelData *item = table.pItems(); !IsEndRecord(*item); ++item) {
+            if (item->iAction != GOMBREL_ACTION_NUMBER && item->iAction != GOMBREL_ACTION_TEXT)
+                continue;
+            if (!IsHourly(*item)) {
+                ++expected.nNonHourly;
+            } else if (StartsWith(item->psSpecialProcessing, "Month")) {
+                ++expected.nFiltered;
+            } else if (SeriesOf(*item) != lastSeries) {
+                lastSeries = SeriesOf(*item);
+                expected.nHourly += StartsWith(item->psItemString, "ZoneRelHumid") ? 3 : 1;
+            }
+        }
+    return expected;
+}
+
+TEST_F(Values, SampleEvaluatesWithoutErrorReadingEachSeriesOnce)
+{
+    const ScratchFolder sample;
+    std::string failure;
+    ASSERT_TRUE(WriteSampleResults(sample.Path(), failure)) << failure;
+    std::unique_ptr<ResultLibrary> bound = BindResultLibrary(sample / "no-doe2-files/", failure);
+    ASSERT_TRUE(bound) << failure;
+    CountingResultLibrary counting(*bound);
+    SetResultLibrary(&counting);
+    std::ostringstream out;
+    for (const MappingTable &table : g_aMappingTables)
+        PrintTableValues(table, sample / "no-doe2-files/", sample.Path(), out);
+    EXPECT_EQ(out.str().find("\terror\t"), std::string::npos) << out.str().substr(out.str().find("\terror\t"), 400);
+    EXPECT_EQ(Lines(out.str()), 1580u + 570u);
+    const ExpectedCalls expected = ExpectedSampleCalls();
+    EXPECT_EQ(counting.HourlyReads(), expected.nHourly);
+    EXPECT_EQ(counting.nFilteredCalls, expected.nFiltered);
+    EXPECT_EQ(counting.nMultipleResultCalls, expected.nNonHourly);
+    std::cout << "sample: " << counting.Calls() << " library calls, " << counting.HourlyReads()
+              << " whole-year reads, " << counting.nFilteredCalls << " filtered, " << counting.nMultipleResultCalls
+              << " non-hourly\n";
 }
 
 }  // namespace
