@@ -280,6 +280,14 @@ TEST_F(FileEditCtrlTest, ClickInTheTextOpensNothing)
     EXPECT_EQ(m_browser.nCalls, 0);
 }
 
+TEST_F(FileEditCtrlTest, PointerIsAnArrowOverTheButtonOnly)
+{
+    QTest::mouseMove(m_pField, ButtonCentre());
+    EXPECT_EQ(m_pField->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseMove(m_pField, LeftOfButton());
+    EXPECT_EQ(m_pField->cursor().shape(), Qt::IBeamCursor);
+}
+
 // --- Keyboard and focus
 
 TEST_F(FileEditCtrlTest, CtrlPeriodOpensTheBrowser)

@@ -252,6 +252,11 @@ TEST_F(MainDlgTest, BothFieldsBrowseForFoldersUnderTheirIds)
 
 // --- Start-up from the settings file
 
+TEST_F(MainDlgTest, StartsWithTheFocusInTheDoe2Field)
+{
+    EXPECT_EQ(Dialog().focusWidget(), &Dialog().Doe2PathEdit());
+}
+
 TEST_F(MainDlgTest, FieldsComeBackWithTheLastRunsFolders)
 {
     Store("[paths]\nLastDOE2Path=/opt/doe22/\nLastResultsPath=/data/Std140 Runs\n");
@@ -462,6 +467,14 @@ TEST_F(MainDlgTest, AboutItemShowsTheAboutBox)
     EXPECT_NE(std::find(m_runner.labels.begin(), m_runner.labels.end(), "Gombrel Version 1.0"), m_runner.labels.end());
 }
 
+TEST_F(MainDlgTest, F1ShowsTheAboutBox)
+{
+    Dialog().show();
+    QApplication::setActiveWindow(&Dialog());
+    QTest::keyClick(&Dialog().Doe2PathEdit(), Qt::Key_F1);
+    EXPECT_EQ(m_runner.captions, std::vector<std::string>{"About Gombrel"});
+}
+
 TEST_F(MainDlgTest, AboutCommandIgnoresTheLowFourBits)
 {
     Dialog().OnSysCommand(ID_SYS_ABOUT | 0x000F);
@@ -483,6 +496,15 @@ TEST_F(MainDlgTest, EnterClosesThroughDoneAndSavesNothing)
     QTest::keyClick(&Dialog(), Qt::Key_Return);
     EXPECT_FALSE(Dialog().isVisible());
     EXPECT_EQ(Dialog().result(), QDialog::Accepted);
+    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+}
+
+TEST_F(MainDlgTest, CloseBoxClosesAsCancel)
+{
+    Dialog().show();
+    Dialog().close();
+    EXPECT_FALSE(Dialog().isVisible());
+    EXPECT_EQ(Dialog().result(), QDialog::Rejected);
     EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
 }
 
