@@ -317,6 +317,16 @@ TEST_F(DerivedSeries, EfficiencyDividesOutputByInput)
         EXPECT_EQ(g_afHourlyYear[hour], MISSING_VALUE) << hour;
 }
 
+TEST_F(DerivedSeries, EfficiencyOfThreeSeriesDividesTwice)
+{
+    library.SetHourlySeries(2010, 1, Constant(2.0f));
+    library.SetHourlySeries(2010, 2, Constant(8000.0f));
+    library.SetHourlySeries(2010, 3, Constant(3000.0f));
+    ASSERT_TRUE(Load(HourlyItem(3002001, "COP_OBtuh_IkW")));
+    const float first = static_cast<float>(8000.0f * 0.2931 / (2.0f * 1000));
+    EXPECT_EQ(g_afHourlyYear[0], static_cast<float>(3000.0f * 0.2931 / (first * 1000)));
+}
+
 // Saturation pressure in inches of mercury after Buck (1981), an
 // independent approximation of the Goff-Gratch values within 0.1 %.
 double BuckOverWater(double dCelsius)
@@ -462,6 +472,23 @@ TEST_F(TempBins, CountsOncePerSeries)
     EXPECT_EQ(g_aiTempBinCounts[49], before);
     ASSERT_TRUE(CountCelsiusTempBins((strProject + "-other").c_str(), &sameSeries));
     EXPECT_EQ(g_aiTempBinCounts[49], before + 1);
+}
+
+TEST_F(TempBins, CountsAgainForAnotherRowKeyOrItemString)
+{
+    FillSeries({32.0f});
+    const GombrelData item = HourlyItem(15);
+    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &item));
+    const int32_t before = g_aiTempBinCounts[49];
+    GombrelData otherRow = item, otherItem = item;
+    otherRow.psRowKey = "HVBT-ZONE";
+    otherItem.psItemString = "ZoneRelHumid";
+    FillSeries({32.0f, 32.0f});
+    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &otherRow));
+    EXPECT_EQ(g_aiTempBinCounts[49], before + 1);
+    FillSeries({32.0f, 32.0f, 32.0f});
+    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &otherItem));
+    EXPECT_EQ(g_aiTempBinCounts[49], before + 2);
 }
 
 TEST_F(TempBins, FailsOnlyForMissingArguments)
