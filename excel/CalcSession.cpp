@@ -124,6 +124,9 @@ CalcSession::~CalcSession()
 
 std::shared_ptr<CalcSession> CalcSession::Start(const CalcOptions &options, std::string &strFailure)
 {
+    // Calc dying while a call is written to its pipe must fail the call,
+    // not end this program.
+    IgnoreBrokenPipeSignal();
     std::shared_ptr<CalcSession> session(new CalcSession(options));
     const std::string parent = SessionParentFolder(options.strTempFolder);
     SweepStaleSessions(parent);

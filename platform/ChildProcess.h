@@ -36,6 +36,11 @@ void KillChild(int iProcessId);
 // True while a process with this id exists (a child not yet reaped counts).
 bool ProcessExists(int iProcessId);
 
+// Makes writing to a connection whose other end has died fail with an
+// error instead of ending this program (the default for a broken pipe).
+// Children started afterwards still get the default.
+void IgnoreBrokenPipeSignal();
+
 // This process's id.
 int CurrentProcessId();
 

@@ -61,6 +61,7 @@ std::vector<char *> PointerArray(std::vector<std::string> &texts)
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGPIPE, SIG_DFL);
     execve(argv[0], argv, envp);
     _exit(127);
 }
@@ -151,6 +152,8 @@ bool ProcessExists(int iProcessId)
 {
     return iProcessId > 0 && (kill(iProcessId, 0) == 0 || errno == EPERM);
 }
+
+void IgnoreBrokenPipeSignal() { signal(SIGPIPE, SIG_IGN); }
 
 int CurrentProcessId() { return getpid(); }
 

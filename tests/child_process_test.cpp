@@ -5,6 +5,7 @@
 #include <sstream>
 #include <thread>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include "ChildProcess.h"
@@ -120,4 +121,29 @@ TEST(StartTiedChild, TheChildDiesWithTheProcessThatStartedIt)
     while (ProcessExists(child) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
     EXPECT_FALSE(ProcessExists(child));
+}
+
+TEST(IgnoreBrokenPipeSignal, WritingToAClosedPipeFailsInsteadOfEndingTheProgram)
+{
+    IgnoreBrokenPipeSignal();
+    int channel[2];
+    ASSERT_EQ(pipe(channel), 0);
+    close(channel[0]);
+    errno = 0;
+    EXPECT_EQ(write(channel[1], "x", 1), -1);
+    EXPECT_EQ(errno, EPIPE);
+    close(channel[1]);
+}
+
+TEST(IgnoreBrokenPipeSignal, ChildrenStillGetTheDefault)
+{
+    IgnoreBrokenPipeSignal();
+    ScratchFolder folder;
+    const std::string output = folder / "status.txt";
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(StartShell("exec grep SigIgn /proc/self/status", {}, output), 10s, exitCode));
+    const std::string line = ReadAll(output);
+    ASSERT_EQ(line.rfind("SigIgn:", 0), 0u) << line;
+    const unsigned long long ignored = std::stoull(line.substr(7), nullptr, 16);
+    EXPECT_EQ(ignored & (1ull << (SIGPIPE - 1)), 0u);
 }

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -393,6 +394,39 @@ TEST(CalcSession, LeavesAUsersLibreOfficeAlone)
     WaitForChild(running, 10s, exitCode);
     for (const std::string &socket : userSockets)
         fs::remove(socket);
+}
+
+TEST(CalcSession, TypedInputDoesNotDependOnTheMachinesLanguage)
+{
+    const char *previous = std::getenv("LC_ALL");
+    const std::string saved = previous ? previous : "";
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    DispatchHolder<Application> application;
+    StartCalc(application);
+    previous ? setenv("LC_ALL", saved.c_str(), 1) : unsetenv("LC_ALL");
+
+    ScratchFolder folder;
+    CreateCalcWorkbook(*application, folder / "Book.xls", kTestSheets);
+    auto sheet = application->GetWorkbooks()->Open(folder / "Book.xls")->GetWorksheets()->Item("A");
+    sheet->GetRange("A1", "A1")->PutValue2(std::string("1.5"));
+    sheet->GetRange("A2", "A2")->PutValue2(std::string("1/4"));
+    sheet->GetRange("A3", "A3")->PutValue2(std::string("=SUM(1.5,2)"));
+    EXPECT_EQ(sheet->GetRange("A1", "A1")->GetValue2().dNumber, 1.5);
+    EXPECT_EQ(sheet->GetRange("A2", "A2")->GetValue2().dNumber, SerialOfJanuaryFourth());
+    EXPECT_EQ(sheet->GetRange("A3", "A3")->GetValue2().dNumber, 3.5);
+    sheet.reset();
+    EndExcel(application);
+}
+
+TEST_F(CalcTest, RefusesAWorkbookThatAnotherSessionHasOpen)
+{
+    OpenWorkbook();
+    DispatchHolder<Application> second;
+    StartCalc(second);
+    const auto failure = CaughtFailure<DispatchFailure>([&] { second->GetWorkbooks()->Open(m_strPath); });
+    ASSERT_TRUE(failure);
+    EXPECT_THAT(failure->Description(), testing::HasSubstr("Book.xls"));
+    EndExcel(second);
 }
 
 TEST(CalcLauncher, SaysWhatIsMissingWhenLibreOfficeIsNotInstalled)
