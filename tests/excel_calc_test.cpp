@@ -346,7 +346,9 @@ TEST(CalcSession, EndExcelLeavesNoProcessAndNoFiles)
     EXPECT_TRUE(fs::exists(info.strFolder));
     for (const std::string &socket : info.socketPaths)
         EXPECT_TRUE(fs::exists(socket)) << socket;
+    const auto start = std::chrono::steady_clock::now();
     EndExcel(application);
+    std::cout << "[ measure  ] End Excel: " << MillisecondsSince(start) << " ms\n";
     EXPECT_TRUE(application.IsEmpty());
     EXPECT_FALSE(ProcessExists(info.iProcessId));
     EXPECT_FALSE(fs::exists(info.strFolder));
