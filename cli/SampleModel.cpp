@@ -99,7 +99,7 @@ struct Building {
     double dSolarToMass = 0.6;         // share of the solar gain the mass absorbs
     double dWindowArea = 129.0;        // ft2 of glazing per glazed facade
     const char *pszWindowFacing = "S"; // facades with windows
-    double dInternalDay = 682.0;       // Btu/h sensible, 8:00 to 18:00
+    double dInternalDay = 682.0;       // Btu/h sensible, 7:00 to 18:00
     double dInternalNight = 682.0;
     double dLatentGain = 0.0;          // Btu/h
     double dVentilationCfm = 0.0;      // outdoor air brought to the coil
@@ -413,6 +413,14 @@ const std::map<std::pair<int32_t, int32_t>, Quantity> &HourlyQuantities()
     return quantities;
 }
 
+// Beam and diffuse radiation on the ground, Btu/ft2.h.
+double HorizontalIncident(const SampleModel::Hour &hour)
+{
+    return hour.dBeamNormal * std::max(0.0, hour.dSinAltitude) + hour.dDiffuseHorizontal;
+}
+
+// The facade a wall or window report key names by its first letter
+// ("W-WINDOW", "S-WALL-EXT"); south when there is none.
 char Facing(const std::string &strReportKey) { return strReportKey.empty() ? 'S' : strReportKey[0]; }
 
 }  // namespace
@@ -436,8 +444,7 @@ double SampleModel::WallIncident(const Hour &hour, char cFacing) const
     const double facing = cFacing == 'N' ? kPi : cFacing == 'E' ? -kPi / 2 : cFacing == 'W' ? kPi / 2 : 0.0;
     double cosAltitude = std::sqrt(std::max(0.0, 1.0 - hour.dSinAltitude * hour.dSinAltitude));
     double beam = hour.dBeamNormal * std::max(0.0, cosAltitude * std::cos(hour.dAzimuth - facing));
-    double horizontal = hour.dBeamNormal * std::max(0.0, hour.dSinAltitude) + hour.dDiffuseHorizontal;
-    return beam + 0.5 * hour.dDiffuseHorizontal + 0.1 * horizontal;
+    return beam + 0.5 * hour.dDiffuseHorizontal + 0.1 * HorizontalIncident(hour);
 }
 
 bool SampleModel::Build(const std::string &strProject, std::string &strFailure)
@@ -466,9 +473,9 @@ double QuantityOf(const SampleModel &model, Quantity quantity, const std::string
     case Quantity::OutdoorDryBulb: return hour.dOutdoorF;
     case Quantity::OutdoorHumidity: return hour.dOutdoorHumidity;
     case Quantity::Pressure: return hour.dPressureInHg;
-    case Quantity::HorizontalSolar: return hour.dBeamNormal * std::max(0.0, hour.dSinAltitude) + hour.dDiffuseHorizontal;
+    case Quantity::HorizontalSolar: return HorizontalIncident(hour);
     case Quantity::WallSolar: return model.WallIncident(hour, Facing(strReportKey));
-    case Quantity::WindowSolar: return 0.78 * std::max(dWindowArea, 64.5) * model.WallIncident(hour, Facing(strReportKey));
+    case Quantity::WindowSolar: return 0.78 * dWindowArea * model.WallIncident(hour, Facing(strReportKey));
     case Quantity::ZoneTemperature:
         return strReportKey.find("SUNSPACE") != std::string::npos ? hour.dFreeFloatF : hour.dZoneF;
     case Quantity::EnvelopeTotal: return hour.dEnvelopeSensible + hour.dEnvelopeLatent;
