@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <thread>
 
@@ -173,9 +174,11 @@ TEST_F(CalcTest, SavesAsExcel97AndTheValuesSurviveAReopen)
         std::cout << "[ measure  ] save of a small workbook: " << MillisecondsSince(start) << " ms\n";
     }
     std::ifstream file(m_strPath, std::ios::binary);
-    char signature[8] = {};
-    file.read(signature, sizeof signature);
-    EXPECT_EQ(std::string(signature, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));  // OLE2 compound file
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));  // OLE2 compound file
+    // Excel 97 (BIFF8) keeps its sheets in the stream "Workbook", older
+    // formats in "Book"; directory names are UTF-16.
+    EXPECT_NE(bytes.find(std::string("W\0o\0r\0k\0b\0o\0o\0k\0", 16)), std::string::npos);
 
     DispatchHolder<Application> second;
     StartCalc(second);
@@ -236,6 +239,23 @@ TEST_F(CalcTest, ReportsASaveThatCannotWrite)
     const auto failure = CaughtFailure<DispatchFailure>([&] { workbook->Save(); });
     ASSERT_TRUE(failure);
     EXPECT_THAT(failure->Description(), testing::HasSubstr("Cannot save"));
+}
+
+TEST_F(CalcTest, ReportsASaveToAReadOnlyFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write read-only files";
+    auto workbook = OpenWorkbook();
+    fs::permissions(m_strPath, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_THROW(workbook->Save(), DispatchFailure);
+}
+
+TEST_F(CalcTest, RefusesANumberThatIsNotFinite)
+{
+    auto range = OpenWorkbook()->GetWorksheets()->Item("A")->GetRange("B2", "B2");
+    EXPECT_THROW(range->PutValue2(std::nan("")), DispatchFailure);
+    EXPECT_THROW(range->PutValue2(HUGE_VAL), DispatchFailure);
+    EXPECT_EQ(range->GetValue2().dNumber, 42.0);
 }
 
 TEST_F(CalcTest, ReleasesObjectsInThePassOrderAndReplacesThemInHolders)
