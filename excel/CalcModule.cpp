@@ -40,6 +40,7 @@ void ShapeSheets(const Reference<css::sheet::XSpreadsheets> &sheets, const std::
         sheets->removeByName(existing[i]);
 }
 
+// Types the sheet's texts into their cells (addresses already checked).
 void TypeCells(const Reference<css::sheet::XSpreadsheets> &sheets, const WorkbookSheet &sheet)
 {
     const Reference<css::sheet::XSpreadsheet> target(sheets->getByName(ToUno(sheet.strName)), UNO_QUERY_THROW);
@@ -51,6 +52,7 @@ void TypeCells(const Reference<css::sheet::XSpreadsheets> &sheets, const Workboo
     }
 }
 
+// Gives the new document its sheets and texts and stores it as Excel 97.
 void FillAndStore(const Reference<css::lang::XComponent> &document, const std::string &strPath,
                   const std::vector<WorkbookSheet> &sheets)
 {
@@ -66,6 +68,7 @@ void FillAndStore(const Reference<css::lang::XComponent> &document, const std::s
     Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)->storeToURL(FileUrl(strPath), arguments);
 }
 
+// Refuses a workbook without sheets or with a cell an .xls cannot hold.
 void CheckSheets(const std::vector<WorkbookSheet> &sheets)
 {
     if (sheets.empty())

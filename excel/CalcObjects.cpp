@@ -34,6 +34,7 @@ const char *const kWorkbookFilters[] = {
     "MS Excel", "Calc MS Excel", "Calc Office Open XML", "calc8", "StarOffice XML (Calc)", "calc_StarOffice_XML",
 };
 
+// True for the import filter of a real workbook format.
 bool IsWorkbookFilter(const std::string &strFilter)
 {
     for (const char *prefix : kWorkbookFilters)
@@ -49,6 +50,8 @@ CellLimits LimitsOfFilter(const std::string &strFilter)
                                                                                                     : kWideWorkbookLimits;
 }
 
+// The filter Calc loaded the document with ("MS Excel 97"); empty when it
+// does not say.
 std::string FilterOf(const Reference<css::lang::XComponent> &document)
 {
     const Reference<css::frame::XModel> model(document, UNO_QUERY);
@@ -62,6 +65,8 @@ std::string FilterOf(const Reference<css::lang::XComponent> &document)
     return std::string();
 }
 
+// Closes the document without saving; a document that cannot be closed is
+// left to the end of the session.
 void CloseDocument(const Reference<css::lang::XComponent> &document)
 {
     const Reference<css::util::XCloseable> closeable(document, UNO_QUERY);
@@ -87,6 +92,8 @@ CellValue FormulaResultOf(const Reference<css::table::XCell> &cell)
     return value;
 }
 
+// What Value2 gives for the cell: a number (dates are their serial number),
+// a text, or no value for an empty cell.
 CellValue ValueOf(const Reference<css::table::XCell> &cell)
 {
     CellValue value;
@@ -113,6 +120,7 @@ public:
     {
     }
 
+    // A number that is not finite would be stored as an error value: refused.
     void PutValue2(double dNumber) override
     {
         if (!std::isfinite(dNumber))
@@ -127,10 +135,12 @@ public:
                 ->setPropertyValue("FormulaLocal", css::uno::Any(ToUno(strText)));
         });
     }
+    // For a formula its result.
     CellValue GetValue2() override
     {
         return m_session->Call("Cannot read " + m_strName, [&] { return ValueOf(m_cell); });
     }
+    // Values, texts and formulas go; formats and notes stay, as in Excel.
     void ClearContents() override
     {
         using namespace css::sheet::CellFlags;
@@ -153,6 +163,8 @@ public:
     {
     }
 
+    // One cell named twice; an address outside the sheet of this format, or
+    // two different cells, is refused before Calc is asked.
     std::unique_ptr<Range> GetRange(const std::string &strCell1, const std::string &strCell2) override
     {
         m_session->ThrowIfGone();
@@ -208,6 +220,7 @@ public:
     {
     }
 
+    // The sheets, limited to the cells the workbook's format can keep.
     std::unique_ptr<Worksheets> GetWorksheets() override
     {
         std::string filter;
@@ -253,6 +266,8 @@ public:
     }
 
 private:
+    // Loads the file hidden, with macros and links left alone; a null
+    // document means Calc would not open it (locked by someone else).
     Reference<css::lang::XComponent> Load(const std::string &strPath)
     {
         std::error_code error;
@@ -275,6 +290,8 @@ private:
         return document;
     }
 
+    // Closes and refuses a document that is not a spreadsheet or was read
+    // through a filter of some other format (text, HTML...).
     void RefuseUnlessWorkbook(const Reference<css::lang::XComponent> &document, const std::string &strPath)
     {
         const bool isWorkbook = m_session->Call("Cannot open '" + strPath + "'", [&] {
@@ -308,6 +325,7 @@ public:
         m_session->ThrowIfGone();
         return NativePath(strFileName) == NativePath(m_session->ProgramFolder() + "\\Analysis\\Analys32.xll");
     }
+    // Every object of a session that has ended fails as disconnected.
     std::unique_ptr<Workbooks> GetWorkbooks() override
     {
         m_session->ThrowIfGone();

@@ -35,6 +35,7 @@ const Setting kSettings[] = {
     {"/org.openoffice.Office.Common/Misc", "FirstRun", "false"},
 };
 
+// The file's text; empty when it cannot be read.
 std::string ReadWholeFile(const fs::path &path)
 {
     std::ifstream file(path);

@@ -51,11 +51,15 @@ Reference<css::uno::XComponentContext> LocalContext(const std::string &strProgra
 
 std::string PipeName(const std::string &strFolder) { return std::filesystem::path(strFolder).filename().string(); }
 
+// The UNO address of the session's pipe.
 std::string ConnectionUrl(const std::string &strFolder)
 {
     return "uno:pipe,name=" + PipeName(strFolder) + ";urp;StarOffice.ComponentContext";
 }
 
+// soffice.bin itself (the soffice wrapper would hide Calc's process id),
+// headless, on the session's profile and pipe, with its temporary files and
+// output kept in the session folder.
 ChildProcessSpec CalcProcessSpec(const CalcOptions &options, const std::string &strFolder)
 {
     ChildProcessSpec spec;
@@ -201,12 +205,16 @@ void CalcSession::ThrowIfGone() const
         throw OleFailure(kStatusDisconnected);
 }
 
+// Marks the session as gone and fails the call as disconnected.
 void CalcSession::ThrowLost()
 {
     m_bGone = true;
     throw OleFailure(kStatusDisconnected);
 }
 
+// A Calc exception as the automation failure: the disconnect failure when
+// the call timed out or Calc has died, else a dispatch failure with Calc's
+// message (or strWhat when Calc gave none).
 void CalcSession::ThrowTranslated(const css::uno::Exception &failure, const std::string &strWhat, bool bTimedOut)
 {
     int exitCode = 0;
@@ -231,15 +239,6 @@ void CalcSession::RememberDocument(const std::string &strPath, const Reference<c
     m_documents.emplace_back(strPath, document);
 }
 
-void CalcSession::ForgetDocument(const std::string &strPath)
-{
-    for (auto document = m_documents.begin(); document != m_documents.end(); ++document)
-        if (document->first == strPath) {
-            m_documents.erase(document);
-            return;
-        }
-}
-
 void CalcSession::Quit()
 {
     const bool wasGone = m_bGone;
@@ -258,6 +257,7 @@ void CalcSession::Quit()
         throw OleFailure(kStatusDisconnected);
 }
 
+// Closes every document the session opened, discarding unsaved changes.
 void CalcSession::CloseDocuments()
 {
     for (const auto &entry : m_documents)
@@ -286,6 +286,8 @@ void CalcSession::EndProcess()
     m_iProcessId = -1;
 }
 
+// Removes what the session leaves: lock files on its workbooks (when Calc
+// died holding them), its sockets and its folder.
 void CalcSession::RemoveFiles()
 {
     for (const auto &entry : m_documents)

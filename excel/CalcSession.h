@@ -70,7 +70,6 @@ public:
     // The document already open for this path, or an empty reference.
     css::uno::Reference<css::lang::XComponent> OpenDocument(const std::string &strPath) const;
     void RememberDocument(const std::string &strPath, const css::uno::Reference<css::lang::XComponent> &document);
-    void ForgetDocument(const std::string &strPath);
 
     // Closes every document, ends Calc and removes the session's files.
     // Throws the disconnect failure when Calc had already gone (the files

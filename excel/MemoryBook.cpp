@@ -18,6 +18,7 @@ const std::pair<MemoryCell::Kind, const char *> kKindNames[] = {
     {MemoryCell::Kind::Error, "error"},
 };
 
+// strText with backslashes, tabs and line ends written as \\, \t and \n.
 std::string EscapeField(const std::string &strText)
 {
     std::string escaped;
@@ -34,6 +35,7 @@ std::string EscapeField(const std::string &strText)
     return escaped;
 }
 
+// The reverse of EscapeField; an unknown escape stands for its character.
 std::string UnescapeField(const std::string &strText)
 {
     std::string text;
@@ -48,6 +50,7 @@ std::string UnescapeField(const std::string &strText)
     return text;
 }
 
+// The tab-separated fields of a line, empty ones included.
 std::vector<std::string> SplitTabs(const std::string &strLine)
 {
     std::vector<std::string> fields(1);
@@ -60,6 +63,7 @@ std::vector<std::string> SplitTabs(const std::string &strLine)
     return fields;
 }
 
+// The cell kind a file names; false for an unknown name.
 bool KindFromName(const std::string &strName, MemoryCell::Kind &kind)
 {
     for (const auto &entry : kKindNames)
@@ -70,6 +74,7 @@ bool KindFromName(const std::string &strName, MemoryCell::Kind &kind)
     return false;
 }
 
+// The name the file gives a cell kind.
 const char *KindName(MemoryCell::Kind kind)
 {
     for (const auto &entry : kKindNames)
@@ -109,6 +114,8 @@ bool ReadLine(const std::string &strLine, MemoryBook &book)
     return !fields.empty() && fields[0] == "cell" && !book.sheets.empty() && ReadCell(fields, book.sheets.back());
 }
 
+// The value field of a cell line: a number with every digit it needs, a
+// text escaped.
 std::string CellValueField(const MemoryCell &cell)
 {
     if (cell.kind == MemoryCell::Kind::Number)

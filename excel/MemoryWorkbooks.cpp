@@ -10,6 +10,7 @@
 
 namespace {
 
+// Throws the failure a test asked for.
 [[noreturn]] void Throw(const InjectedFailure &failure)
 {
     switch (failure.kind) {
@@ -27,6 +28,7 @@ namespace {
     throw std::logic_error(failure.strDescription);
 }
 
+// Sheet names compare as Excel compares them: ASCII case ignored.
 bool SameNameIgnoringCase(const std::string &strA, const std::string &strB)
 {
     return std::equal(strA.begin(), strA.end(), strB.begin(), strB.end(), [](char a, char b) {
@@ -57,6 +59,8 @@ MemoryCell TypedCell(const std::string &strText)
     return cell;
 }
 
+// What Value2 gives: numbers and texts; formulas (never computed here) and
+// errors give no value.
 CellValue ValueOf(const MemoryCell &cell)
 {
     CellValue value;
