@@ -3,6 +3,7 @@
 
 #include "Commands.h"
 #include "SampleResults.h"
+#include "SampleWorkbooks.h"
 
 int RunSampleCommand(const Arguments &args, std::ostream &out, std::ostream &err)
 {
@@ -17,5 +18,10 @@ int RunSampleCommand(const Arguments &args, std::ostream &out, std::ostream &err
         return 1;
     }
     out << "Wrote " << stores << " result stores (" << series << " hourly series) under " << args[0] << '\n';
+    if (!WriteSampleWorkbooks(args[0], failure)) {
+        err << "gombrel-cli sample: " << failure << '\n';
+        return 1;
+    }
+    out << "Wrote the four results workbooks under " << args[0] << '\n';
     return 0;
 }
