@@ -15,6 +15,7 @@ namespace {
 
 const char kSessionPrefix[] = "gombrel-calc-";
 const char kSocketsFile[] = "sockets";
+const char kDocumentsFile[] = "documents";
 
 struct Setting {
     const char *pszPath;
@@ -107,6 +108,11 @@ void RecordSessionSockets(const std::string &strFolder, const std::vector<std::s
         file << path << '\n';
 }
 
+void RecordSessionDocument(const std::string &strFolder, const std::string &strPath)
+{
+    std::ofstream(fs::path(strFolder) / kDocumentsFile, std::ios::app) << strPath << '\n';
+}
+
 void RemoveSession(const std::string &strFolder)
 {
     std::ifstream sockets(fs::path(strFolder) / kSocketsFile);
@@ -114,6 +120,10 @@ void RemoveSession(const std::string &strFolder)
     for (std::string path; std::getline(sockets, path);)
         if (!path.empty() && fs::is_socket(path, ignored))
             fs::remove(path, ignored);
+    std::ifstream documents(fs::path(strFolder) / kDocumentsFile);
+    for (std::string path; std::getline(documents, path);)
+        if (!path.empty())
+            RemoveSessionLock(strFolder, path);
     fs::remove_all(strFolder, ignored);
 }
 

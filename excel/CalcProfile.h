@@ -27,11 +27,15 @@ std::string SessionTempFolder(const std::string &strFolder);
 // Notes in the session folder the sockets its Calc listens on.
 void RecordSessionSockets(const std::string &strFolder, const std::vector<std::string> &socketPaths);
 
-// Removes the session's sockets (as recorded) and its folder.
+// Notes in the session folder a workbook its Calc opened (and locked).
+void RecordSessionDocument(const std::string &strFolder, const std::string &strPath);
+
+// Removes the session's sockets and the lock files it left on its workbooks
+// (as recorded), then its folder.
 void RemoveSession(const std::string &strFolder);
 
-// Removes the folders (and recorded sockets) of sessions whose program is no
-// longer running; sessions of running programs are left alone.
+// Removes what sessions whose program is no longer running left behind
+// (see RemoveSession); sessions of running programs are left alone.
 void SweepStaleSessions(const std::string &strParent);
 
 // Removes the lock file that the session in strFolder left on the workbook

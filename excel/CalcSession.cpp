@@ -237,6 +237,7 @@ Reference<css::lang::XComponent> CalcSession::OpenDocument(const std::string &st
 void CalcSession::RememberDocument(const std::string &strPath, const Reference<css::lang::XComponent> &document)
 {
     m_documents.emplace_back(strPath, document);
+    RecordSessionDocument(m_strFolder, strPath);
 }
 
 void CalcSession::Quit()
@@ -290,8 +291,6 @@ void CalcSession::EndProcess()
 // died holding them), its sockets and its folder.
 void CalcSession::RemoveFiles()
 {
-    for (const auto &entry : m_documents)
-        RemoveSessionLock(m_strFolder, entry.first);
     m_documents.clear();
     m_desktop.clear();
     RemoveSession(m_strFolder);

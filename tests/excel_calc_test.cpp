@@ -504,6 +504,8 @@ TEST(CalcProfile, SweepsSessionsOfEndedProgramsOnly)
     const std::string socket = parent / "stale-socket";
     std::ofstream(socket) << "";  // not a socket: must survive
     RecordSessionSockets(stale, {socket});
+    std::ofstream(parent / ".~lock.Book.xls#") << ",user,host,user,07.12.2026 05:00,file://" << stale << ";";
+    RecordSessionDocument(stale, parent / "Book.xls");
     std::string live;
     ASSERT_TRUE(MakeSessionFolder(parent.Path(), live, failure)) << failure;
     const std::string other = parent / "unrelated";
@@ -511,6 +513,7 @@ TEST(CalcProfile, SweepsSessionsOfEndedProgramsOnly)
 
     SweepStaleSessions(parent.Path());
     EXPECT_FALSE(fs::exists(stale));
+    EXPECT_FALSE(fs::exists(parent / ".~lock.Book.xls#"));
     EXPECT_TRUE(fs::exists(socket));
     EXPECT_TRUE(fs::exists(live + "/user/registrymodifications.xcu"));
     EXPECT_TRUE(fs::exists(other));
