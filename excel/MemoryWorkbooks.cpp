@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 
 #include "FailureReports.h"
@@ -90,9 +91,12 @@ class MemoryRange : public Range {
 public:
     explicit MemoryRange(CellPlace place) : m_place(std::move(place)) {}
 
+    // Like Calc, refuses a number that is not finite.
     void PutValue2(double dNumber) override
     {
         m_place.state->Enter(SpreadsheetCall::PutValue2, FormatText("PutValue2 %s = %.17g", m_place.Name().c_str(), dNumber));
+        if (!std::isfinite(dNumber))
+            throw DispatchFailure(kApplicationErrorCode, "Cannot store a number that is not finite");
         MemoryCell cell;
         cell.kind = MemoryCell::Kind::Number;
         cell.dNumber = dNumber;

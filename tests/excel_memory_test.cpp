@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -130,6 +131,14 @@ TEST_F(MemorySpreadsheetTest, StoresTextAsTypedInput)
     EXPECT_EQ(sheet->GetRange("B2", "B2")->GetValue2().kind, CellValue::Kind::None);
     EXPECT_EQ(sheet->GetRange("B3", "B3")->GetValue2().strText, "Jan");
     EXPECT_EQ(sheet->GetRange("D1", "D1")->GetValue2().kind, CellValue::Kind::None);
+}
+
+TEST_F(MemorySpreadsheetTest, RefusesANumberThatIsNotFinite)
+{
+    auto range = OpenSheet("A")->GetRange("C65", "C65");
+    EXPECT_THROW(range->PutValue2(std::nan("")), DispatchFailure);
+    EXPECT_THROW(range->PutValue2(-HUGE_VAL), DispatchFailure);
+    EXPECT_EQ(range->GetValue2().dNumber, 2.5);
 }
 
 TEST_F(MemorySpreadsheetTest, SaveWritesWhatWasPutAndCleared)
