@@ -16,7 +16,6 @@
 #include <iostream>
 #include <iterator>
 #include <optional>
-#include <thread>
 
 #include "CalcProfile.h"
 #include "CalcWorkbooks.h"
@@ -65,14 +64,29 @@ double SerialOfJanuaryFourth()
     return std::round(std::difftime(timegm(&date), timegm(&epoch)) / 86400.0);
 }
 
-// Waits (without a fixed sleep) until pred holds or 30 s have passed.
-template <class Pred>
-bool Eventually(Pred pred)
+// Starts a LibreOffice as a user would, on the default profile of home.
+int StartUsersLibreOffice(const ScratchFolder &home)
 {
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (!pred() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(10ms);
-    return pred();
+    std::string failure;
+    const int process = StartTiedChild({"/usr/lib/libreoffice/program/soffice.bin",
+                                        {"--headless", "--invisible", "--norestore", "--nologo"},
+                                        {"HOME=" + home.Path(), "TMPDIR=" + home.Path()},
+                                        ""},
+                                       failure);
+    EXPECT_GT(process, 0) << failure;
+    return process;
+}
+
+// Waits until the process listens on a local socket; false (with its exit
+// code) when it ends first, or when a minute passes.
+bool WaitUntilListening(int iProcessId, int &iExitCode)
+{
+    iExitCode = -1;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (LocalSocketPaths(iProcessId).empty())
+        if (WaitForChild(iProcessId, 10ms, iExitCode) || std::chrono::steady_clock::now() >= deadline)
+            return false;
+    return true;
 }
 
 const std::vector<WorkbookSheet> kTestSheets = {
@@ -379,26 +393,13 @@ TEST(CalcSession, EndExcelLeavesNoProcessAndNoFiles)
 TEST(CalcSession, LeavesAUsersLibreOfficeAlone)
 {
     ScratchFolder home;
-    std::string failure;
-    const int user = StartTiedChild({"/usr/lib/libreoffice/program/soffice.bin",
-                                     {"--headless", "--invisible", "--norestore", "--nologo"},
-                                     {"HOME=" + home.Path(), "TMPDIR=" + home.Path()},
-                                     ""},
-                                    failure);
-    ASSERT_GT(user, 0) << failure;
-    // A fresh default profile makes the first process exit and ask for a
-    // restart; the user would simply start it again.
     int exitCode = 0;
-    const bool userEnded = Eventually([&] { return !LocalSocketPaths(user).empty() || WaitForChild(user, 0ms, exitCode); });
-    int running = user;
-    if (userEnded || LocalSocketPaths(user).empty()) {
-        running = StartTiedChild({"/usr/lib/libreoffice/program/soffice.bin",
-                                  {"--headless", "--invisible", "--norestore", "--nologo"},
-                                  {"HOME=" + home.Path(), "TMPDIR=" + home.Path()},
-                                  ""},
-                                 failure);
-        ASSERT_TRUE(Eventually([&] { return !LocalSocketPaths(running).empty(); }));
-    }
+    // The first start on a fresh default profile sets it up and exits asking
+    // for a restart; the user would simply start it again.
+    ASSERT_TRUE(WaitForChild(StartUsersLibreOffice(home), 60s, exitCode));
+    ASSERT_EQ(exitCode, 81);
+    const int running = StartUsersLibreOffice(home);
+    ASSERT_TRUE(WaitUntilListening(running, exitCode)) << exitCode;
 
     DispatchHolder<Application> application;
     StartCalc(application);
