@@ -51,6 +51,9 @@ struct NeedsCase {
     std::vector<SeriesNeed> series;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const NeedsCase &needsCase, std::ostream *out) { *out << needsCase.pszName; }
+
 class ResultNeedsTest : public ::testing::TestWithParam<NeedsCase> {};
 
 TEST_P(ResultNeedsTest, RecordAsksForWhatItsRouteReads)
