@@ -396,10 +396,14 @@ int32_t PostToSpreadsheet(Application &application, const std::string &strDoe2Fo
     Pass pass(application, strDoe2Folder, strResultsFolder, strFileDesc, strWorkbookPath, strErrorText, services);
     if (!CheckWorkbookFile(pass))
         return 0;
+    // A failure caught here means the workbook was never saved: whatever the
+    // rounds wrote is lost with the application, so the pass counts nothing
+    // and the run does not report those cells as posted.
     try {
         SetUp(pass);
         RunRounds(pass, piTableEnable, ppTables, iCheckFlag, iAppend);
         Finish(pass);
+        return pass.iCount;
     } catch (const OleFailure &failure) {
         ShowReport(pass, OleFailureReport(failure.Status()));
     } catch (const DispatchFailure &failure) {
@@ -407,5 +411,5 @@ int32_t PostToSpreadsheet(Application &application, const std::string &strDoe2Fo
     } catch (...) {
         ShowReport(pass, GeneralFailureReport());
     }
-    return pass.iCount;
+    return 0;
 }

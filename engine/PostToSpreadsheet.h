@@ -49,7 +49,8 @@ struct PassServices {
 // appended to it.  iCheckFlag non-zero confirms the posted numbers;
 // iAppend non-zero appends to the posting log instead of starting it anew.
 // Returns the number of cell writes over all posting rounds; 0 with
-// strErrorText set when the workbook is missing or not writable.  A pass
+// strErrorText set when the workbook is missing or not writable; 0 when the
+// workbook could not be opened or saved (the failure is shown).  A pass
 // entered with a non-empty strErrorText opens and saves the workbook but
 // visits no record.
 int32_t PostToSpreadsheet(Application &application, const std::string &strDoe2Folder,

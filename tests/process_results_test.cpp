@@ -176,6 +176,37 @@ TEST_F(ProcessResultsTest, FailedPreCheckEndsAfterTheFirstWorkbook)
     EXPECT_EQ(Calls(SpreadsheetCall::Quit), 1);
 }
 
+TEST_F(ProcessResultsTest, SaveThatFailsCountsNothingAndEndsTheRun)
+{
+    // The second workbook's save fails after its cells were written: only
+    // the first workbook's cells reached a file.
+    m_state->FailCall(SpreadsheetCall::Save, 2, InjectedFailure{InjectedKind::Ole, kStatusDisconnected, 0, ""});
+    const int32_t iTotal = Run("/doe22");
+    const std::vector<std::string> &calls = m_state->CallLog();
+    const auto isOpen = [](const std::string &strCall) { return strCall.rfind("Open ", 0) == 0; };
+    const auto firstOpen = std::find_if(calls.begin(), calls.end(), isOpen);
+    ASSERT_NE(firstOpen, calls.end());
+    const auto secondOpen = std::find_if(firstOpen + 1, calls.end(), isOpen);
+    ASSERT_NE(secondOpen, calls.end());
+    const auto firstPassWrites = std::count_if(firstOpen, secondOpen, [](const std::string &strCall) {
+        return strCall.rfind("PutValue2 ", 0) == 0;
+    });
+    EXPECT_GT(firstPassWrites, 0);
+    EXPECT_EQ(iTotal, firstPassWrites);
+    EXPECT_LT(iTotal, Calls(SpreadsheetCall::PutValue2));
+    EXPECT_EQ(m_user.shown, std::vector<std::string>{"COleException: COleException. SCODE: 80010108."});
+    EXPECT_EQ(Calls(SpreadsheetCall::Open), 2);
+    EXPECT_EQ(m_errorText, "");
+}
+
+TEST_F(ProcessResultsTest, FirstSaveThatFailsLeavesNothingPosted)
+{
+    m_state->FailCall(SpreadsheetCall::Save, 1, InjectedFailure{InjectedKind::Ole, kStatusDisconnected, 0, ""});
+    EXPECT_EQ(Run("/doe22"), 0);
+    EXPECT_GT(Calls(SpreadsheetCall::PutValue2), 0);
+    EXPECT_EQ(Calls(SpreadsheetCall::Open), 1);
+}
+
 struct AbsentCase {
     const char *pszName;
     MemoryLauncher::Outcome outcome;
