@@ -44,6 +44,12 @@ void IgnoreBrokenPipeSignal();
 // This process's id.
 int CurrentProcessId();
 
+// The ids of the running children of iParentId whose program name (as the
+// system shows it, at most 15 characters) is strName; ended children not
+// yet reaped are not counted.  Empty when there are none or the system
+// cannot tell.
+std::vector<int> ChildProcessesNamed(int iParentId, const std::string &strName);
+
 // The file-system paths of the local sockets that process iProcessId holds
 // open (empty when the system cannot tell).
 std::vector<std::string> LocalSocketPaths(int iProcessId);

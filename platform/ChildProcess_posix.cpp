@@ -95,6 +95,20 @@ std::set<std::string> SocketInodes(int iProcessId)
     return inodes;
 }
 
+// From the text of /proc/PID/stat, the program name (between the first '('
+// and the last ')', since the name itself may hold either), the state letter
+// and the parent id; false for a text of another shape.
+bool ParseProcessStat(const std::string &strStat, std::string &strName, char &cState, int &iParentId)
+{
+    const size_t open = strStat.find('(');
+    const size_t close = strStat.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open)
+        return false;
+    strName = strStat.substr(open + 1, close - open - 1);
+    std::istringstream rest(strStat.substr(close + 1));
+    return static_cast<bool>(rest >> cState >> iParentId);
+}
+
 }  // namespace
 
 int StartTiedChild(const ChildProcessSpec &spec, std::string &strFailure)
@@ -172,4 +186,23 @@ std::vector<std::string> LocalSocketPaths(int iProcessId)
             paths.push_back(path);
     }
     return paths;
+}
+
+std::vector<int> ChildProcessesNamed(int iParentId, const std::string &strName)
+{
+    std::vector<int> children;
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string id = entry.path().filename().string();
+        if (id.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream file(entry.path() / "stat");
+        std::string stat, name;
+        char state = 'Z';
+        int parent = 0;
+        if (std::getline(file, stat) && ParseProcessStat(stat, name, state, parent) && parent == iParentId &&
+            name == strName && state != 'Z' && state != 'X')
+            children.push_back(std::stoi(id));
+    }
+    return children;
 }

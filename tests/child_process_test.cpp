@@ -147,3 +147,32 @@ TEST(IgnoreBrokenPipeSignal, ChildrenStillGetTheDefault)
     const unsigned long long ignored = std::stoull(line.substr(7), nullptr, 16);
     EXPECT_EQ(ignored & (1ull << (SIGPIPE - 1)), 0u);
 }
+
+TEST(ChildProcessesNamed, FindsARunningChildByNameAndForgetsItOnceEnded)
+{
+    const int child = StartShell("exec sleep 60");
+    // The shell replaces itself by sleep; look until it has.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (ChildProcessesNamed(CurrentProcessId(), "sleep").empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_THAT(ChildProcessesNamed(CurrentProcessId(), "sleep"), testing::ElementsAre(child));
+    EXPECT_THAT(ChildProcessesNamed(CurrentProcessId(), "no-such-name"), testing::IsEmpty());
+    EXPECT_THAT(ChildProcessesNamed(child, "sleep"), testing::IsEmpty());
+    KillChild(child);
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(child, 10s, exitCode));
+    EXPECT_THAT(ChildProcessesNamed(CurrentProcessId(), "sleep"), testing::IsEmpty());
+}
+
+TEST(ChildProcessesNamed, CountsNoEndedChildThatIsNotYetReaped)
+{
+    const int child = StartShell("exit 0");
+    // Without reaping, the ended child lingers as a zombie.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!ChildProcessesNamed(CurrentProcessId(), "sh").empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_TRUE(ProcessExists(child));
+    EXPECT_THAT(ChildProcessesNamed(CurrentProcessId(), "sh"), testing::IsEmpty());
+    int exitCode = 0;
+    EXPECT_TRUE(WaitForChild(child, 10s, exitCode));
+}
