@@ -2,6 +2,7 @@
 
 #include "EvaluateItemValue.h"
 #include "MappingTables.h"
+#include "Paths.h"
 
 const char kResultsFileDescription[] = "DOE-2 Results spreadsheet";
 const char kSpreadsheetStartFailure[] = "Error encountered attempting to open Excel";
@@ -21,7 +22,8 @@ int32_t PostWorkbook(Application &application, const MappingTable &table, int32_
                      std::string &strErrorText, const std::string &strDoe2Folder,
                      const std::string &strResultsFolder, int32_t iCheckFlag, PassServices &services)
 {
-    const std::string workbookPath = strResultsFolder + table.pszWorkbookFile;
+    // Shown in messages and the log as well as opened, so in the platform's own form.
+    const std::string workbookPath = strResultsFolder + NativePath(table.pszWorkbookFile);
     if (services.pProgress)
         services.pProgress->WorkbookStarted(workbookPath);
     const int32_t aiTableEnable[] = {1, -1};
@@ -32,17 +34,10 @@ int32_t PostWorkbook(Application &application, const MappingTable &table, int32_
 
 }  // namespace
 
-std::string CompletedDoe2Folder(const std::string &strDoe2Folder)
-{
-    if (strDoe2Folder.empty() || strDoe2Folder.back() == '\\' || strDoe2Folder.back() == '/')
-        return strDoe2Folder;
-    return strDoe2Folder + "\\";
-}
-
 int32_t ProcessResults(std::string &strErrorText, const std::string &strDoe2Folder,
                        const std::string &strResultsFolder, int32_t iCheckFlag, RunServices &services)
 {
-    const std::string doe2Folder = CompletedDoe2Folder(strDoe2Folder);
+    const std::string doe2Folder = WithTrailingSeparator(strDoe2Folder);
     std::string failure;
     if (!services.bindResultLibrary(doe2Folder, failure)) {
         strErrorText = failure;

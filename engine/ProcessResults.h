@@ -27,10 +27,6 @@ extern const char kResultsFileDescription[];  // "DOE-2 Results spreadsheet"
 // The error text when the spreadsheet application cannot be started.
 extern const char kSpreadsheetStartFailure[];  // "Error encountered attempting to open Excel"
 
-// strDoe2Folder ending in '\' (added only when it ends in neither '\' nor
-// '/'; empty stays empty).
-std::string CompletedDoe2Folder(const std::string &strDoe2Folder);
-
 // Binds the result library, evaluates one fixed record as a pre-check,
 // starts the spreadsheet application and posts Std140Sec5-2, -3, -3B and -4
 // in that order, stopping at the first pass that writes nothing.  Returns the
