@@ -508,6 +508,23 @@ TEST_F(D2ResultTest, StoreWithTheRightMarksIsRead)
     EXPECT_FLOAT_EQ(value, 1.0f);
 }
 
+// Stores that other tools write may give seq text affinity; the lookup then
+// compares it as text, so that '100' and '1000000000' pass "seq < 12".
+TEST_F(D2ResultTest, RowsPastTheRequestedPlacesAreIgnoredWhateverTheirType)
+{
+    RunSql(StorePath(), "PRAGMA application_id = 1144148529; PRAGMA user_version = 1;"
+                        "CREATE TABLE result (file_type, result_id, report_key, row_key, seq TEXT, value);"
+                        "CREATE TABLE hourly (file_type, list_id, variable, report_key, hours);"
+                        "INSERT INTO result VALUES (1, 2101011, 'SYSTEM-SUM', '', '1', 5.0);"
+                        "INSERT INTO result VALUES (1, 2101011, 'SYSTEM-SUM', '', '100', 6.0);"
+                        "INSERT INTO result VALUES (1, 2101011, 'SYSTEM-SUM', '', '1000000000', 7.0);");
+    D2R_ResultRequest request = ResultRequest(2101011, "SYSTEM-SUM");
+    std::vector<float> values(12, kUntouched);
+    ASSERT_EQ(D2R_GetMultipleResult("", m_strProject.c_str(), 1, values.data(), 12, 1, &request), 12);
+    for (int month = 0; month < 12; ++month)
+        EXPECT_EQ(values[month], month == 1 ? 5.0f : D2R_MISSING_VALUE) << month;
+}
+
 TEST_F(D2ResultTest, StoreLackingAColumnIsNotRead)
 {
     RunSql(StorePath(),

@@ -108,6 +108,11 @@ ReadOutcome Store::ReadResult(int32_t iFileType, int32_t iResultId, std::string_
     int step;
     while ((step = sqlite3_step(m_pResultQuery)) == SQLITE_ROW) {
         int64_t seq = sqlite3_column_int64(m_pResultQuery, 0);
+        // The lookup already asks for 0 <= seq < count, but a store from
+        // elsewhere may declare seq as text, which then compares as text
+        // ('100' < '12'): only this bound keeps pfValues safe.
+        if (seq < 0 || seq >= iCount)
+            continue;
         pfValues[seq] = static_cast<float>(sqlite3_column_double(m_pResultQuery, 1));
         outcome = ReadOutcome::Found;
     }
