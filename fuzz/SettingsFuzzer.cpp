@@ -1,0 +1,118 @@
+// The settings file's bytes through the settings functions.  Whatever the
+// file holds, each key the programs use must read without fault, and writing
+// a key must give back what was written while leaving every other key's
+// value as it was.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Settings.h"
+
+namespace {
+
+using SettingKey = std::pair<const char *, const char *>;
+
+const std::vector<SettingKey> &ProgramKeys()
+{
+    static const std::vector<SettingKey> keys = {
+        {kSectionPaths, kKeyLastDoe2Path},           {kSectionPaths, kKeyLastResultsPath},
+        {kSectionPreferences, kKeyCheckPostedValues}, {kSectionPreferences, kKeyDebugXlsPost},
+    };
+    return keys;
+}
+
+// Points the settings at a file in a private folder, made once.
+void UsePrivateSettingsFile()
+{
+    static const bool bDone = [] {
+        char pattern[] = "/tmp/gombrel-fuzz-settings-XXXXXX";
+        if (!mkdtemp(pattern))
+            std::abort();
+        g_strProgramFolder = std::string(pattern) + "/";
+        g_strSettingsPath = g_strProgramFolder + kSettingsFileName;
+        return true;
+    }();
+    (void)bDone;
+}
+
+void Check(bool bHolds)
+{
+    if (!bHolds)
+        std::abort();
+}
+
+// Every key's text as it reads now.
+std::vector<std::string> AllValues()
+{
+    std::vector<std::string> values;
+    for (const SettingKey &key : ProgramKeys())
+        values.push_back(ReadSettingString(key.first, key.second));
+    return values;
+}
+
+bool HasLineBreak(const std::string &strValue)
+{
+    return strValue.find_first_of("\r\n") != std::string::npos;
+}
+
+// A value that reads back exactly as written: no line break, no blank at
+// either end, not wrapped in quotes, not longer than a read returns.
+bool ReadsBackAsWritten(const std::string &strValue)
+{
+    if (HasLineBreak(strValue) || strValue.size() > kMaxSettingLength)
+        return false;
+    if (strValue.empty())
+        return true;
+    const bool bBlankEnd = strValue.front() == ' ' || strValue.front() == '\t' || strValue.back() == ' ' ||
+                           strValue.back() == '\t';
+    const bool bQuoted = strValue.size() >= 2 && (strValue.front() == '"' || strValue.front() == '\'') &&
+                         strValue.back() == strValue.front();
+    return !bBlankEnd && !bQuoted;
+}
+
+// Writes strValue under the key numbered iKey: every other key keeps its
+// value, and the key reads back what was written (a plain value) or what it
+// held before (a value with a line break, which is refused).
+void CheckWrite(size_t iKey, const std::string &strValue)
+{
+    const std::vector<std::string> before = AllValues();
+    WriteSettingString(ProgramKeys()[iKey].first, ProgramKeys()[iKey].second, strValue);
+    const std::vector<std::string> after = AllValues();
+    for (size_t other = 0; other < after.size(); ++other)
+        if (other != iKey)
+            Check(after[other] == before[other]);
+    if (HasLineBreak(strValue))
+        Check(after[iKey] == before[iKey]);
+    else if (ReadsBackAsWritten(strValue))
+        Check(after[iKey] == strValue);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
+{
+    UsePrivateSettingsFile();
+    std::ofstream(g_strSettingsPath, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char *>(pData), static_cast<std::streamsize>(nSize));
+
+    for (const SettingKey &setting : ProgramKeys()) {
+        Check(ReadSettingString(setting.first, setting.second).size() <= kMaxSettingLength);
+        ReadSettingString(setting.first, setting.second, "default", true);
+    }
+    // Writes go to one key, chosen by the input, to keep each run short.
+    const size_t key = nSize % ProgramKeys().size();
+    const SettingKey &setting = ProgramKeys()[key];
+    const std::string former = ReadSettingString(setting.first, setting.second);
+    const int32_t number = ReadSettingInt(setting.first, setting.second, -1);
+    WriteSettingInt(setting.first, setting.second, number ^ 1);
+    Check(ReadSettingInt(setting.first, setting.second, -1) == (number ^ 1));
+    // The key's former text, written back, must read back the same.
+    CheckWrite(key, former);
+    CheckWrite(key, former + "\n");
+    return 0;
+}
