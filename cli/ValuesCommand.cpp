@@ -49,13 +49,6 @@ bool ParseValuesOptions(const Arguments &args, ValuesOptions &options, std::ostr
     return true;
 }
 
-// True for the records a posting round evaluates: numbers, and texts that
-// have a key to make them from.
-bool IsEvaluated(const GombrelData &item)
-{
-    return item.iAction == GOMBREL_ACTION_NUMBER || (item.iAction == GOMBREL_ACTION_TEXT && item.psSpecialProcessing);
-}
-
 std::string FormatNumber(double dNumber)
 {
     char text[40];
@@ -77,16 +70,17 @@ std::string DescribeOutcome(const GombrelData &item, const std::string &strError
 }  // namespace
 
 void PrintTableValues(const MappingTable &table, const std::string &strDoe2Folder,
-                      const std::string &strResultsFolder, std::ostream &out)
+                      const std::string &strResultsFolder, std::ostream &out, const std::string &strUnboundReason)
 {
     const GombrelData *items = table.pItems();
     for (size_t index = 0; !IsEndRecord(items[index]); ++index) {
         const GombrelData &item = items[index];
-        if (!IsEvaluated(item))
+        if (!IsEvaluatedInRound(item))
             continue;
-        std::string error;
+        std::string error = strUnboundReason;
         ItemValue value;
-        EvaluateItemValue(item, strDoe2Folder, strResultsFolder, error, value);
+        if (error.empty())
+            EvaluateItemValue(item, strDoe2Folder, strResultsFolder, error, value);
         out << table.pszName << '\t' << index << '\t' << item.psCol << item.iRow << '\t'
             << DescribeOutcome(item, error, value) << '\n';
     }
@@ -100,16 +94,16 @@ int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream 
         return kExitUsage;
     const std::string doe2Folder = WithTrailingSeparator(options.strDoe2Folder);
     std::string failure;
+    // Without a library no record can be evaluated: each says why, and the
+    // run still ends normally, as one over an unreadable folder does.
     const std::unique_ptr<ResultLibrary> library = bindLibrary(doe2Folder, failure);
-    if (!library) {
+    if (!library)
         err << "gombrel-cli: " << failure << '\n';
-        return 1;
-    }
     SetResultLibrary(library.get());
     out << kValuesHeader;
     for (const MappingTable &table : g_aMappingTables)
         if (!options.pszTable || table.pszName == std::string(options.pszTable))
-            PrintTableValues(table, doe2Folder, options.strResultsFolder, out);
+            PrintTableValues(table, doe2Folder, options.strResultsFolder, out, library ? std::string() : failure);
     SetResultLibrary(nullptr);
     return 0;
 }

@@ -15,16 +15,19 @@
 // separator); null with the reason in strFailure when it cannot.
 using ResultLibraryBinder = std::function<std::unique_ptr<ResultLibrary>(const std::string &, std::string &)>;
 
-// The command with the binder given: 0 after printing, 1 when the library
-// cannot be bound (the reason on err), kExitUsage for bad arguments.
+// The command with the binder given: 0 after printing (a library that
+// cannot be bound fails every record with its reason, also said on err),
+// kExitUsage for bad arguments.
 int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
                          const ResultLibraryBinder &bindLibrary);
 
 // One line per record of table that a posting round evaluates, through the
 // library already bound: table, index, cell, outcome (number, text, skip or
-// error), number ("%.17g"), text.
+// error), number ("%.17g"), text.  A non-empty strUnboundReason fails every
+// record with that text instead of evaluating it.
 void PrintTableValues(const MappingTable &table, const std::string &strDoe2Folder,
-                      const std::string &strResultsFolder, std::ostream &out);
+                      const std::string &strResultsFolder, std::ostream &out,
+                      const std::string &strUnboundReason = std::string());
 
 // The header line of the output.
 extern const char kValuesHeader[];

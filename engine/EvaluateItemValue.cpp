@@ -289,8 +289,8 @@ int TruncateToInt(float fValue)
 }
 
 // The month whose first value times fMultiplier is largest (above 0 for
-// the "PosMax" keys), with the day or hour read beside it.  No such month
-// sets the skip flag.
+// the "PosMax" keys), with the day or hour read beside it; months without
+// values are passed over.  No such month sets the skip flag.
 bool EvaluateMonthlyExtreme(const Request &request, Outcome &outcome)
 {
     const GombrelData &item = request.item;
@@ -303,6 +303,10 @@ bool EvaluateMonthlyExtreme(const Request &request, Outcome &outcome)
     int found = -1;
     int when = 0;
     for (int month = 0; month < kMonthsPerYear; ++month) {
+        // A month without a result (or without its day or hour) is no
+        // candidate: times -1 its mark would otherwise win the search.
+        if (values[month] == MISSING_VALUE || values[kMonthsPerYear + month] == MISSING_VALUE)
+            continue;
         const float product = values[month] * item.fMultiplier;
         if (product > extreme) {
             extreme = product;
@@ -401,7 +405,7 @@ bool IsSafeFormulaTemplate(const std::string &strTemplate)
         ++conversions;
         i += length;
     }
-    return conversions == 1;
+    return conversions <= 1;
 }
 
 void EvaluateItemValue(const GombrelData &item, const std::string &strDoe2Folder,

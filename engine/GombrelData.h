@@ -38,6 +38,14 @@ constexpr GombrelData kDefaultGombrelData = {nullptr, 0, 0, -1, 0, "", "", 0, 1.
 // record with other non-default fields still ends the walk.
 inline bool IsEndRecord(const GombrelData &item) { return item.psCol == nullptr; }
 
+// True for the records a posting round evaluates: numbers, and texts that
+// have a key to make their text from (an empty key counts as none).
+inline bool IsEvaluatedInRound(const GombrelData &item)
+{
+    return item.iAction == GOMBREL_ACTION_NUMBER ||
+           (item.iAction == GOMBREL_ACTION_TEXT && item.psSpecialProcessing && *item.psSpecialProcessing);
+}
+
 // Replaces strText with the one-line description of item used behind
 // failure messages.  Every field but iDecimalPlaces is shown; null texts
 // read "(null)", the float is widened to double and printed with %g.

@@ -245,16 +245,11 @@ void CarryOut(Pass &pass, const GombrelData &item, const std::string &strCell, i
     }
 }
 
-bool HasSpecialProcessing(const GombrelData &item)
-{
-    return item.psSpecialProcessing && *item.psSpecialProcessing;
-}
-
 // Computes the record's value when its action needs one; a text record
 // without special processing has no way to get its text yet.
 void Evaluate(Pass &pass, const GombrelData &item, ItemValue &value)
 {
-    if (item.iAction == GOMBREL_ACTION_NUMBER || (item.iAction == GOMBREL_ACTION_TEXT && HasSpecialProcessing(item)))
+    if (IsEvaluatedInRound(item))
         EvaluateItemValue(item, pass.strDoe2Folder, pass.strResultsFolder, pass.strErrorText, value);
     else if (item.iAction == GOMBREL_ACTION_TEXT)
         pass.services.messages.ShowMessage(kApplicationCaption, kStringNotImplemented);

@@ -442,9 +442,9 @@ TEST_F(NonHourly, FormulaWithAnUnsafeConversionIsRefused)
 
 TEST_F(NonHourly, FormulaTemplateCheckAcceptsOneFloatingConversion)
 {
-    for (const char *text : {"= %.0f + D146", "%g", "= %-+ #08.3e%%", "%% %F %%"})
+    for (const char *text : {"= %.0f + D146", "%g", "= %-+ #08.3e%%", "%% %F %%", "%%", "=100%%", ""})
         EXPECT_TRUE(IsSafeFormulaTemplate(text)) << text;
-    for (const char *text : {"", "%%", "%", "%5", "%.2", "%f%f", "%ls", "%Lf", "%p"})
+    for (const char *text : {"%", "%5", "%.2", "%f%f", "%ls", "%Lf", "%p"})
         EXPECT_FALSE(IsSafeFormulaTemplate(text)) << text;
 }
 
@@ -489,6 +489,29 @@ TEST_F(NonHourly, PositiveMaximumHourWithNegativeMultiplierFindsTheMostNegativeM
     const Evaluation run = Evaluate(item);
     EXPECT_EQ(run.strError, "");
     EXPECT_EQ(run.value.dNumber, 17.0);
+}
+
+TEST_F(NonHourly, MonthsWithoutValuesNeverWinTheSearch)
+{
+    // Times -1 the missing mark would be the largest value of the year.
+    SetMonthly(library, {-1, MISSING_VALUE, -3, -2, 0, 0, 0, 0, 0, 0, -50, 0},
+               {1, 2, 14, 4, 5, 6, 7, 8, 9, 10, MISSING_VALUE, 12});
+    GombrelData item = Record("MonthDateOfPosMax", 1, GOMBREL_ACTION_TEXT);
+    item.fMultiplier = -1.0f;
+    EXPECT_EQ(Evaluate(item).value.strText, "3/14");
+}
+
+TEST_F(NonHourly, AYearOfMissingMonthsIsSkipped)
+{
+    SetMonthly(library, std::vector<float>(12, MISSING_VALUE), std::vector<float>(12, 3.0f));
+    library.SetResult(kResult, {MISSING_VALUE, MISSING_VALUE, MISSING_VALUE, MISSING_VALUE, MISSING_VALUE,
+                                MISSING_VALUE, MISSING_VALUE, MISSING_VALUE, MISSING_VALUE, MISSING_VALUE,
+                                MISSING_VALUE, MISSING_VALUE});
+    GombrelData item = Record("MonthHourOfPosMax", 1);
+    item.fMultiplier = -1.0f;
+    const Evaluation run = Evaluate(item);
+    EXPECT_EQ(run.strError, "");
+    EXPECT_TRUE(run.value.bSkip);
 }
 
 TEST_F(NonHourly, NoPositiveMonthIsSkippedWithoutError)
