@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,9 @@ bool SameName(const std::string &strLeft, const std::string &strRight)
 Lines ReadLines(const std::string &strPath)
 {
     Lines lines;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(NativePath(strPath), error))
+        return lines;  // a pipe or device would block or never end
     std::ifstream file(NativePath(strPath), std::ios::binary);
     std::string line;
     while (std::getline(file, line)) {
@@ -147,6 +151,24 @@ std::string TemporaryNameBeside(const std::string &strPath)
     return strPath + ".tmp" + std::to_string(random());
 }
 
+// True when strPath is missing or is a file this program may update.  The
+// file is rewritten whole from what could be read of it, so one that cannot
+// be read, or is read-only, must not be replaced by a file with one key.
+bool MayRewrite(const std::string &strPath)
+{
+    const std::string path = NativePath(strPath);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return !error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
+    std::FILE *pFile = std::fopen(path.c_str(), "r+b");
+    if (!pFile)
+        return false;
+    std::fclose(pFile);
+    return true;
+}
+
 // Writes the lines to a fresh file beside strPath and renames it over
 // strPath.  Any failure removes the fresh file and leaves strPath unchanged.
 void ReplaceFile(const std::string &strPath, const Lines &lines)
@@ -218,7 +240,7 @@ std::string ReadSettingString(const char *pszSection, const char *pszKey, const 
 
 void WriteSettingString(const char *pszSection, const char *pszKey, const std::string &strValue)
 {
-    if (strValue.find_first_of("\r\n") != std::string::npos)
+    if (strValue.find_first_of("\r\n") != std::string::npos || !MayRewrite(g_strSettingsPath))
         return;
     Lines lines = ReadLines(g_strSettingsPath);
     const KeyPlace place = FindKey(lines, pszSection, pszKey);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -93,6 +96,26 @@ TEST_F(SettingsFile, FailedWriteLeavesFileAsItWas)
     WriteSettingString(kSectionPaths, kKeyLastDoe2Path, "/opt/doe22");
     EXPECT_EQ(ReadSettingString(kSectionPaths, kKeyLastDoe2Path), "");
     EXPECT_EQ(FilesInFolder(), 0u);
+}
+
+TEST_F(SettingsFile, FileThatCannotBeUpdatedIsNeverReplaced)
+{
+    Store("[paths]\nLastDOE2Path=/kept\n[preferences]\nCheckPostedValues=0\n");
+    fs::permissions(g_strSettingsPath, fs::perms::owner_read);
+    if (geteuid() == 0)
+        GTEST_SKIP() << "file modes do not bind root";
+    WriteSettingString(kSectionPaths, kKeyLastDoe2Path, "/new");
+    fs::permissions(g_strSettingsPath, fs::perms::owner_all);
+    EXPECT_EQ(Stored(), "[paths]\nLastDOE2Path=/kept\n[preferences]\nCheckPostedValues=0\n");
+}
+
+TEST_F(SettingsFile, SomethingElseNamedLikeTheFileIsNeitherReadNorReplaced)
+{
+    ASSERT_EQ(mkfifo(g_strSettingsPath.c_str(), 0600), 0);
+    EXPECT_EQ(ReadSettingString(kSectionPaths, kKeyLastDoe2Path, "default"), "default");
+    WriteSettingString(kSectionPaths, kKeyLastDoe2Path, "/new");
+    EXPECT_TRUE(fs::is_fifo(g_strSettingsPath));
+    EXPECT_EQ(FilesInFolder(), 1u);
 }
 
 TEST_F(SettingsFile, ReadsLikeTheProfileFunctions)
