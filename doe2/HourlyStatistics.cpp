@@ -310,8 +310,11 @@ bool LoadHourlyYear(const char *pszDoe2Folder, const char *pszProjectPath, const
     if (g_loadedSeries && *g_loadedSeries == key)
         return true;
     // The buffer is about to be overwritten: a read that fails half way
-    // must not leave the cache vouching for it.
+    // must not leave the cache vouching for it, and counts taken from the
+    // old contents no longer describe it (the same series read again, after
+    // its project was simulated anew, is counted anew).
     g_loadedSeries.reset();
+    g_countedSeries.reset();
     if (!ReadSeries(pszDoe2Folder, pszProjectPath, *pItem))
         return false;
     g_loadedSeries = std::move(key);

@@ -491,6 +491,25 @@ TEST_F(TempBins, CountsAgainForAnotherRowKeyOrItemString)
     EXPECT_EQ(g_aiTempBinCounts[49], before + 2);
 }
 
+TEST_F(TempBins, SeriesReadAgainIsCountedAgain)
+{
+    const GombrelData binItem = HourlyItem(15);
+    library.SetHourlySeries(2010, 15, Constant(32.0f));
+    library.SetHourlySeries(2010, 16, Constant(0.0f));
+    ASSERT_TRUE(Load(binItem));
+    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &binItem));
+    EXPECT_EQ(g_aiTempBinCounts[49], kHoursPerYear);
+
+    // The project's results change between two runs; another series is
+    // read in between, so the first one is read again.
+    library.SetHourlySeries(2010, 15, Constant(33.0f));
+    ASSERT_TRUE(Load(HourlyItem(16)));
+    ASSERT_TRUE(Load(binItem));
+    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &binItem));
+    EXPECT_EQ(g_aiTempBinCounts[49], 0);
+    EXPECT_EQ(g_aiTempBinCounts[50], kHoursPerYear);
+}
+
 TEST_F(TempBins, FailsOnlyForMissingArguments)
 {
     const GombrelData item = HourlyItem(15);
