@@ -114,6 +114,28 @@ TEST_F(PostToSpreadsheetTest, TwoRoundsWhenAllAgree)
                          "      cell     D7:  Cell Value (-7)  ==  DOE-2 Result (-7)\n");
 }
 
+TEST_F(PostToSpreadsheetTest, MismatchEndsTheCheckAtItsTableButVisitsTheRestOfIt)
+{
+    // Two enabled tables post C5 on sheet A in turn, so the cell ends up
+    // holding the second table's value; the first table's check then sees a
+    // newer result and finds a mismatch.
+    m_library.drift = {1, 2, 3};
+    const std::vector<GombrelData> table = {SheetRecord("A"), NumberRecord("C", 5, DriftingLibrary::kDriftingResult),
+                                            SheetRecord("B"), NumberRecord("C", 6, kResultA)};
+    EXPECT_EQ(Post(table, 1, 0, {1, 1, -1}), 2 * 4);
+    const std::string log = Log();
+    const std::string firstCheck = "Round 1 - CHECKING XLS Values:\n"
+                                   "   Switching to tab 'A'\n"
+                                   "      cell     C5:  Cell Value (2)  NOT EQUAL to  DOE-2 Result (3)\n"
+                                   "   Switching to tab 'B'\n"
+                                   "Round 2 - POSTING to XLS:\n";
+    EXPECT_NE(log.find(firstCheck), std::string::npos) << log;
+    // C6 of the first table is still evaluated after the mismatch; the
+    // second table is not visited in that round (C6: 2 + 1 + 2 + 2 reads).
+    EXPECT_EQ(m_library.calls.size(), 7u);
+    EXPECT_EQ(SavedCell("C6", "B"), "number:2.5");
+}
+
 TEST_F(PostToSpreadsheetTest, PersistentMismatchEndsAfterTenRounds)
 {
     m_library.drift = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
