@@ -1,0 +1,531 @@
+// Faults injected into whole runs on LibreOffice Calc over the sample
+// results folder: Calc killed while posting, a workbook or results folder
+// that cannot be written, a workbook Calc cannot open, a result store cut
+// short in the middle of a run, a sheet the workbook lacks, and the program
+// itself killed.  After each, every workbook is either untouched or holds
+// exactly the cells the posting log says were written (read back through
+// Calc), the run has told the user in the program's words, and no Calc of
+// ours is left running.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+#include "ActiveResultLibrary.h"
+#include "CalcWorkbooks.h"
+#include "ChildProcess.h"
+#include "Commands.h"
+#include "D2ResultBinding.h"
+#include "FormatText.h"
+#include "MappingTables.h"
+#include "Paths.h"
+#include "ProgramPath.h"
+#include "RunCli.h"
+#include "SampleWorkbooks.h"
+#include "ScratchFolder.h"
+#include "Settings.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+const char kCalcProcess[] = "soffice.bin";
+const char kLogFile[] = "GombrelApp Dbg.txt";
+// Far enough into the run to be in the middle of the first workbook's first
+// posting round (the pre-check makes only the first few calls).
+constexpr int kFaultCall = 150;
+
+void NoPause(int) {}
+
+// The sample results folder, made once for the whole program.
+const std::string &SampleFolder()
+{
+    static const std::string folder = [] {
+        const std::string path = (fs::temp_directory_path() / "gombrel-fault-injection-sample").string();
+        fs::remove_all(path);
+        std::ostringstream out, err;
+        const int status = RunSampleCommand({path}, out, err);
+        EXPECT_EQ(status, 0) << err.str();
+        return path;
+    }();
+    return folder;
+}
+
+// The running Calc processes started by this process.
+std::vector<int> OurCalcs() { return ChildProcessesNamed(CurrentProcessId(), kCalcProcess); }
+
+// text with every regular-expression metacharacter escaped.
+std::string Escaped(const std::string &strText)
+{
+    static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+    return std::regex_replace(strText, special, R"(\$&)");
+}
+
+// The result library of the program with a fault injected just before one
+// of its calls (counted over all three entries, from 1).
+class FaultyLibrary : public ResultLibrary {
+public:
+    FaultyLibrary(ResultLibrary &real, int iFaultCall, std::function<void(const std::string &)> fault)
+        : m_real(real), m_iFaultCall(iFaultCall), m_fault(std::move(fault))
+    {
+    }
+
+    int32_t GetMultipleResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
+                              float *pfValues, int32_t iValueCount, int32_t iRequestCount,
+                              const D2R_ResultRequest *pRequests) override
+    {
+        Before(pszProjectPath);
+        return m_real.GetMultipleResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues, iValueCount,
+                                        iRequestCount, pRequests);
+    }
+    int32_t GetMultipleHourlyResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
+                                    float *pfValues, int32_t iValueCount, int32_t iRequestCount,
+                                    const D2R_HourlyRequest *pRequests) override
+    {
+        Before(pszProjectPath);
+        return m_real.GetMultipleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues, iValueCount,
+                                              iRequestCount, pRequests);
+    }
+    int32_t GetSingleHourlyResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
+                                  int32_t iListId, int32_t iVariable, float *pfValues, int32_t iValueCount,
+                                  const char *pszReportKey, const D2R_HourlyFilter *pFilter) override
+    {
+        Before(pszProjectPath);
+        return m_real.GetSingleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, iListId, iVariable, pfValues,
+                                            iValueCount, pszReportKey, pFilter);
+    }
+
+    bool Struck() const { return m_iCalls >= m_iFaultCall; }
+
+private:
+    void Before(const char *pszProjectPath)
+    {
+        if (++m_iCalls == m_iFaultCall && m_fault)
+            m_fault(pszProjectPath ? pszProjectPath : "");
+    }
+
+    ResultLibrary &m_real;
+    int m_iFaultCall;
+    std::function<void(const std::string &)> m_fault;
+    int m_iCalls = 0;
+};
+
+// Makes a file or folder impossible to write for as long as it lives, also
+// for root (whom file modes do not stop): by the immutable attribute where
+// the file system has it.  Active() is false when neither way works here.
+class WriteDenial {
+public:
+    explicit WriteDenial(std::string strPath) : m_strPath(std::move(strPath))
+    {
+        if (geteuid() == 0)
+            m_bImmutable = Chattr("+i");
+        else
+            fs::permissions(m_strPath, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+    }
+    WriteDenial(const WriteDenial &) = delete;
+    WriteDenial &operator=(const WriteDenial &) = delete;
+    ~WriteDenial()
+    {
+        if (m_bImmutable)
+            Chattr("-i");
+        else if (geteuid() != 0)
+            fs::permissions(m_strPath, fs::perms::owner_write, fs::perm_options::add);
+    }
+
+    // True when writing is really refused: a file cannot be opened for
+    // update, nothing can be created in a folder.
+    bool Active() const
+    {
+        const bool folder = fs::is_directory(m_strPath);
+        const std::string probe = folder ? m_strPath + "/.write-probe" : m_strPath;
+        std::FILE *file = std::fopen(probe.c_str(), folder ? "w" : "r+b");
+        if (!file)
+            return true;
+        std::fclose(file);
+        if (folder)
+            fs::remove(probe);
+        return false;
+    }
+
+private:
+    bool Chattr(const char *pszChange) const
+    {
+        const std::string command = std::string("chattr ") + pszChange + " -- '" + m_strPath + "' 2>/dev/null";
+        return std::system(command.c_str()) == 0;
+    }
+
+    std::string m_strPath;
+    bool m_bImmutable = false;
+};
+
+// What a posting log says was written last into each cell of each workbook:
+// workbook path -> "sheet!cell" -> the number as logged ("%g") or, for a
+// text, "text:" and the text.
+using PostedCells = std::map<std::string, std::map<std::string, std::string>>;
+
+PostedCells ParsePostingLog(const std::string &strLog)
+{
+    static const std::regex workbook(R"(^Posting results to:  '(.*)'$)");
+    static const std::regex sheet(R"(^   Switching to tab '(.*)'$)");
+    static const std::regex number(R"(^      cell *(\S+):  Posting Value = (.*)$)");
+    static const std::regex text(R"(^      cell *(\S+):  Posting '(.*)'$)");
+    PostedCells posted;
+    std::string current, tab;
+    std::istringstream lines(strLog);
+    std::smatch match;
+    for (std::string line; std::getline(lines, line);) {
+        if (std::regex_match(line, match, workbook))
+            current = match[1];
+        else if (std::regex_match(line, match, sheet))
+            tab = match[1];
+        else if (std::regex_match(line, match, number))
+            posted[current][tab + "!" + match[1].str()] = match[2];
+        else if (std::regex_match(line, match, text))
+            posted[current][tab + "!" + match[1].str()] = "text:" + match[2].str();
+    }
+    return posted;
+}
+
+// One cell of an open workbook as the posting log would show it: "%g" of a
+// number, "text:" for any text, "" for an empty cell.
+std::string CellAsLogged(Worksheet &sheet, const std::string &strCell)
+{
+    const CellValue value = sheet.GetRange(strCell, strCell)->GetValue2();
+    switch (value.kind) {
+    case CellValue::Kind::Number:
+        return FormatText("%g", value.dNumber);
+    case CellValue::Kind::Text:
+        return "text:";
+    case CellValue::Kind::None:
+        break;
+    }
+    return "";
+}
+
+// What a logged post leaves in its cell, as CellAsLogged reads it: a text
+// typed in may become a number (a formula, a date), so any non-empty cell
+// stands for a non-empty text; an empty text leaves the cell empty.
+bool CellShowsPost(const std::string &strCell, const std::string &strPosted)
+{
+    if (strPosted.rfind("text:", 0) != 0)
+        return strCell == strPosted;
+    return strPosted == "text:" ? strCell.empty() : !strCell.empty();
+}
+
+class FaultInjection : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::copy(SampleFolder(), m_results, fs::copy_options::recursive);
+        g_strSettingsPath = m_scratch / "gombrel.ini";
+        SetRetryPause(NoPause);
+        std::string failure;
+        m_pLibrary = BindResultLibrary(m_scratch.Path(), failure);
+        ASSERT_TRUE(m_pLibrary) << failure;
+    }
+    void TearDown() override
+    {
+        SetResultLibrary(nullptr);
+        SetRetryPause(nullptr);
+        EXPECT_TRUE(OurCalcs().empty()) << "a Calc session was left running";
+    }
+
+    std::string Workbook(const char *pszFile) const { return m_results + "/" + pszFile; }
+    // A workbook path as the run shows it, either separator accepted.
+    std::string ShownWorkbook(const char *pszFile) const { return Escaped(m_results) + R"([\\/])" + Escaped(pszFile); }
+    std::string Log() const { return ReadWholeFile(m_results + "/" + kLogFile); }
+
+    // gombrel-cli run over the copied sample with these further options and
+    // the result library in fault (null: the plain library).  Checks that
+    // no Calc is left running once it has ended.
+    int Run(std::vector<std::string> options, ResultLibrary *pFault = nullptr, const std::string &strAnswers = "")
+    {
+        Arguments args{"--doe2", m_scratch.Path(), "--results", m_results};
+        args.insert(args.end(), options.begin(), options.end());
+        std::istringstream in(strAnswers);
+        RunConsole console{in, m_out, m_err, !strAnswers.empty(), false};
+        CalcLauncher launcher;
+        SteadyStopwatch clock;
+        ResultLibrary *pBound = pFault ? pFault : m_pLibrary.get();
+        RunBackends backends{launcher,
+                             [pBound](const std::string &, std::string &) {
+                                 SetResultLibrary(pBound);
+                                 return true;
+                             },
+                             clock};
+        const int status = RunResultsCommand(args, console, backends);
+        EXPECT_TRUE(OurCalcs().empty()) << "Calc still runs after the run";
+        return status;
+    }
+
+    // Every workbook of the sample, read back through Calc, holds exactly
+    // the cells the posting log says were posted into it (none for a
+    // workbook the log does not name).
+    void ExpectWorkbooksAsLogged()
+    {
+        static const std::map<std::string, std::string> kNone;
+        const PostedCells posted = ParsePostingLog(Log());
+        CalcLauncher launcher;
+        RecordingUser user;
+        DispatchHolder<Application> application;
+        ASSERT_TRUE(launcher.StartExcel(application, user));
+        for (const MappingTable &table : g_aMappingTables) {
+            const char *pszFile = table.pszWorkbookFile + 1;
+            const auto found = std::find_if(posted.begin(), posted.end(), [&](const auto &entry) {
+                return std::regex_match(entry.first, std::regex(ShownWorkbook(pszFile)));
+            });
+            ExpectCells(*application, Workbook(pszFile), table.pItems(),
+                        found == posted.end() ? kNone : found->second);
+        }
+        EndExcel(application);
+    }
+
+    void ExpectUntouched(const char *pszFile) const
+    {
+        EXPECT_TRUE(ReadWholeFile(Workbook(pszFile)) == ReadWholeFile(SampleFolder() + "/" + pszFile))
+            << pszFile << " differs from the sample's";
+    }
+
+    // Every cell the table posts into: the logged post, or empty as in the
+    // sample.
+    static void ExpectCells(Application &application, const std::string &strPath, const GombrelData *pTable,
+                            const std::map<std::string, std::string> &cells)
+    {
+        DispatchHolder<Workbooks> workbooks;
+        workbooks.Attach(application.GetWorkbooks());
+        DispatchHolder<::Workbook> workbook;
+        workbook.Attach(workbooks->Open(strPath));
+        DispatchHolder<Worksheets> worksheets;
+        worksheets.Attach(workbook->GetWorksheets());
+        DispatchHolder<Worksheet> sheet;
+        std::string tab;
+        size_t uChecked = 0;
+        for (const GombrelData *pItem = pTable; !IsEndRecord(*pItem); ++pItem) {
+            if (pItem->iAction == GOMBREL_ACTION_SELECT_SHEET) {
+                tab = pItem->psItemString;
+                TryTakeSheet(*worksheets, tab, sheet);
+                continue;
+            }
+            if (sheet.IsEmpty() || (pItem->iAction != GOMBREL_ACTION_NUMBER && pItem->iAction != GOMBREL_ACTION_TEXT))
+                continue;
+            const std::string cell = FormatText("%s%d", pItem->psCol, pItem->iRow);
+            const auto found = cells.find(tab + "!" + cell);
+            const std::string read = CellAsLogged(*sheet, cell);
+            if (found == cells.end())
+                EXPECT_EQ(read, "") << strPath << " " << tab << "!" << cell << " was never posted";
+            else
+                EXPECT_TRUE(CellShowsPost(read, found->second))
+                    << strPath << " " << tab << "!" << cell << " holds '" << read << "', posted " << found->second;
+            ++uChecked;
+        }
+        if (!cells.empty()) {
+            EXPECT_GT(uChecked, 0u) << strPath << ": the posted sheets were not found";
+        }
+    }
+
+    // The sheet named strTab, or none when the workbook lacks it.
+    static void TryTakeSheet(Worksheets &worksheets, const std::string &strTab, DispatchHolder<Worksheet> &sheet)
+    {
+        try {
+            sheet.Attach(worksheets.Item(strTab));
+        } catch (const AutomationFailure &) {
+            sheet.Release();
+        }
+    }
+
+    // A user who only records what the verifying session shows.
+    class RecordingUser : public UserMessages {
+    public:
+        void ShowMessage(const std::string &, const std::string &) override {}
+        bool AskRetry(const std::string &, const std::string &) override { return false; }
+    };
+
+    ScratchFolder m_scratch;
+    std::string m_results = m_scratch / "results";
+    std::unique_ptr<ResultLibrary> m_pLibrary;
+    std::ostringstream m_out;
+    std::ostringstream m_err;
+};
+
+bool Matches(const std::string &strText, const std::string &strPattern)
+{
+    return std::regex_match(strText, std::regex(strPattern));
+}
+
+TEST_F(FaultInjection, CalcKilledWhilePostingLeavesEveryWorkbookUntouched)
+{
+    FaultyLibrary library(*m_pLibrary, kFaultCall, [](const std::string &) {
+        for (int calc : OurCalcs())
+            KillChild(calc);
+    });
+    EXPECT_EQ(Run({"--check", "--log"}, &library), 1);
+    EXPECT_TRUE(library.Struck());
+    EXPECT_NE(Log().find("Posting Value"), std::string::npos) << "the fault came before any cell was posted";
+    EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
+    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: Error interfacing with Excel spreadsheet: " +
+                                         ShownWorkbook("Std140Sec5-2.xls") +
+                                         R"( tab: \S+ cell: [A-Z]+[0-9]+ property: \(tab selection\)\n)"
+                                         R"(COleException: COleException\. SCODE: 80010108\.\n)"))
+        << m_err.str();
+    for (const MappingTable &table : g_aMappingTables)
+        ExpectUntouched(table.pszWorkbookFile + 1);
+}
+
+TEST_F(FaultInjection, ReadOnlyWorkbookIsAskedAboutUntilCancelled)
+{
+    WriteDenial denial(Workbook("Std140Sec5-2.xls"));
+    if (!denial.Active())
+        GTEST_SKIP() << "cannot make a file read-only here (as root, chattr +i is not supported on "
+                     << m_results << ")";
+    EXPECT_EQ(Run({"--no-check"}, nullptr, "r\nc\n"), 1);
+    EXPECT_TRUE(Matches(m_out.str(), "Results not posted to XLS file\\(s\\):\n   Unable to open \\(for writing\\) "
+                                     "DOE-2 Results spreadsheet file  '" +
+                                         ShownWorkbook("Std140Sec5-2.xls") + "'\n"))
+        << m_out.str();
+    EXPECT_EQ(m_err.str(), "Gombrel: DOE-2 Results spreadsheet\n[R]etry or [C]ancel? "
+                           "Gombrel: DOE-2 Results spreadsheet\n[R]etry or [C]ancel? ");
+    for (const MappingTable &table : g_aMappingTables)
+        ExpectUntouched(table.pszWorkbookFile + 1);
+}
+
+TEST_F(FaultInjection, ReadOnlyResultsFolderWithTheLogOnPostsNothing)
+{
+    {
+        WriteDenial denial(m_results);
+        if (!denial.Active())
+            GTEST_SKIP() << "cannot make a folder read-only here (as root, chattr +i is not supported on "
+                         << m_results << ")";
+        EXPECT_EQ(Run({"--check", "--log"}), 1);
+    }
+    EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
+    // Calc cannot lock the workbook in that folder, so it does not open it.
+    EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: COleDispatchException\\. SCODE: 000003ec, "
+                                     "Description: \"Cannot open '[^\n]*\"\\.\n"))
+        << m_err.str();
+    EXPECT_FALSE(fs::exists(m_results + "/" + kLogFile));
+    for (const MappingTable &table : g_aMappingTables)
+        ExpectUntouched(table.pszWorkbookFile + 1);
+}
+
+TEST_F(FaultInjection, PostingLogThatCannotBeWrittenEndsThePassWithNothingPosted)
+{
+    WriteWholeFile(m_results + "/" + kLogFile, "");
+    {
+        WriteDenial denial(m_results + "/" + kLogFile);
+        if (!denial.Active())
+            GTEST_SKIP() << "cannot make a file read-only here (as root, chattr +i is not supported on "
+                         << m_results << ")";
+        EXPECT_EQ(Run({"--check", "--log"}), 1);
+    }
+    EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
+    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: Error interfacing with Excel spreadsheet: " +
+                                         ShownWorkbook("Std140Sec5-2.xls") + " tab:  cell:  property: \n"))
+        << m_err.str();
+    ExpectWorkbooksAsLogged();
+}
+
+TEST_F(FaultInjection, TextFileNamedXlsIsRefusedAndLeftAsItWas)
+{
+    const std::string text = "Case,Heating\n600,4.3\n";
+    WriteWholeFile(Workbook("Std140Sec5-2.xls"), text);
+    EXPECT_EQ(Run({"--check", "--log"}), 1);
+    EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
+    EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: COleDispatchException\\. SCODE: 000003ec, "
+                                     "Description: \"'[^\n]*Std140Sec5-2\\.xls' is not a workbook\"\\.\n"))
+        << m_err.str();
+    EXPECT_EQ(ReadWholeFile(Workbook("Std140Sec5-2.xls")), text);
+}
+
+TEST_F(FaultInjection, StoreCutShortMidRunKeepsTheCellsPostedBeforeIt)
+{
+    std::string truncated;
+    FaultyLibrary library(*m_pLibrary, kFaultCall, [&truncated](const std::string &strProject) {
+        truncated = NativePath(strProject) + ".d2r";
+        fs::resize_file(truncated, fs::file_size(truncated) / 2);
+    });
+    EXPECT_EQ(Run({"--check", "--log"}, &library), 0);
+    ASSERT_TRUE(library.Struck());
+    const PostedCells posted = ParsePostingLog(Log());
+    ASSERT_EQ(posted.size(), 1u) << "the run went on past the first workbook";
+    const size_t uPosted = posted.begin()->second.size();
+    EXPECT_TRUE(Matches(m_out.str(), std::to_string(uPosted) +
+                                         R"( results successfully posted to XLS file\(s\) \([0-9.]+ seconds elapsed\)\.\n)"
+                                         R"(     Error retri[^\n]*\n)"))
+        << m_out.str() << " after cutting " << truncated;
+    EXPECT_EQ(m_err.str(), "");
+    ExpectWorkbooksAsLogged();
+}
+
+TEST_F(FaultInjection, MissingSheetEndsItsPassAfterTheWorkbooksBefore)
+{
+    // The run's second workbook, made with its sheet under another name.
+    SampleWorkbook plan = SampleWorkbookPlan().at(1);
+    const std::string missing = plan.sheets.front().strName;
+    for (WorkbookSheet &sheet : plan.sheets)
+        sheet.strName += " (renamed)";
+    {
+        CalcLauncher launcher;
+        RecordingUser user;
+        DispatchHolder<Application> application;
+        ASSERT_TRUE(launcher.StartExcel(application, user));
+        CreateCalcWorkbook(*application, Workbook(plan.strFileName.c_str()), plan.sheets);
+        EndExcel(application);
+    }
+    EXPECT_EQ(Run({"--check", "--log"}), 0);
+    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: Error interfacing with Excel spreadsheet: " +
+                                         ShownWorkbook(plan.strFileName.c_str()) + " tab: " + Escaped(missing) +
+                                         R"( cell:  property: \(tab selection\)\n)"))
+        << m_err.str();
+    const PostedCells posted = ParsePostingLog(Log());
+    ASSERT_EQ(posted.size(), 1u) << "only the first workbook has cells posted";
+    EXPECT_TRUE(Matches(m_out.str(), std::to_string(posted.begin()->second.size()) +
+                                         R"( results successfully posted to XLS file\(s\) \([0-9.]+ seconds elapsed\)\.\n)"))
+        << m_out.str();
+    ExpectWorkbooksAsLogged();
+}
+
+// Waits, without sleeping, until done() or the deadline; done()'s last answer.
+bool AwaitCondition(const std::function<bool()> &done, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    return done();
+}
+
+TEST_F(FaultInjection, ProgramKilledMidRunTakesItsCalcWithIt)
+{
+    std::string failure;
+    const int program = StartTiedChild({ExecutableFolder() + "/gombrel-cli",
+                                        {"run", "--doe2", m_scratch.Path(), "--results", m_results, "--check", "--log"},
+                                        {},
+                                        m_scratch / "cli.out"},
+                                       failure);
+    ASSERT_GT(program, 0) << failure;
+    std::vector<int> calcs;
+    const bool posting = AwaitCondition(
+        [&] {
+            calcs = ChildProcessesNamed(program, kCalcProcess);
+            return !calcs.empty() && !Log().empty();
+        },
+        120s);
+    KillChild(program);
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(program, 30s, exitCode));
+    ASSERT_TRUE(posting) << "the run never got to posting: " << ReadWholeFile(m_scratch / "cli.out");
+    EXPECT_EQ(exitCode, 128 + 9);
+    EXPECT_TRUE(AwaitCondition([&] { return !ProcessExists(calcs.front()); }, 30s))
+        << "Calc (" << calcs.front() << ") outlived the program that started it";
+}
+
+}  // namespace
