@@ -8,6 +8,8 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
@@ -16,11 +18,15 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
+#include <optional>
 
 #include "CellAddress.h"
 #include "Paths.h"
+#include "SheetValueCache.h"
 
 using css::uno::Reference;
 using css::uno::UNO_QUERY;
@@ -113,10 +119,68 @@ CellValue ValueOf(const Reference<css::table::XCell> &cell)
     }
 }
 
+// A cell of a block read (getDataArray): a number or a text, nothing for
+// an error value; an empty text may be an empty cell or a formula giving an
+// empty text, and a text across lines may differ from the cell's own text,
+// so those are left to the cell itself.
+BlockCell BlockCellOf(const css::uno::Any &element)
+{
+    switch (element.getValueTypeClass()) {
+    case css::uno::TypeClass_VOID:
+        return CellValue();
+    case css::uno::TypeClass_DOUBLE: {
+        CellValue value;
+        value.kind = CellValue::Kind::Number;
+        element >>= value.dNumber;
+        return value;
+    }
+    case css::uno::TypeClass_STRING: {
+        rtl::OUString text;
+        element >>= text;
+        if (text.isEmpty() || text.indexOf('\n') >= 0)
+            return std::nullopt;
+        CellValue value;
+        value.kind = CellValue::Kind::Text;
+        value.strText = FromUno(text);
+        return value;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+// The cells of area as Calc gives them in one call, row by row.
+std::vector<BlockCell> ReadBlock(const Reference<css::sheet::XSpreadsheet> &sheet, const CellArea &area)
+{
+    const Reference<css::table::XCellRange> range = sheet->getCellRangeByPosition(
+        area.first.iColumn - 1, area.first.iRow - 1, area.last.iColumn - 1, area.last.iRow - 1);
+    const css::uno::Sequence<css::uno::Sequence<css::uno::Any>> rows =
+        Reference<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->getDataArray();
+    std::vector<BlockCell> cells;
+    cells.reserve(static_cast<size_t>(area.CellCount()));
+    for (const css::uno::Sequence<css::uno::Any> &row : rows)
+        for (const css::uno::Any &element : row)
+            cells.push_back(BlockCellOf(element));
+    return cells;
+}
+
+// One worksheet as its ranges share it: the session, the sheet, its name
+// for messages and what is known of its values.
+struct SheetAccess {
+    std::shared_ptr<CalcSession> session;
+    Reference<css::sheet::XSpreadsheet> sheet;
+    std::string strName;
+    std::shared_ptr<SheetValueCache> cache;
+};
+
+// One cell.  Calc's own cell object is fetched only when the cell is
+// written or read on its own; a read is answered from a block read of the
+// sheet when nothing has changed since.
 class CalcRange : public Range {
 public:
-    CalcRange(std::shared_ptr<CalcSession> session, Reference<css::table::XCell> cell, std::string strName)
-        : m_session(std::move(session)), m_cell(std::move(cell)), m_strName(std::move(strName))
+    CalcRange(SheetAccess access, const CellAddress &address)
+        : m_access(std::move(access)), m_address(address),
+          m_strName(m_access.strName + "!" + FormatCellAddress(address))
     {
     }
 
@@ -125,68 +189,108 @@ public:
     {
         if (!std::isfinite(dNumber))
             throw DispatchFailure(kApplicationErrorCode, "Cannot store a number that is not finite in " + m_strName);
-        m_session->Call("Cannot set " + m_strName, [&] { m_cell->setValue(dNumber); });
+        Session().NoteContentChange();
+        Session().Call("Cannot set " + m_strName, [&] { Cell()->setValue(dNumber); });
     }
     // Typed input: Calc reads the text as a user's entry in US English.
     void PutValue2(const std::string &strText) override
     {
-        m_session->Call("Cannot set " + m_strName, [&] {
-            Reference<css::beans::XPropertySet>(m_cell, UNO_QUERY_THROW)
+        Session().NoteContentChange();
+        Session().Call("Cannot set " + m_strName, [&] {
+            Reference<css::beans::XPropertySet>(Cell(), UNO_QUERY_THROW)
                 ->setPropertyValue("FormulaLocal", css::uno::Any(ToUno(strText)));
         });
     }
     // For a formula its result.
     CellValue GetValue2() override
     {
-        return m_session->Call("Cannot read " + m_strName, [&] { return ValueOf(m_cell); });
+        Session().ThrowIfProcessGone();
+        const uint64_t version = Session().ContentVersion();
+        SheetValueCache &cache = *m_access.cache;
+        std::optional<CellValue> value = cache.Lookup(version, m_address);
+        if (!value && cache.ShouldReadBlock(version, m_address)) {
+            StoreBlock(version);
+            value = cache.Lookup(version, m_address);
+        }
+        if (value)
+            return *value;
+        return Session().Call("Cannot read " + m_strName, [&] { return ValueOf(Cell()); });
     }
     // Values, texts and formulas go; formats and notes stay, as in Excel.
     void ClearContents() override
     {
         using namespace css::sheet::CellFlags;
-        m_session->Call("Cannot clear " + m_strName, [&] {
-            Reference<css::sheet::XSheetOperation>(m_cell, UNO_QUERY_THROW)->clearContents(VALUE | DATETIME | STRING | FORMULA);
+        Session().NoteContentChange();
+        Session().Call("Cannot clear " + m_strName, [&] {
+            Reference<css::sheet::XSheetOperation>(Cell(), UNO_QUERY_THROW)->clearContents(VALUE | DATETIME | STRING | FORMULA);
         });
     }
 
 private:
-    std::shared_ptr<CalcSession> m_session;
-    Reference<css::table::XCell> m_cell;
+    CalcSession &Session() const { return *m_access.session; }
+
+    // Calc's cell object, fetched at the first use (inside a call).
+    const Reference<css::table::XCell> &Cell()
+    {
+        if (!m_cell.is())
+            m_cell = m_access.sheet->getCellByPosition(m_address.iColumn - 1, m_address.iRow - 1);
+        return m_cell;
+    }
+
+    // Reads the sheet's block for the cache; a block Calc will not give is
+    // no failure of this read, which then asks the cell itself.
+    void StoreBlock(uint64_t uVersion)
+    {
+        const CellArea area = m_access.cache->BlockArea();
+        try {
+            std::vector<BlockCell> cells =
+                Session().Call("Cannot read " + m_access.strName, [&] { return ReadBlock(m_access.sheet, area); });
+            m_access.cache->StoreBlock(uVersion, area, std::move(cells));
+        } catch (const DispatchFailure &) {
+            // The cell is read on its own instead.
+        }
+    }
+
+    SheetAccess m_access;
+    CellAddress m_address;
     std::string m_strName;
+    Reference<css::table::XCell> m_cell;
 };
 
 class CalcWorksheet : public Worksheet {
 public:
-    CalcWorksheet(std::shared_ptr<CalcSession> session, Reference<css::sheet::XSpreadsheet> sheet, std::string strName,
-                  CellLimits limits)
-        : m_session(std::move(session)), m_sheet(std::move(sheet)), m_strName(std::move(strName)), m_limits(limits)
-    {
-    }
+    CalcWorksheet(SheetAccess access, CellLimits limits) : m_access(std::move(access)), m_limits(limits) {}
 
-    // One cell named twice; an address outside the sheet of this format, or
-    // two different cells, is refused before Calc is asked.
+    // One cell named twice; an address outside the sheet, or two different
+    // cells, is refused here.  Calc itself is not asked until the range is
+    // used, but a Calc that has gone fails this call already.
     std::unique_ptr<Range> GetRange(const std::string &strCell1, const std::string &strCell2) override
     {
-        m_session->ThrowIfGone();
+        m_access.session->ThrowIfProcessGone();
         CellAddress first, second;
         if (!ParseCellAddress(strCell1, first, m_limits) || !ParseCellAddress(strCell2, second, m_limits))
             throw DispatchFailure(kApplicationErrorCode,
-                                  "'" + strCell1 + ":" + strCell2 + "' is no cell of worksheet '" + m_strName + "'");
+                                  "'" + strCell1 + ":" + strCell2 + "' is no cell of worksheet '" + m_access.strName + "'");
         if (first < second || second < first)
             throw DispatchFailure(kApplicationErrorCode, "'" + strCell1 + ":" + strCell2 + "' is more than one cell");
-        const std::string name = m_strName + "!" + FormatCellAddress(first);
-        Reference<css::table::XCell> cell = m_session->Call("Cannot find cell " + name, [&] {
-            return m_sheet->getCellByPosition(first.iColumn - 1, first.iRow - 1);
-        });
-        return std::make_unique<CalcRange>(m_session, std::move(cell), name);
+        m_access.cache->NoteCell(first);
+        return std::make_unique<CalcRange>(m_access, first);
     }
 
 private:
-    std::shared_ptr<CalcSession> m_session;
-    Reference<css::sheet::XSpreadsheet> m_sheet;
-    std::string m_strName;
+    SheetAccess m_access;
     CellLimits m_limits;
 };
+
+// The last column and row of the sheet (1-based): within the limits of the
+// workbook's format, and within the sheet Calc actually has.
+CellLimits SheetLimits(const Reference<css::sheet::XSpreadsheet> &sheet, CellLimits formatLimits)
+{
+    const css::table::CellRangeAddress extent =
+        Reference<css::sheet::XCellRangeAddressable>(sheet, UNO_QUERY_THROW)->getRangeAddress();
+    return {std::min(formatLimits.iLastColumn, int(extent.EndColumn) + 1),
+            std::min(formatLimits.iLastRow, int(extent.EndRow) + 1)};
+}
 
 class CalcWorksheets : public Worksheets {
 public:
@@ -195,22 +299,30 @@ public:
     {
     }
 
-    // Calc finds a sheet by its name ignoring case, as Excel does.
+    // Calc finds a sheet by its name ignoring case, as Excel does.  The
+    // worksheets of one name share what is known of their values.
     std::unique_ptr<Worksheet> Item(const std::string &strName) override
     {
         const std::string what = "Worksheet '" + strName + "' not found";
+        CellLimits limits = m_limits;
         Reference<css::sheet::XSpreadsheet> sheet = m_session->Call(what, [&] {
             if (!m_sheets->hasByName(ToUno(strName)))
                 throw DispatchFailure(kApplicationErrorCode, what);
-            return Reference<css::sheet::XSpreadsheet>(m_sheets->getByName(ToUno(strName)), UNO_QUERY_THROW);
+            Reference<css::sheet::XSpreadsheet> found(m_sheets->getByName(ToUno(strName)), UNO_QUERY_THROW);
+            limits = SheetLimits(found, m_limits);
+            return found;
         });
-        return std::make_unique<CalcWorksheet>(m_session, std::move(sheet), strName, m_limits);
+        std::shared_ptr<SheetValueCache> &cache = m_caches[strName];
+        if (!cache)
+            cache = std::make_shared<SheetValueCache>();
+        return std::make_unique<CalcWorksheet>(SheetAccess{m_session, std::move(sheet), strName, cache}, limits);
     }
 
 private:
     std::shared_ptr<CalcSession> m_session;
     Reference<css::sheet::XSpreadsheets> m_sheets;
     CellLimits m_limits;
+    std::map<std::string, std::shared_ptr<SheetValueCache>> m_caches;
 };
 
 class CalcWorkbook : public Workbook {
@@ -259,6 +371,7 @@ public:
     {
         const std::string path = std::filesystem::absolute(NativePath(strPath)).lexically_normal().string();
         m_session->ThrowIfGone();
+        m_session->NoteContentChange();
         Reference<css::lang::XComponent> document = m_session->OpenDocument(path);
         if (!document.is())
             document = Load(path);

@@ -205,6 +205,14 @@ void CalcSession::ThrowIfGone() const
         throw OleFailure(kStatusDisconnected);
 }
 
+void CalcSession::ThrowIfProcessGone()
+{
+    ThrowIfGone();
+    int exitCode = 0;
+    if (m_iProcessId > 0 && WaitForChild(m_iProcessId, 0ms, exitCode))
+        ThrowLost();
+}
+
 // Marks the session as gone and fails the call as disconnected.
 void CalcSession::ThrowLost()
 {

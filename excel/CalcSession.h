@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -62,6 +63,15 @@ public:
 
     // Throws the disconnect failure once the session has ended or Calc has gone.
     void ThrowIfGone() const;
+    // ThrowIfGone, and also when Calc's process has ended since the last
+    // call: for operations that would otherwise not talk to Calc at all.
+    void ThrowIfProcessGone();
+
+    // Counts changes to the contents of any open document; what was read
+    // from Calc at one count may be out of date at the next.  A change is
+    // noted before it is made, so that a change that fails half-way counts.
+    uint64_t ContentVersion() const { return m_uContentVersion; }
+    void NoteContentChange() { ++m_uContentVersion; }
 
     const css::uno::Reference<css::frame::XDesktop2> &Desktop() const { return m_desktop; }
     const std::string &ProgramFolder() const { return m_options.strProgramFolder; }
@@ -93,6 +103,7 @@ private:
     std::string m_strFolder;
     std::atomic<int> m_iProcessId{-1};
     bool m_bGone = false;
+    uint64_t m_uContentVersion = 0;
     std::vector<std::string> m_socketPaths;
     std::vector<std::pair<std::string, css::uno::Reference<css::lang::XComponent>>> m_documents;
     css::uno::Reference<css::frame::XDesktop2> m_desktop;

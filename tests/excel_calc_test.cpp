@@ -94,6 +94,17 @@ const std::vector<WorkbookSheet> kTestSheets = {
     {"Sheet1", {}},
 };
 
+// Sheet "A" of the test workbook made in folder, open in a Calc session of
+// its own; null when Calc does not start.
+std::unique_ptr<Worksheet> SheetInOwnSession(DispatchHolder<Application> &application, const ScratchFolder &folder)
+{
+    StartCalc(application);
+    if (application.IsEmpty())
+        return nullptr;
+    CreateCalcWorkbook(*application, folder / "Book.xls", kTestSheets);
+    return application->GetWorkbooks()->Open(folder / "Book.xls")->GetWorksheets()->Item("A");
+}
+
 // One Calc session for the whole program, and a folder with a fresh copy
 // of the test workbook for every test.
 class CalcEnvironment : public testing::Environment {
@@ -324,13 +335,95 @@ TEST_F(CalcTest, WritesAndReadsManyCells)
               << " ms\n";
 }
 
+// Reads of cells that nothing has changed since come from one read of the
+// sheet; they must give what a read of each cell alone gives.
+TEST_F(CalcTest, ReadsOfUnchangedCellsAgreeWithReadsOfEachCellAlone)
+{
+    struct Case {
+        const char *pszCell;
+        const char *pszTyped;  // nullptr: left empty
+        CellValue::Kind kind;
+        double dNumber;
+        const char *pszText;
+    };
+    const Case cases[] = {
+        {"A3", "7.25", CellValue::Kind::Number, 7.25, ""},
+        {"B3", "Jan", CellValue::Kind::Text, 0, "Jan"},
+        {"C3", "=A3*2", CellValue::Kind::Number, 14.5, ""},
+        {"D3", "=B3&\"uary\"", CellValue::Kind::Text, 0, "January"},
+        {"E3", "=1/0", CellValue::Kind::None, 0, ""},
+        {"F3", "=\"\"", CellValue::Kind::Text, 0, ""},
+        {"G3", nullptr, CellValue::Kind::None, 0, ""},
+        {"H3", "=A3>1", CellValue::Kind::Number, 1, ""},
+        {"I3", "1/4", CellValue::Kind::Number, SerialOfJanuaryFourth(), ""},
+    };
+    auto workbook = OpenWorkbook();
+    auto sheet = workbook->GetWorksheets()->Item("A");
+    std::vector<std::unique_ptr<Range>> ranges;
+    for (const Case &c : cases) {
+        ranges.push_back(sheet->GetRange(c.pszCell, c.pszCell));
+        if (c.pszTyped)
+            ranges.back()->PutValue2(std::string(c.pszTyped));
+    }
+    ranges.front()->GetValue2();  // a second read of the sheet reads it whole
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        const Case &c = cases[i];
+        const CellValue shared = ranges[i]->GetValue2();
+        const CellValue alone = workbook->GetWorksheets()->Item("A")->GetRange(c.pszCell, c.pszCell)->GetValue2();
+        EXPECT_EQ(shared.kind, c.kind) << c.pszCell;
+        EXPECT_EQ(shared.dNumber, c.dNumber) << c.pszCell;
+        EXPECT_EQ(shared.strText, c.pszText) << c.pszCell;
+        EXPECT_EQ(alone.kind, shared.kind) << c.pszCell;
+        EXPECT_EQ(alone.dNumber, shared.dNumber) << c.pszCell;
+        EXPECT_EQ(alone.strText, shared.strText) << c.pszCell;
+    }
+}
+
+TEST_F(CalcTest, EveryWriteIsSeenByTheReadsAfterIt)
+{
+    auto sheet = OpenWorkbook()->GetWorksheets()->Item("A");
+    auto first = sheet->GetRange("A7", "A7");
+    auto second = sheet->GetRange("B7", "B7");
+    first->PutValue2(1.0);
+    second->PutValue2(2.0);
+    EXPECT_EQ(first->GetValue2().dNumber, 1.0);
+    EXPECT_EQ(second->GetValue2().dNumber, 2.0);
+
+    second->PutValue2(5.0);
+    EXPECT_EQ(second->GetValue2().dNumber, 5.0);
+    EXPECT_EQ(sheet->GetRange("B7", "B7")->GetValue2().dNumber, 5.0);
+    first->PutValue2(std::string("text"));
+    EXPECT_EQ(first->GetValue2().strText, "text");
+    second->ClearContents();
+    EXPECT_EQ(second->GetValue2().kind, CellValue::Kind::None);
+}
+
+TEST_F(CalcTest, AFormulaReadsItsNewResultOnceACellItDependsOnChanges)
+{
+    auto sheets = OpenWorkbook()->GetWorksheets();
+    auto sheet = sheets->Item("A");
+    auto sameSheet = sheet->GetRange("C5", "C5");
+    auto otherSheet = sheet->GetRange("B5", "B5");
+    sheet->GetRange("B6", "B6")->PutValue2(1.0);
+    sameSheet->PutValue2(std::string("=B6+1"));
+    otherSheet->PutValue2(std::string("=$Sheet1.A1*2"));  // Calc's own reference syntax
+    EXPECT_EQ(sameSheet->GetValue2().dNumber, 2.0);
+    EXPECT_EQ(otherSheet->GetValue2().kind, CellValue::Kind::Number);
+    EXPECT_EQ(otherSheet->GetValue2().dNumber, 0.0);
+
+    sheets->Item("Sheet1")->GetRange("A1", "A1")->PutValue2(4.0);
+    EXPECT_EQ(otherSheet->GetValue2().dNumber, 8.0);
+    EXPECT_EQ(sameSheet->GetValue2().dNumber, 2.0);
+    sheet->GetRange("B6", "B6")->PutValue2(10.0);
+    EXPECT_EQ(sameSheet->GetValue2().dNumber, 11.0);
+}
+
 TEST(CalcSession, TheNextCallAfterCalcWasKilledFailsFastAsDisconnected)
 {
     DispatchHolder<Application> application;
-    StartCalc(application);
     ScratchFolder folder;
-    CreateCalcWorkbook(*application, folder / "Book.xls", kTestSheets);
-    auto sheet = application->GetWorkbooks()->Open(folder / "Book.xls")->GetWorksheets()->Item("A");
+    auto sheet = SheetInOwnSession(application, folder);
+    ASSERT_TRUE(sheet);
     const CalcSessionInfo info = InfoOf(*application);
     ASSERT_FALSE(info.socketPaths.empty());
     EXPECT_TRUE(fs::exists(folder / ".~lock.Book.xls#"));
@@ -349,6 +442,33 @@ TEST(CalcSession, TheNextCallAfterCalcWasKilledFailsFastAsDisconnected)
     for (const std::string &socket : info.socketPaths)
         EXPECT_FALSE(fs::exists(socket)) << socket;
     EXPECT_FALSE(fs::exists(folder / ".~lock.Book.xls#"));
+}
+
+// Taking a cell and reading a value already read need not talk to Calc,
+// yet both fail once Calc has ended.
+TEST(CalcSession, CellsAndReadValuesOfACalcThatHasEndedFailAsDisconnected)
+{
+    DispatchHolder<Application> application;
+    ScratchFolder folder;
+    auto sheet = SheetInOwnSession(application, folder);
+    ASSERT_TRUE(sheet);
+    auto range = sheet->GetRange("B2", "B2");
+    EXPECT_EQ(range->GetValue2().dNumber, 42.0);
+    EXPECT_EQ(sheet->GetRange("A1", "A1")->GetValue2().strText, "Test workbook");
+    const int process = InfoOf(*application).iProcessId;
+    ASSERT_EQ(kill(process, SIGKILL), 0);
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(process, 10s, exitCode));
+
+    const auto taking = CaughtFailure<OleFailure>([&] { sheet->GetRange("C3", "C3"); });
+    ASSERT_TRUE(taking);
+    EXPECT_EQ(taking->Status(), kStatusDisconnected);
+    const auto reading = CaughtFailure<OleFailure>([&] { range->GetValue2(); });
+    ASSERT_TRUE(reading);
+    EXPECT_EQ(reading->Status(), kStatusDisconnected);
+    range.reset();
+    sheet.reset();
+    EndExcel(application);
 }
 
 TEST(CalcSession, AStoppedCalcIsKilledAtTheCallLimit)
