@@ -8,18 +8,20 @@
 #include "CalcWorkbooks.h"
 #include "FailureReports.h"
 #include "RunCli.h"
+#include "RunTimings.h"
 #include "Settings.h"
 #include "Terminal.h"
 
 namespace {
 
-const char kRunUsage[] = "usage: gombrel-cli run --doe2 DIR --results DIR [--check | --no-check] [--log]\n";
+const char kRunUsage[] = "usage: gombrel-cli run --doe2 DIR --results DIR [--check | --no-check] [--log] [--timings]\n";
 
 struct RunOptions {
     std::optional<std::string> doe2;
     std::optional<std::string> results;
     std::optional<bool> check;
     bool bLog = false;
+    bool bTimings = false;  // where the run's time went, on standard error
 };
 
 // Reads the options; false with a message on err for anything amiss.
@@ -33,6 +35,8 @@ bool ParseRunOptions(const Arguments &args, RunOptions &options, std::ostream &e
             options.check = arg == "--check";
         else if (arg == "--log")
             options.bLog = true;
+        else if (arg == "--timings")
+            options.bTimings = true;
         else {
             err << "gombrel-cli: unusable option '" << arg << "'\n" << kRunUsage;
             return false;
@@ -114,16 +118,22 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
         return kExitUsage;
     ProgressLine progress(console.err, console.bErrorIsTerminal);
     ConsoleMessages messages(console, progress);
+    RunTimings timings(backends.clock, &progress);
+    TimedLauncher timedLauncher(backends.launcher, timings);
     PassServices pass{messages};
-    pass.pProgress = &progress;
+    pass.pProgress = options.bTimings ? static_cast<RunProgress *>(&timings) : &progress;
     if (options.bLog)
         pass.readLogFlag = [] { return 1; };
-    RunServices services{pass, backends.launcher, backends.bindResultLibrary};
+    SpreadsheetLauncher &launcher = options.bTimings ? static_cast<SpreadsheetLauncher &>(timedLauncher) : backends.launcher;
+    RunServices services{pass, launcher, backends.bindResultLibrary};
 
     const RunCommandRequest request{*options.doe2, *options.results,
                                     options.check.value_or(ReadCheckPostedSetting())};
     const RunCommandOutcome outcome = ExecuteRunCommand(request, ProcessResultsJob(services), backends.clock);
     progress.Clear();
+    timings.Enter(RunPhase::Other);
+    if (options.bTimings && outcome.bRan)
+        console.err << timings.Report() << std::endl;
     if (!outcome.bRan) {
         messages.ShowMessage(kApplicationCaption, outcome.strMessage);
         return kExitUsage;

@@ -7,7 +7,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: gombrel-cli run    --doe2 DIR --results DIR [--check | --no-check] [--log]\n"
+    "usage: gombrel-cli run    --doe2 DIR --results DIR [--check | --no-check] [--log] [--timings]\n"
     "       gombrel-cli values --doe2 DIR --results DIR [--table NAME]\n"
     "       gombrel-cli map    [--table NAME]\n"
     "       gombrel-cli sample DIR\n"
