@@ -24,6 +24,7 @@
 #include <map>
 #include <optional>
 
+#include "CalcProfile.h"
 #include "CellAddress.h"
 #include "Paths.h"
 #include "SheetValueCache.h"
@@ -380,7 +381,8 @@ public:
 
 private:
     // Loads the file hidden, with macros and links left alone; a null
-    // document means Calc would not open it (locked by someone else).
+    // document means Calc would not open it: locked by someone else, or no
+    // lock file of its own could be made beside it.
     Reference<css::lang::XComponent> Load(const std::string &strPath)
     {
         std::error_code error;
@@ -397,10 +399,22 @@ private:
             return loader->loadComponentFromURL(FileUrl(strPath), "_blank", 0, arguments);
         });
         if (!document.is())
-            throw DispatchFailure(kApplicationErrorCode, what + ": it may be in use by someone else");
+            throw DispatchFailure(kApplicationErrorCode, what + ": " + RefusalReason(strPath));
         RefuseUnlessWorkbook(document, strPath);
         m_session->RememberDocument(strPath, document);
         return document;
+    }
+
+    // Why Calc would not open strPath: a lock file beside it is someone
+    // else's (a lock this session could make would not be there yet);
+    // without one, Calc could not make its own, so the folder refuses new
+    // files.
+    static std::string RefusalReason(const std::string &strPath)
+    {
+        std::error_code error;
+        if (std::filesystem::exists(LockFilePath(strPath), error))
+            return "it may be in use by someone else";
+        return "Calc cannot make its lock file beside it (is its folder read-only?)";
     }
 
     // Closes and refuses a document that is not a spreadsheet or was read

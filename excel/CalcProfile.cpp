@@ -140,9 +140,14 @@ void SweepStaleSessions(const std::string &strParent)
 
 void RemoveSessionLock(const std::string &strFolder, const std::string &strPath)
 {
-    const fs::path workbook(strPath);
-    const fs::path lock = workbook.parent_path() / (".~lock." + workbook.filename().string() + "#");
+    const std::string lock = LockFilePath(strPath);
     std::error_code ignored;
     if (fs::exists(lock, ignored) && ReadWholeFile(lock).find(strFolder) != std::string::npos)
         fs::remove(lock, ignored);
+}
+
+std::string LockFilePath(const std::string &strPath)
+{
+    const fs::path workbook(strPath);
+    return (workbook.parent_path() / (".~lock." + workbook.filename().string() + "#")).string();
 }

@@ -41,3 +41,6 @@ void SweepStaleSessions(const std::string &strParent);
 // Removes the lock file that the session in strFolder left on the workbook
 // strPath; a lock file of anyone else is left alone.
 void RemoveSessionLock(const std::string &strFolder, const std::string &strPath);
+
+// The lock file Calc keeps beside the workbook strPath while it has it open.
+std::string LockFilePath(const std::string &strPath);

@@ -569,6 +569,7 @@ TEST_F(CalcTest, RefusesAWorkbookThatAnotherSessionHasOpen)
     const auto failure = CaughtFailure<DispatchFailure>([&] { second->GetWorkbooks()->Open(m_strPath); });
     ASSERT_TRUE(failure);
     EXPECT_THAT(failure->Description(), testing::HasSubstr("Book.xls"));
+    EXPECT_THAT(failure->Description(), testing::HasSubstr("in use by someone else"));
     EndExcel(second);
 }
 

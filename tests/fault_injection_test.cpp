@@ -410,7 +410,10 @@ TEST_F(FaultInjection, ReadOnlyResultsFolderWithTheLogOnPostsNothing)
     EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
     // Calc cannot lock the workbook in that folder, so it does not open it.
     EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: COleDispatchException\\. SCODE: 000003ec, "
-                                     "Description: \"Cannot open '[^\n]*\"\\.\n"))
+                                     "Description: \"Cannot open '" +
+                                         ShownWorkbook("Std140Sec5-2.xls") +
+                                         "': Calc cannot make its lock file beside it \\(is its folder "
+                                         "read-only\\?\\)\"\\.\n"))
         << m_err.str();
     EXPECT_FALSE(fs::exists(m_results + "/" + kLogFile));
     for (const MappingTable &table : g_aMappingTables)
