@@ -150,18 +150,23 @@ BlockCell BlockCellOf(const css::uno::Any &element)
     }
 }
 
-// The cells of area as Calc gives them in one call, row by row.
+// The cells of area as Calc gives them in one call, row by row; empty when
+// Calc gives a block of another shape.
 std::vector<BlockCell> ReadBlock(const Reference<css::sheet::XSpreadsheet> &sheet, const CellArea &area)
 {
     const Reference<css::table::XCellRange> range = sheet->getCellRangeByPosition(
         area.first.iColumn - 1, area.first.iRow - 1, area.last.iColumn - 1, area.last.iRow - 1);
     const css::uno::Sequence<css::uno::Sequence<css::uno::Any>> rows =
         Reference<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->getDataArray();
+    const sal_Int32 width = area.last.iColumn - area.first.iColumn + 1;
     std::vector<BlockCell> cells;
     cells.reserve(static_cast<size_t>(area.CellCount()));
-    for (const css::uno::Sequence<css::uno::Any> &row : rows)
+    for (const css::uno::Sequence<css::uno::Any> &row : rows) {
+        if (row.getLength() != width)
+            return {};
         for (const css::uno::Any &element : row)
             cells.push_back(BlockCellOf(element));
+    }
     return cells;
 }
 

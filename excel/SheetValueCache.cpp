@@ -42,7 +42,7 @@ bool SheetValueCache::ShouldReadBlock(uint64_t uVersion, const CellAddress &addr
     if (!m_noted || !m_noted->Contains(address) || readsBefore == 0)
         return false;
     const int64_t cells = m_noted->CellCount();
-    return cells <= kMaxBlockCells && readsBefore * kCellsPerCall >= cells;
+    return cells <= kMaxBlockCells && readsBefore * kCellsPerRead >= cells;
 }
 
 CellArea SheetValueCache::BlockArea() const { return m_noted.value_or(CellArea{}); }

@@ -29,9 +29,12 @@ using BlockCell = std::optional<CellValue>;
 
 class SheetValueCache {
 public:
-    // Cells that cost about as much to read within a block as one call.
-    static constexpr int64_t kCellsPerCall = 1000;
-    // The largest block ever read; a sheet used further is read cell by cell.
+    // Cells that cost about as much to read within a block as one cell
+    // read on its own (measured on Calc: about 0.5 microseconds a cell in a
+    // block, 0.15 milliseconds a cell alone).
+    static constexpr int64_t kCellsPerRead = 300;
+    // The largest block ever read (about 0.1 s); a sheet used further is
+    // read cell by cell.
     static constexpr int64_t kMaxBlockCells = 200000;
 
     // Notes a cell that the sheet's user has asked for; the next block

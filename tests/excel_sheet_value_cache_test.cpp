@@ -94,9 +94,9 @@ TEST(SheetValueCache, ASmallSheetIsReadWholeAtTheSecondReadWithNothingChanged)
 {
     SheetValueCache cache;
     cache.NoteCell({1, 1});
-    cache.NoteCell({10, 50});
+    cache.NoteCell({1, SheetValueCache::kCellsPerRead});
     EXPECT_FALSE(cache.ShouldReadBlock(3, {1, 1}));
-    EXPECT_TRUE(cache.ShouldReadBlock(3, {10, 50}));
+    EXPECT_TRUE(cache.ShouldReadBlock(3, {1, SheetValueCache::kCellsPerRead}));
 }
 
 TEST(SheetValueCache, AChangeBetweenReadsStartsTheCountAgain)
@@ -113,7 +113,7 @@ TEST(SheetValueCache, ALargerBlockWaitsForReadsThatCostAsMuch)
 {
     SheetValueCache cache;
     cache.NoteCell({1, 1});
-    cache.NoteCell({10, 500});  // 5000 cells: worth five single reads
+    cache.NoteCell({5, SheetValueCache::kCellsPerRead});  // worth five single reads
     for (int read = 1; read <= 5; ++read)
         EXPECT_FALSE(cache.ShouldReadBlock(1, {1, 1})) << read;
     EXPECT_TRUE(cache.ShouldReadBlock(1, {1, 1}));
