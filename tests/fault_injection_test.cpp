@@ -63,6 +63,17 @@ const std::string &SampleFolder()
 // The running Calc processes started by this process.
 std::vector<int> OurCalcs() { return ChildProcessesNamed(CurrentProcessId(), kCalcProcess); }
 
+// The names of Calc's lock files in strFolder.
+std::vector<std::string> LockFilesIn(const std::string &strFolder)
+{
+    std::vector<std::string> locks;
+    std::error_code error;
+    for (const auto &entry : fs::directory_iterator(strFolder, error))
+        if (entry.path().filename().string().rfind(".~lock.", 0) == 0)
+            locks.push_back(entry.path().filename().string());
+    return locks;
+}
+
 // text with every regular-expression metacharacter escaped.
 std::string Escaped(const std::string &strText)
 {
@@ -247,7 +258,7 @@ protected:
 
     // gombrel-cli run over the copied sample with these further options and
     // the result library in fault (null: the plain library).  Checks that
-    // no Calc is left running once it has ended.
+    // no Calc is left running once it has ended, nor a lock on a workbook.
     int Run(std::vector<std::string> options, ResultLibrary *pFault = nullptr, const std::string &strAnswers = "")
     {
         Arguments args{"--doe2", m_scratch.Path(), "--results", m_results};
@@ -265,6 +276,7 @@ protected:
                              clock};
         const int status = RunResultsCommand(args, console, backends);
         EXPECT_TRUE(OurCalcs().empty()) << "Calc still runs after the run";
+        EXPECT_EQ(LockFilesIn(m_results), std::vector<std::string>{});
         return status;
     }
 
@@ -529,6 +541,10 @@ TEST_F(FaultInjection, ProgramKilledMidRunTakesItsCalcWithIt)
     EXPECT_EQ(exitCode, 128 + 9);
     EXPECT_TRUE(AwaitCondition([&] { return !ProcessExists(calcs.front()); }, 30s))
         << "Calc (" << calcs.front() << ") outlived the program that started it";
+    // The next run clears what the killed one left (its lock on the
+    // workbook) and posts as usual.
+    EXPECT_FALSE(LockFilesIn(m_results).empty());
+    EXPECT_EQ(Run({"--no-check"}), 0) << m_err.str();
 }
 
 }  // namespace
