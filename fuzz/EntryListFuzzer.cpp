@@ -2,21 +2,12 @@
 // a single path or a multiple-file selection, the rest is the text.  A single
 // path gives at most one entry, and every entry leads to an absolute path.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "EntryList.h"
+#include "FuzzCheck.h"
 
-namespace {
-
-void Check(bool bHolds)
-{
-    if (!bHolds)
-        std::abort();
-}
-
-}  // namespace
-
+// One text of the path field, parsed and each entry made absolute.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
 {
     if (nSize == 0)
@@ -25,10 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
     const std::string text(reinterpret_cast<const char *>(pData + 1), nSize - 1);
     const EntryList list = ParseEntryText(text, bMultipleFiles);
     if (!bMultipleFiles)
-        Check(list.entries.size() <= 1 && list.strEntryFolder.empty());
+        FuzzCheck(list.entries.size() <= 1 && list.strEntryFolder.empty());
     for (const std::string &entry : list.entries) {
         const std::string path = AbsoluteEntryPath(list, entry);
-        Check(!path.empty() && path.front() == '/');
+        FuzzCheck(!path.empty() && path.front() == '/');
     }
     return 0;
 }

@@ -48,6 +48,7 @@ std::string StoreBytes(const std::string &strPath, bool bHourly)
     return bytes.str();
 }
 
+// A call of entry for the store's monthly result or its series.
 FuzzCall BaseCall(FuzzEntry entry)
 {
     FuzzCall call = {};
@@ -64,6 +65,7 @@ FuzzCall BaseCall(FuzzEntry entry)
     return call;
 }
 
+// The series as the one request of the several-series entry.
 FuzzCall HourlyCall()
 {
     FuzzCall call = BaseCall(kFuzzMultipleHourly);
@@ -87,6 +89,7 @@ FuzzCall FilteredCall()
     return call;
 }
 
+// The whole year of the series, without a filter.
 FuzzCall WholeYearCall()
 {
     FuzzCall call = BaseCall(kFuzzSingleHourly);
@@ -94,6 +97,7 @@ FuzzCall WholeYearCall()
     return call;
 }
 
+// The call's bytes followed by the store's, as the fuzzer reads them.
 bool WriteSeed(const std::string &strPath, const FuzzCall &call, const std::string &strStore)
 {
     std::ofstream seed(strPath, std::ios::binary | std::ios::trunc);

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "FuzzCall.h"
+#include "FuzzCheck.h"
 #include "d2result.h"
 
 namespace {
@@ -29,8 +30,7 @@ const std::string &WorkFolder()
 {
     static const std::string folder = [] {
         char pattern[] = "/tmp/gombrel-fuzz-store-XXXXXX";
-        if (!mkdtemp(pattern))
-            std::abort();
+        FuzzCheck(mkdtemp(pattern) != nullptr);
         return std::string(pattern);
     }();
     return folder;
@@ -44,8 +44,7 @@ void PlaceStore(const std::string &strProject, const uint8_t *pBytes, size_t nSi
     const std::string fresh = strProject + ".new";
     std::ofstream(fresh, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char *>(pBytes),
                                                                   static_cast<std::streamsize>(nSize));
-    if (std::rename(fresh.c_str(), (strProject + ".d2r").c_str()) != 0)
-        std::abort();
+    FuzzCheck(std::rename(fresh.c_str(), (strProject + ".d2r").c_str()) == 0);
 }
 
 // The value count the requests need, before the call's shape changes it.
@@ -99,6 +98,7 @@ int32_t CallEntry(const FuzzCall &call, const char *pszFolder, const char *pszPr
 
 }  // namespace
 
+// One call: the input's arguments against the input's store.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
 {
     if (nSize < sizeof(FuzzCall))
@@ -122,10 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
     const int32_t answer = CallEntry(call, WorkFolder().c_str(),
                                      (call.nullArguments & kNullProject) ? nullptr : project.c_str(), values.get(),
                                      valueCount, requests);
-    if (answer < 0 || static_cast<size_t>(answer) > capacity)
-        std::abort();
+    FuzzCheck(answer >= 0 && static_cast<size_t>(answer) <= capacity);
+    const auto *pBytes = reinterpret_cast<const unsigned char *>(values.get());
     for (size_t byte = static_cast<size_t>(answer) * sizeof(float); byte < capacity * sizeof(float); ++byte)
-        if (reinterpret_cast<const unsigned char *>(values.get())[byte] != kUntouchedByte)
-            std::abort();
+        FuzzCheck(pBytes[byte] == kUntouchedByte);
     return 0;
 }

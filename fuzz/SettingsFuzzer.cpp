@@ -11,12 +11,14 @@
 #include <utility>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "Settings.h"
 
 namespace {
 
 using SettingKey = std::pair<const char *, const char *>;
 
+// The keys that the dialog, gombrel-cli and the posting pass use.
 const std::vector<SettingKey> &ProgramKeys()
 {
     static const std::vector<SettingKey> keys = {
@@ -31,19 +33,12 @@ void UsePrivateSettingsFile()
 {
     static const bool bDone = [] {
         char pattern[] = "/tmp/gombrel-fuzz-settings-XXXXXX";
-        if (!mkdtemp(pattern))
-            std::abort();
+        FuzzCheck(mkdtemp(pattern) != nullptr);
         g_strProgramFolder = std::string(pattern) + "/";
         g_strSettingsPath = g_strProgramFolder + kSettingsFileName;
         return true;
     }();
     (void)bDone;
-}
-
-void Check(bool bHolds)
-{
-    if (!bHolds)
-        std::abort();
 }
 
 // Every key's text as it reads now.
@@ -55,6 +50,7 @@ std::vector<std::string> AllValues()
     return values;
 }
 
+// True for a value that the settings refuse to store.
 bool HasLineBreak(const std::string &strValue)
 {
     return strValue.find_first_of("\r\n") != std::string::npos;
@@ -85,15 +81,16 @@ void CheckWrite(size_t iKey, const std::string &strValue)
     const std::vector<std::string> after = AllValues();
     for (size_t other = 0; other < after.size(); ++other)
         if (other != iKey)
-            Check(after[other] == before[other]);
+            FuzzCheck(after[other] == before[other]);
     if (HasLineBreak(strValue))
-        Check(after[iKey] == before[iKey]);
+        FuzzCheck(after[iKey] == before[iKey]);
     else if (ReadsBackAsWritten(strValue))
-        Check(after[iKey] == strValue);
+        FuzzCheck(after[iKey] == strValue);
 }
 
 }  // namespace
 
+// One settings file: every key read, one key written and read back.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
 {
     UsePrivateSettingsFile();
@@ -101,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
         .write(reinterpret_cast<const char *>(pData), static_cast<std::streamsize>(nSize));
 
     for (const SettingKey &setting : ProgramKeys()) {
-        Check(ReadSettingString(setting.first, setting.second).size() <= kMaxSettingLength);
+        FuzzCheck(ReadSettingString(setting.first, setting.second).size() <= kMaxSettingLength);
         ReadSettingString(setting.first, setting.second, "default", true);
     }
     // Writes go to one key, chosen by the input, to keep each run short.
@@ -110,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
     const std::string former = ReadSettingString(setting.first, setting.second);
     const int32_t number = ReadSettingInt(setting.first, setting.second, -1);
     WriteSettingInt(setting.first, setting.second, number ^ 1);
-    Check(ReadSettingInt(setting.first, setting.second, -1) == (number ^ 1));
+    FuzzCheck(ReadSettingInt(setting.first, setting.second, -1) == (number ^ 1));
     // The key's former text, written back, must read back the same.
     CheckWrite(key, former);
     CheckWrite(key, former + "\n");
