@@ -19,6 +19,17 @@ int ColumnNumber(const std::string &strLetters, int iLastColumn)
 
 }  // namespace
 
+bool CellArea::Contains(const CellAddress &address) const
+{
+    return first.iColumn <= address.iColumn && address.iColumn <= last.iColumn && first.iRow <= address.iRow &&
+           address.iRow <= last.iRow;
+}
+
+int64_t CellArea::CellCount() const
+{
+    return int64_t(last.iColumn - first.iColumn + 1) * int64_t(last.iRow - first.iRow + 1);
+}
+
 bool ParseCellAddress(const std::string &strText, CellAddress &address, const CellLimits &limits)
 {
     size_t split = 0;

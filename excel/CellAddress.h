@@ -2,6 +2,7 @@
 // fit in.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,15 @@ struct CellAddress {
     {
         return std::make_pair(iRow, iColumn) < std::make_pair(other.iRow, other.iColumn);
     }
+};
+
+// A rectangle of cells, first (top left) to last (bottom right) inclusive.
+struct CellArea {
+    CellAddress first;
+    CellAddress last;
+
+    bool Contains(const CellAddress &address) const;
+    int64_t CellCount() const;
 };
 
 // The last column and row of a sheet.  Workbooks of the old binary format

@@ -2,17 +2,6 @@
 
 #include <algorithm>
 
-bool CellArea::Contains(const CellAddress &address) const
-{
-    return first.iColumn <= address.iColumn && address.iColumn <= last.iColumn && first.iRow <= address.iRow &&
-           address.iRow <= last.iRow;
-}
-
-int64_t CellArea::CellCount() const
-{
-    return int64_t(last.iColumn - first.iColumn + 1) * int64_t(last.iRow - first.iRow + 1);
-}
-
 void SheetValueCache::NoteCell(const CellAddress &address)
 {
     if (!m_noted) {

@@ -14,15 +14,6 @@
 #include "Automation.h"
 #include "CellAddress.h"
 
-// A rectangle of cells, first (top left) to last (bottom right) inclusive.
-struct CellArea {
-    CellAddress first;
-    CellAddress last;
-
-    bool Contains(const CellAddress &address) const;
-    int64_t CellCount() const;
-};
-
 // A cell of a block read: its value, or nothing when the block cannot tell
 // (the cell must then be read on its own).
 using BlockCell = std::optional<CellValue>;

@@ -33,16 +33,6 @@ SheetValueCache CacheWithBlock()
 
 }  // namespace
 
-TEST(CellArea, ContainsItsCornersAndWhatLiesBetween)
-{
-    const CellArea area{{2, 3}, {4, 6}};
-    EXPECT_EQ(area.CellCount(), 12);
-    for (const CellAddress &inside : {CellAddress{2, 3}, CellAddress{4, 6}, CellAddress{3, 5}})
-        EXPECT_TRUE(area.Contains(inside)) << inside.iColumn << "," << inside.iRow;
-    for (const CellAddress &outside : {CellAddress{1, 3}, CellAddress{5, 6}, CellAddress{3, 2}, CellAddress{3, 7}})
-        EXPECT_FALSE(area.Contains(outside)) << outside.iColumn << "," << outside.iRow;
-}
-
 TEST(SheetValueCache, TheBlockSpansEveryNotedCell)
 {
     SheetValueCache cache;
