@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <regex>
@@ -86,11 +87,18 @@ std::string Escaped(const std::string &strText)
     return std::regex_replace(strText, special, R"(\$&)");
 }
 
-// The result library of the program with a fault injected just before one
-// of its calls (counted over all three entries, from 1).
+// What happens at the fault call: something done first (given the call's
+// project path), and whether the answer is then spoilt into not-a-number.
+struct Fault {
+    std::function<void(const std::string &)> before;
+    bool bNotANumber = false;
+};
+
+// The result library of the program with a fault injected at one of its
+// calls (counted over all three entries, from 1).
 class FaultyLibrary : public ResultLibrary {
 public:
-    FaultyLibrary(ResultLibrary &real, int iFaultCall, std::function<void(const std::string &)> fault)
+    FaultyLibrary(ResultLibrary &real, int iFaultCall, Fault fault)
         : m_real(real), m_iFaultCall(iFaultCall), m_fault(std::move(fault))
     {
     }
@@ -100,24 +108,24 @@ public:
                               const D2R_ResultRequest *pRequests) override
     {
         Before(pszProjectPath);
-        return m_real.GetMultipleResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues, iValueCount,
-                                        iRequestCount, pRequests);
+        return After(pfValues, m_real.GetMultipleResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues,
+                                                        iValueCount, iRequestCount, pRequests));
     }
     int32_t GetMultipleHourlyResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
                                     float *pfValues, int32_t iValueCount, int32_t iRequestCount,
                                     const D2R_HourlyRequest *pRequests) override
     {
         Before(pszProjectPath);
-        return m_real.GetMultipleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues, iValueCount,
-                                              iRequestCount, pRequests);
+        return After(pfValues, m_real.GetMultipleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues,
+                                                              iValueCount, iRequestCount, pRequests));
     }
     int32_t GetSingleHourlyResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
                                   int32_t iListId, int32_t iVariable, float *pfValues, int32_t iValueCount,
                                   const char *pszReportKey, const D2R_HourlyFilter *pFilter) override
     {
         Before(pszProjectPath);
-        return m_real.GetSingleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, iListId, iVariable, pfValues,
-                                            iValueCount, pszReportKey, pFilter);
+        return After(pfValues, m_real.GetSingleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, iListId,
+                                                            iVariable, pfValues, iValueCount, pszReportKey, pFilter));
     }
 
     bool Struck() const { return m_iCalls >= m_iFaultCall; }
@@ -125,13 +133,20 @@ public:
 private:
     void Before(const char *pszProjectPath)
     {
-        if (++m_iCalls == m_iFaultCall && m_fault)
-            m_fault(pszProjectPath ? pszProjectPath : "");
+        if (++m_iCalls == m_iFaultCall && m_fault.before)
+            m_fault.before(pszProjectPath ? pszProjectPath : "");
+    }
+
+    int32_t After(float *pfValues, int32_t iAnswered) const
+    {
+        if (m_iCalls == m_iFaultCall && m_fault.bNotANumber)
+            std::fill(pfValues, pfValues + iAnswered, std::numeric_limits<float>::quiet_NaN());
+        return iAnswered;
     }
 
     ResultLibrary &m_real;
     int m_iFaultCall;
-    std::function<void(const std::string &)> m_fault;
+    Fault m_fault;
     int m_iCalls = 0;
 };
 
@@ -394,10 +409,10 @@ bool Matches(const std::string &strText, const std::string &strPattern)
 
 TEST_F(FaultInjection, CalcKilledWhilePostingLeavesEveryWorkbookUntouched)
 {
-    FaultyLibrary library(*m_pLibrary, kFaultCall, [](const std::string &) {
-        for (int calc : OurCalcs())
-            KillChild(calc);
-    });
+    FaultyLibrary library(*m_pLibrary, kFaultCall, {[](const std::string &) {
+                              for (int calc : OurCalcs())
+                                  KillChild(calc);
+                          }});
     EXPECT_EQ(Run({"--check", "--log"}, &library), 1);
     EXPECT_TRUE(library.Struck());
     EXPECT_NE(Log().find("Posting Value"), std::string::npos) << "the fault came before any cell was posted";
@@ -479,10 +494,10 @@ TEST_F(FaultInjection, TextFileNamedXlsIsRefusedAndLeftAsItWas)
 TEST_F(FaultInjection, StoreCutShortMidRunKeepsTheCellsPostedBeforeIt)
 {
     std::string truncated;
-    FaultyLibrary library(*m_pLibrary, kFaultCall, [&truncated](const std::string &strProject) {
-        truncated = NativePath(strProject) + ".d2r";
-        fs::resize_file(truncated, fs::file_size(truncated) / 2);
-    });
+    FaultyLibrary library(*m_pLibrary, kFaultCall, {[&truncated](const std::string &strProject) {
+                              truncated = NativePath(strProject) + ".d2r";
+                              fs::resize_file(truncated, fs::file_size(truncated) / 2);
+                          }});
     EXPECT_EQ(Run({"--check", "--log"}, &library), 0);
     ASSERT_TRUE(library.Struck());
     const PostedCells posted = ParsePostingLog(Log());
@@ -493,6 +508,28 @@ TEST_F(FaultInjection, StoreCutShortMidRunKeepsTheCellsPostedBeforeIt)
                                          R"(     Error retri[^\n]*\n)"))
         << m_out.str() << " after cutting " << truncated;
     EXPECT_EQ(m_err.str(), "");
+    ExpectWorkbooksAsLogged();
+}
+
+TEST_F(FaultInjection, ResultCalcRefusesMidPassKeepsTheCellsPostedBeforeIt)
+{
+    // A result that is not a number: Calc refuses the cell, the pass ends
+    // with what it wrote before, and the run goes on with the next workbook.
+    FaultyLibrary library(*m_pLibrary, kFaultCall, {nullptr, true});
+    EXPECT_EQ(Run({"--check", "--log"}, &library), 0);
+    ASSERT_TRUE(library.Struck());
+    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: Error interfacing with Excel spreadsheet: " +
+                                         ShownWorkbook("Std140Sec5-2.xls") +
+                                         R"( tab: \S+ cell: [A-Z]+[0-9]+ property: \(tab selection\)\n)"))
+        << m_err.str();
+    const PostedCells posted = ParsePostingLog(Log());
+    ASSERT_EQ(posted.size(), 4u);
+    size_t uPosted = 0;
+    for (const auto &workbook : posted)
+        uPosted += workbook.second.size();
+    EXPECT_TRUE(Matches(m_out.str(), std::to_string(uPosted) +
+                                         R"( results successfully posted to XLS file\(s\) \([0-9.]+ seconds elapsed\)\.\n)"))
+        << m_out.str();
     ExpectWorkbooksAsLogged();
 }
 
