@@ -170,18 +170,21 @@ std::vector<BlockCell> ReadBlock(const Reference<css::sheet::XSpreadsheet> &shee
     return cells;
 }
 
-// One worksheet as its ranges share it: the session, the sheet, its name
-// for messages and what is known of its values.
+// One worksheet as its ranges share it: the session, the sheet, which sheet
+// of which document it is, its name for messages and what is known of its
+// values.
 struct SheetAccess {
     std::shared_ptr<CalcSession> session;
     Reference<css::sheet::XSpreadsheet> sheet;
+    SheetKey key;
     std::string strName;
     std::shared_ptr<SheetValueCache> cache;
 };
 
 // One cell.  Calc's own cell object is fetched only when the cell is
-// written or read on its own; a read is answered from a block read of the
-// sheet when nothing has changed since.
+// written or read on its own; a number written is kept back with the
+// session's other numbers (see DeferredValues), and a read is answered from
+// a block read of the sheet when nothing has changed since.
 class CalcRange : public Range {
 public:
     CalcRange(SheetAccess access, const CellAddress &address)
@@ -195,12 +198,14 @@ public:
     {
         if (!std::isfinite(dNumber))
             throw DispatchFailure(kApplicationErrorCode, "Cannot store a number that is not finite in " + m_strName);
+        Session().ThrowIfProcessGone();
         Session().NoteContentChange();
-        Session().Call("Cannot set " + m_strName, [&] { Cell()->setValue(dNumber); });
+        Session().Deferred().Defer(m_access.key, m_access.sheet, m_access.strName, m_address, dNumber);
     }
     // Typed input: Calc reads the text as a user's entry in US English.
     void PutValue2(const std::string &strText) override
     {
+        Session().Deferred().Forget(m_access.key, m_address);
         Session().NoteContentChange();
         Session().Call("Cannot set " + m_strName, [&] {
             Reference<css::beans::XPropertySet>(Cell(), UNO_QUERY_THROW)
@@ -211,6 +216,7 @@ public:
     CellValue GetValue2() override
     {
         Session().ThrowIfProcessGone();
+        Session().Deferred().Flush();
         const uint64_t version = Session().ContentVersion();
         SheetValueCache &cache = *m_access.cache;
         std::optional<CellValue> value = cache.Lookup(version, m_address);
@@ -226,6 +232,7 @@ public:
     void ClearContents() override
     {
         using namespace css::sheet::CellFlags;
+        Session().Deferred().Forget(m_access.key, m_address);
         Session().NoteContentChange();
         Session().Call("Cannot clear " + m_strName, [&] {
             Reference<css::sheet::XSheetOperation>(Cell(), UNO_QUERY_THROW)->clearContents(VALUE | DATETIME | STRING | FORMULA);
@@ -289,19 +296,23 @@ private:
 };
 
 // The last column and row of the sheet (1-based): within the limits of the
-// workbook's format, and within the sheet Calc actually has.
-CellLimits SheetLimits(const Reference<css::sheet::XSpreadsheet> &sheet, CellLimits formatLimits)
+// workbook's format, and within the sheet Calc actually has.  Also gives the
+// sheet's position in its document.
+CellLimits SheetLimits(const Reference<css::sheet::XSpreadsheet> &sheet, CellLimits formatLimits, int &iPosition)
 {
     const css::table::CellRangeAddress extent =
         Reference<css::sheet::XCellRangeAddressable>(sheet, UNO_QUERY_THROW)->getRangeAddress();
+    iPosition = extent.Sheet;
     return {std::min(formatLimits.iLastColumn, int(extent.EndColumn) + 1),
             std::min(formatLimits.iLastRow, int(extent.EndRow) + 1)};
 }
 
 class CalcWorksheets : public Worksheets {
 public:
-    CalcWorksheets(std::shared_ptr<CalcSession> session, Reference<css::sheet::XSpreadsheets> sheets, CellLimits limits)
-        : m_session(std::move(session)), m_sheets(std::move(sheets)), m_limits(limits)
+    CalcWorksheets(std::shared_ptr<CalcSession> session, Reference<css::sheet::XSpreadsheets> sheets, CellLimits limits,
+                   std::string strDocumentPath)
+        : m_session(std::move(session)), m_sheets(std::move(sheets)), m_limits(limits),
+          m_strDocumentPath(std::move(strDocumentPath))
     {
     }
 
@@ -311,23 +322,26 @@ public:
     {
         const std::string what = "Worksheet '" + strName + "' not found";
         CellLimits limits = m_limits;
+        int position = 0;
         Reference<css::sheet::XSpreadsheet> sheet = m_session->Call(what, [&] {
             if (!m_sheets->hasByName(ToUno(strName)))
                 throw DispatchFailure(kApplicationErrorCode, what);
             Reference<css::sheet::XSpreadsheet> found(m_sheets->getByName(ToUno(strName)), UNO_QUERY_THROW);
-            limits = SheetLimits(found, m_limits);
+            limits = SheetLimits(found, m_limits, position);
             return found;
         });
         std::shared_ptr<SheetValueCache> &cache = m_caches[strName];
         if (!cache)
             cache = std::make_shared<SheetValueCache>();
-        return std::make_unique<CalcWorksheet>(SheetAccess{m_session, std::move(sheet), strName, cache}, limits);
+        SheetAccess access{m_session, std::move(sheet), {m_strDocumentPath, position}, strName, cache};
+        return std::make_unique<CalcWorksheet>(std::move(access), limits);
     }
 
 private:
     std::shared_ptr<CalcSession> m_session;
     Reference<css::sheet::XSpreadsheets> m_sheets;
     CellLimits m_limits;
+    std::string m_strDocumentPath;
     std::map<std::string, std::shared_ptr<SheetValueCache>> m_caches;
 };
 
@@ -346,12 +360,14 @@ public:
             filter = FilterOf(m_document);
             return Reference<css::sheet::XSpreadsheetDocument>(m_document, UNO_QUERY_THROW)->getSheets();
         });
-        return std::make_unique<CalcWorksheets>(m_session, std::move(sheets), LimitsOfFilter(filter));
+        return std::make_unique<CalcWorksheets>(m_session, std::move(sheets), LimitsOfFilter(filter), m_strPath);
     }
     // Written under its own path with the filter it was read with, so an
-    // .xls workbook stays an Excel 97 (BIFF8) workbook.
+    // .xls workbook stays an Excel 97 (BIFF8) workbook; with every number
+    // written so far.
     void Save() override
     {
+        m_session->Deferred().Flush();
         m_session->Call("Cannot save '" + m_strPath + "'", [&] {
             const auto arguments = NamedArguments({
                 {"FilterName", css::uno::Any(ToUno(FilterOf(m_document)))},

@@ -252,6 +252,11 @@ void CalcSession::Quit()
 {
     const bool wasGone = m_bGone;
     if (!m_bGone && m_desktop.is()) {
+        try {
+            m_deferred.Flush();
+        } catch (const AutomationFailure &) {
+            // The documents are closed unsaved all the same.
+        }
         CloseDocuments();
         try {
             Call("Terminate", [this] { return m_desktop->terminate(); });
@@ -267,12 +272,15 @@ void CalcSession::Quit()
 }
 
 // Closes every document the session opened, discarding unsaved changes.
+// Asking a document for its closing interface is a call to Calc too, so it
+// is made within the call: a Calc that died unnoticed fails it like any
+// other call.
 void CalcSession::CloseDocuments()
 {
     for (const auto &entry : m_documents)
         try {
-            const Reference<css::util::XCloseable> closeable(entry.second, UNO_QUERY);
-            Call("Close", [&closeable] {
+            Call("Close", [&entry] {
+                const Reference<css::util::XCloseable> closeable(entry.second, UNO_QUERY);
                 if (closeable.is())
                     closeable->close(true);
             });

@@ -20,6 +20,7 @@
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/Reference.hxx>
 
+#include "CalcDeferredValues.h"
 #include "CalcWorkbooks.h"
 #include "CallWatchdog.h"
 
@@ -73,6 +74,9 @@ public:
     uint64_t ContentVersion() const { return m_uContentVersion; }
     void NoteContentChange() { ++m_uContentVersion; }
 
+    // The numbers written and not yet made in Calc.
+    DeferredValues &Deferred() { return m_deferred; }
+
     const css::uno::Reference<css::frame::XDesktop2> &Desktop() const { return m_desktop; }
     const std::string &ProgramFolder() const { return m_options.strProgramFolder; }
     CalcSessionInfo Info() const;
@@ -81,7 +85,8 @@ public:
     css::uno::Reference<css::lang::XComponent> OpenDocument(const std::string &strPath) const;
     void RememberDocument(const std::string &strPath, const css::uno::Reference<css::lang::XComponent> &document);
 
-    // Closes every document, ends Calc and removes the session's files.
+    // Makes the numbers kept back, closes every document, ends Calc and
+    // removes the session's files.
     // Throws the disconnect failure when Calc had already gone (the files
     // are removed all the same).
     void Quit();
@@ -104,6 +109,7 @@ private:
     std::atomic<int> m_iProcessId{-1};
     bool m_bGone = false;
     uint64_t m_uContentVersion = 0;
+    DeferredValues m_deferred{*this};
     std::vector<std::string> m_socketPaths;
     std::vector<std::pair<std::string, css::uno::Reference<css::lang::XComponent>>> m_documents;
     css::uno::Reference<css::frame::XDesktop2> m_desktop;

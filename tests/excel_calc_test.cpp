@@ -105,6 +105,14 @@ std::unique_ptr<Worksheet> SheetInOwnSession(DispatchHolder<Application> &applic
     return application->GetWorkbooks()->Open(folder / "Book.xls")->GetWorksheets()->Item("A");
 }
 
+// Kills the Calc process and waits until it has ended.
+void KillCalc(int iProcessId)
+{
+    ASSERT_EQ(kill(iProcessId, SIGKILL), 0);
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(iProcessId, 10s, exitCode));
+}
+
 // One Calc session for the whole program, and a folder with a fresh copy
 // of the test workbook for every test.
 class CalcEnvironment : public testing::Environment {
@@ -398,6 +406,39 @@ TEST_F(CalcTest, EveryWriteIsSeenByTheReadsAfterIt)
     EXPECT_EQ(second->GetValue2().kind, CellValue::Kind::None);
 }
 
+// Numbers are made in Calc later than written, a column run at a time; a
+// text or a clearing of the same cell written after a number must still win.
+TEST_F(CalcTest, TheLastWriteOfACellWinsWhateverItsKind)
+{
+    auto workbook = OpenWorkbook();
+    auto sheet = workbook->GetWorksheets()->Item("A");
+    auto cell = [&](int iRow) { return sheet->GetRange("K" + std::to_string(iRow), "K" + std::to_string(iRow)); };
+    for (int row = 1; row <= 6; ++row)
+        cell(row)->PutValue2(row * 1.5);
+    cell(3)->PutValue2(std::string("text"));
+    cell(4)->ClearContents();
+    cell(5)->PutValue2(std::string("=K1*2"));
+    cell(6)->PutValue2(std::string("later"));
+    cell(6)->PutValue2(7.5);
+
+    EXPECT_EQ(cell(1)->GetValue2().dNumber, 1.5);
+    EXPECT_EQ(cell(2)->GetValue2().dNumber, 3.0);
+    EXPECT_EQ(cell(3)->GetValue2().strText, "text");
+    EXPECT_EQ(cell(4)->GetValue2().kind, CellValue::Kind::None);
+    EXPECT_EQ(cell(5)->GetValue2().dNumber, 3.0);
+    EXPECT_EQ(cell(6)->GetValue2().dNumber, 7.5);
+    workbook->Save();
+    DispatchHolder<Application> second;
+    StartCalc(second);
+    ASSERT_FALSE(second.IsEmpty());
+    auto saved = second->GetWorkbooks()->Open(m_strPath)->GetWorksheets()->Item("A");
+    EXPECT_EQ(saved->GetRange("K2", "K2")->GetValue2().dNumber, 3.0);
+    EXPECT_EQ(saved->GetRange("K3", "K3")->GetValue2().strText, "text");
+    EXPECT_EQ(saved->GetRange("K6", "K6")->GetValue2().dNumber, 7.5);
+    saved.reset();
+    EndExcel(second);
+}
+
 TEST_F(CalcTest, AFormulaReadsItsNewResultOnceACellItDependsOnChanges)
 {
     auto sheets = OpenWorkbook()->GetWorksheets();
@@ -427,7 +468,9 @@ TEST(CalcSession, TheNextCallAfterCalcWasKilledFailsFastAsDisconnected)
     const CalcSessionInfo info = InfoOf(*application);
     ASSERT_FALSE(info.socketPaths.empty());
     EXPECT_TRUE(fs::exists(folder / ".~lock.Book.xls#"));
-    ASSERT_EQ(kill(info.iProcessId, SIGKILL), 0);
+    // Numbers written are kept back: what fails is the first call after
+    // Calc has ended, so wait for that end.
+    KillCalc(info.iProcessId);
 
     const auto start = std::chrono::steady_clock::now();
     const auto failure = CaughtFailure<OleFailure>([&] { sheet->GetRange("A1", "A1")->PutValue2(1.0); });
@@ -455,10 +498,7 @@ TEST(CalcSession, CellsAndReadValuesOfACalcThatHasEndedFailAsDisconnected)
     auto range = sheet->GetRange("B2", "B2");
     EXPECT_EQ(range->GetValue2().dNumber, 42.0);
     EXPECT_EQ(sheet->GetRange("A1", "A1")->GetValue2().strText, "Test workbook");
-    const int process = InfoOf(*application).iProcessId;
-    ASSERT_EQ(kill(process, SIGKILL), 0);
-    int exitCode = 0;
-    ASSERT_TRUE(WaitForChild(process, 10s, exitCode));
+    KillCalc(InfoOf(*application).iProcessId);
 
     const auto taking = CaughtFailure<OleFailure>([&] { sheet->GetRange("C3", "C3"); });
     ASSERT_TRUE(taking);
@@ -469,6 +509,24 @@ TEST(CalcSession, CellsAndReadValuesOfACalcThatHasEndedFailAsDisconnected)
     range.reset();
     sheet.reset();
     EndExcel(application);
+}
+
+// A Calc that dies after the last call, unnoticed, must not upset the end
+// of the session: its documents cannot be closed, and that is no failure.
+TEST(CalcSession, EndExcelAfterCalcDiedUnnoticedLeavesNothingBehind)
+{
+    DispatchHolder<Application> application;
+    ScratchFolder folder;
+    auto sheet = SheetInOwnSession(application, folder);
+    ASSERT_TRUE(sheet);
+    const CalcSessionInfo info = InfoOf(*application);
+    KillCalc(info.iProcessId);
+
+    sheet.reset();
+    EXPECT_NO_THROW(EndExcel(application));
+    EXPECT_TRUE(application.IsEmpty());
+    EXPECT_FALSE(fs::exists(info.strFolder));
+    EXPECT_FALSE(fs::exists(folder / ".~lock.Book.xls#"));
 }
 
 TEST(CalcSession, AStoppedCalcIsKilledAtTheCallLimit)
