@@ -7,6 +7,9 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XSheetAnnotations.hpp>
+#include <com/sun/star/sheet/XSheetAnnotationsSupplier.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
@@ -40,7 +43,8 @@ void ShapeSheets(const Reference<css::sheet::XSpreadsheets> &sheets, const std::
         sheets->removeByName(existing[i]);
 }
 
-// Types the sheet's texts into their cells (addresses already checked).
+// Types the sheet's texts into their cells and puts its notes on theirs
+// (addresses already checked).
 void TypeCells(const Reference<css::sheet::XSpreadsheets> &sheets, const WorkbookSheet &sheet)
 {
     const Reference<css::sheet::XSpreadsheet> target(sheets->getByName(ToUno(sheet.strName)), UNO_QUERY_THROW);
@@ -49,6 +53,14 @@ void TypeCells(const Reference<css::sheet::XSpreadsheets> &sheets, const Workboo
         ParseCellAddress(strCell, address);
         Reference<css::beans::XPropertySet>(target->getCellByPosition(address.iColumn - 1, address.iRow - 1), UNO_QUERY_THROW)
             ->setPropertyValue("FormulaLocal", css::uno::Any(ToUno(strText)));
+    }
+    const sal_Int16 position = Reference<css::sheet::XCellRangeAddressable>(target, UNO_QUERY_THROW)->getRangeAddress().Sheet;
+    const Reference<css::sheet::XSheetAnnotations> notes =
+        Reference<css::sheet::XSheetAnnotationsSupplier>(target, UNO_QUERY_THROW)->getAnnotations();
+    for (const auto &[strCell, strNote] : sheet.notes) {
+        CellAddress address;
+        ParseCellAddress(strCell, address);
+        notes->insertNew(css::table::CellAddress(position, address.iColumn - 1, address.iRow - 1), ToUno(strNote));
     }
 }
 
@@ -74,11 +86,12 @@ void CheckSheets(const std::vector<WorkbookSheet> &sheets)
     if (sheets.empty())
         throw DispatchFailure(kApplicationErrorCode, "A workbook needs at least one worksheet");
     for (const WorkbookSheet &sheet : sheets)
-        for (const auto &cell : sheet.cells) {
-            CellAddress address;
-            if (!ParseCellAddress(cell.first, address))
-                throw DispatchFailure(kApplicationErrorCode, "'" + cell.first + "' is no cell of an .xls workbook");
-        }
+        for (const auto *entries : {&sheet.cells, &sheet.notes})
+            for (const auto &entry : *entries) {
+                CellAddress address;
+                if (!ParseCellAddress(entry.first, address))
+                    throw DispatchFailure(kApplicationErrorCode, "'" + entry.first + "' is no cell of an .xls workbook");
+            }
 }
 
 class UnoCalcModule : public CalcModule {

@@ -45,11 +45,12 @@ struct CalcSessionInfo {
 // other application.
 bool DescribeCalcSession(Application &application, CalcSessionInfo &info);
 
-// One worksheet of a new workbook: its name and texts typed into cells
-// (A1 address, text).
+// One worksheet of a new workbook: its name, texts typed into cells (A1
+// address, text) and notes on cells (A1 address, note text).
 struct WorkbookSheet {
     std::string strName;
     std::vector<std::pair<std::string, std::string>> cells;
+    std::vector<std::pair<std::string, std::string>> notes = {};
 };
 
 // Creates the workbook strPath in the binary Excel 97 format (.xls) with

@@ -439,6 +439,25 @@ TEST_F(CalcTest, TheLastWriteOfACellWinsWhateverItsKind)
     EndExcel(second);
 }
 
+// Numbers down a column are made in Calc in one piece, which would take
+// the notes of the cells with it: a cell with a note keeps its note.
+TEST_F(CalcTest, NumbersWrittenOverAndAroundANoteLeaveTheNote)
+{
+    const std::string note = "Gombrel keeps this note";
+    CreateCalcWorkbook(Calc(), m_strPath, {{"A", {}, {{"K3", note}}}, {"Sheet1", {}}});
+    auto workbook = OpenWorkbook();
+    auto sheet = workbook->GetWorksheets()->Item("A");
+    for (int row = 1; row <= 5; ++row)
+        sheet->GetRange("K" + std::to_string(row), "K" + std::to_string(row))->PutValue2(row * 1.5);
+    EXPECT_EQ(sheet->GetRange("K3", "K3")->GetValue2().dNumber, 4.5);
+    EXPECT_EQ(sheet->GetRange("K5", "K5")->GetValue2().dNumber, 7.5);
+    workbook->Save();
+
+    std::ifstream file(m_strPath, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(bytes.find(note), std::string::npos);
+}
+
 TEST_F(CalcTest, AFormulaReadsItsNewResultOnceACellItDependsOnChanges)
 {
     auto sheets = OpenWorkbook()->GetWorksheets();
@@ -662,6 +681,7 @@ TEST_F(CalcTest, CreateWorkbookRefusesNoSheetsAndBadCells)
 {
     EXPECT_THROW(CreateCalcWorkbook(Calc(), m_folder / "none.xls", {}), DispatchFailure);
     EXPECT_THROW(CreateCalcWorkbook(Calc(), m_folder / "bad.xls", {{"A", {{"IW1", "x"}}}}), DispatchFailure);
+    EXPECT_THROW(CreateCalcWorkbook(Calc(), m_folder / "bad.xls", {{"A", {}, {{"A0", "note"}}}}), DispatchFailure);
     EXPECT_FALSE(fs::exists(m_folder / "none.xls"));
 }
 
