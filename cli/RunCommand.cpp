@@ -118,13 +118,14 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
         return kExitUsage;
     ProgressLine progress(console.err, console.bErrorIsTerminal);
     ConsoleMessages messages(console, progress);
+    // Every run is timed, so that --timings measures exactly what runs
+    // without it; only the report is optional.
     RunTimings timings(backends.clock, &progress);
-    TimedLauncher timedLauncher(backends.launcher, timings);
+    TimedLauncher launcher(backends.launcher, timings);
     PassServices pass{messages};
-    pass.pProgress = options.bTimings ? static_cast<RunProgress *>(&timings) : &progress;
+    pass.pProgress = &timings;
     if (options.bLog)
         pass.readLogFlag = [] { return 1; };
-    SpreadsheetLauncher &launcher = options.bTimings ? static_cast<SpreadsheetLauncher &>(timedLauncher) : backends.launcher;
     RunServices services{pass, launcher, backends.bindResultLibrary};
 
     const RunCommandRequest request{*options.doe2, *options.results,

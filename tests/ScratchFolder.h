@@ -1,6 +1,6 @@
 // A fresh, empty folder for one test, removed with everything in it when the
-// test ends.  Named after the running test so that parallel test programs
-// never share one.
+// test ends.  Named after the running test and the process, so that parallel
+// test programs, also the same program of two build folders, never share one.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,12 +10,15 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 class ScratchFolder {
 public:
     ScratchFolder()
     {
         const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("gombrel-") + test->test_suite_name() + "-" + test->name();
+        std::string name = std::string("gombrel-") + test->test_suite_name() + "-" + test->name() + "-" +
+                           std::to_string(getpid());
         for (char &c : name)
             if (c == '/')
                 c = '-';

@@ -52,18 +52,35 @@ constexpr int kFaultCall = 150;
 
 void NoPause(int) {}
 
-// The sample results folder, made once for the whole program.
+// The sample results folder of this process, made at first use and
+// removed when the program ends.
+class SampleResults {
+public:
+    SampleResults()
+        : m_strPath((fs::temp_directory_path() / ("gombrel-fault-injection-sample-" + std::to_string(getpid())))
+                        .string())
+    {
+        fs::remove_all(m_strPath);
+        std::ostringstream out, err;
+        EXPECT_EQ(RunSampleCommand({m_strPath}, out, err), 0) << err.str();
+    }
+    SampleResults(const SampleResults &) = delete;
+    SampleResults &operator=(const SampleResults &) = delete;
+    ~SampleResults()
+    {
+        std::error_code ignored;
+        fs::remove_all(m_strPath, ignored);
+    }
+    const std::string &Path() const { return m_strPath; }
+
+private:
+    std::string m_strPath;
+};
+
 const std::string &SampleFolder()
 {
-    static const std::string folder = [] {
-        const std::string path = (fs::temp_directory_path() / "gombrel-fault-injection-sample").string();
-        fs::remove_all(path);
-        std::ostringstream out, err;
-        const int status = RunSampleCommand({path}, out, err);
-        EXPECT_EQ(status, 0) << err.str();
-        return path;
-    }();
-    return folder;
+    static const SampleResults sample;
+    return sample.Path();
 }
 
 // The running Calc processes started by this process.
