@@ -1,8 +1,8 @@
 // Faults injected into whole runs on LibreOffice Calc over the sample
 // results folder: Calc killed while posting, a workbook or results folder
 // that cannot be written, a workbook Calc cannot open, a result store cut
-// short in the middle of a run, a sheet the workbook lacks, and the program
-// itself killed.  After each, every workbook is either untouched or holds
+// short in the middle of a run, a result Calc refuses, a sheet the workbook
+// lacks, and the program itself killed.  After each, every workbook is either untouched or holds
 // exactly the cells the posting log says were written (read back through
 // Calc), the run has told the user in the program's words, and no Calc of
 // ours is left running.  Run as root, the program first gives up root's
@@ -338,7 +338,7 @@ protected:
         static const std::map<std::string, std::string> kNone;
         const PostedCells posted = ParsePostingLog(Log());
         CalcLauncher launcher;
-        RecordingUser user;
+        SilentUser user;
         DispatchHolder<Application> application;
         ASSERT_TRUE(launcher.StartExcel(application, user));
         for (const MappingTable &table : g_aMappingTables) {
@@ -352,6 +352,7 @@ protected:
         EndExcel(application);
     }
 
+    // The workbook pszFile is byte for byte the sample's.
     void ExpectUntouched(const char *pszFile) const
     {
         EXPECT_TRUE(ReadWholeFile(Workbook(pszFile)) == ReadWholeFile(SampleFolder() + "/" + pszFile))
@@ -405,8 +406,9 @@ protected:
         }
     }
 
-    // A user who only records what the verifying session shows.
-    class RecordingUser : public UserMessages {
+    // The user of the sessions that make and read back workbooks: nothing
+    // they would show matters to these tests.
+    class SilentUser : public UserMessages {
     public:
         void ShowMessage(const std::string &, const std::string &) override {}
         bool AskRetry(const std::string &, const std::string &) override { return false; }
@@ -559,7 +561,7 @@ TEST_F(FaultInjection, MissingSheetEndsItsPassAfterTheWorkbooksBefore)
         sheet.strName += " (renamed)";
     {
         CalcLauncher launcher;
-        RecordingUser user;
+        SilentUser user;
         DispatchHolder<Application> application;
         ASSERT_TRUE(launcher.StartExcel(application, user));
         CreateCalcWorkbook(*application, Workbook(plan.strFileName.c_str()), plan.sheets);
