@@ -127,7 +127,7 @@ TEST_F(CliRun, NothingPostedExitsOne)
     const Outcome run = Run(Folders());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Results not posted to XLS file(s):\n   DOE-2 Results spreadsheet file not found  '" +
-                           m_scratch.Path() + "\\Std140Sec5-2.xls'\n");
+                           m_scratch.Path() + "/Std140Sec5-2.xls'\n");
 }
 
 TEST_F(CliRun, MissingFolderExitsTwoWithTheDialogsMessage)
@@ -145,7 +145,7 @@ TEST_F(CliRun, BoxesDuringTheRunAreLinesOnStandardError)
     const Outcome run = Run(Folders({"--no-check"}));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err.rfind("Gombrel: Error interfacing with Excel spreadsheet: " + m_scratch.Path() +
-                                "\\Std140Sec5-2.xls tab: A cell: ",
+                                "/Std140Sec5-2.xls tab: A cell: ",
                             0),
               0u)
         << run.err;
