@@ -15,6 +15,7 @@
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XProtectable.hpp>
 
 #include <filesystem>
 
@@ -43,8 +44,8 @@ void ShapeSheets(const Reference<css::sheet::XSpreadsheets> &sheets, const std::
         sheets->removeByName(existing[i]);
 }
 
-// Types the sheet's texts into their cells and puts its notes on theirs
-// (addresses already checked).
+// Types the sheet's texts into their cells, puts its notes on theirs
+// (addresses already checked) and protects it when asked.
 void TypeCells(const Reference<css::sheet::XSpreadsheets> &sheets, const WorkbookSheet &sheet)
 {
     const Reference<css::sheet::XSpreadsheet> target(sheets->getByName(ToUno(sheet.strName)), UNO_QUERY_THROW);
@@ -62,6 +63,8 @@ void TypeCells(const Reference<css::sheet::XSpreadsheets> &sheets, const Workboo
         ParseCellAddress(strCell, address);
         notes->insertNew(css::table::CellAddress(position, address.iColumn - 1, address.iRow - 1), ToUno(strNote));
     }
+    if (sheet.bProtected)
+        Reference<css::util::XProtectable>(target, UNO_QUERY_THROW)->protect(rtl::OUString());
 }
 
 // Gives the new document its sheets and texts and stores it as Excel 97.

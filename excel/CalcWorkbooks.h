@@ -46,11 +46,13 @@ struct CalcSessionInfo {
 bool DescribeCalcSession(Application &application, CalcSessionInfo &info);
 
 // One worksheet of a new workbook: its name, texts typed into cells (A1
-// address, text) and notes on cells (A1 address, note text).
+// address, text), notes on cells (A1 address, note text) and whether the
+// sheet is protected (without a password).
 struct WorkbookSheet {
     std::string strName;
     std::vector<std::pair<std::string, std::string>> cells;
     std::vector<std::pair<std::string, std::string>> notes = {};
+    bool bProtected = false;
 };
 
 // Creates the workbook strPath in the binary Excel 97 format (.xls) with

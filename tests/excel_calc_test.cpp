@@ -458,6 +458,20 @@ TEST_F(CalcTest, NumbersWrittenOverAndAroundANoteLeaveTheNote)
     EXPECT_NE(bytes.find(note), std::string::npos);
 }
 
+// Calc refuses to write a protected sheet's column in one piece, yet takes
+// each cell (as Excel's Value2 would not, but as this Calc always has): the
+// numbers still arrive, cell by cell.
+TEST_F(CalcTest, NumbersOnAProtectedSheetStillArrive)
+{
+    CreateCalcWorkbook(Calc(), m_strPath, {{"A", {}, {}, true}, {"Sheet1", {}}});
+    auto sheet = OpenWorkbook()->GetWorksheets()->Item("A");
+    for (int row = 1; row <= 3; ++row)
+        sheet->GetRange("K" + std::to_string(row), "K" + std::to_string(row))->PutValue2(row * 1.5);
+    for (int row = 1; row <= 3; ++row)
+        EXPECT_EQ(sheet->GetRange("K" + std::to_string(row), "K" + std::to_string(row))->GetValue2().dNumber, row * 1.5)
+            << row;
+}
+
 TEST_F(CalcTest, AFormulaReadsItsNewResultOnceACellItDependsOnChanges)
 {
     auto sheets = OpenWorkbook()->GetWorksheets();
