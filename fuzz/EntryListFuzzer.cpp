@@ -5,7 +5,7 @@
 #include <string>
 
 #include "EntryList.h"
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 
 // One text of the path field, parsed and each entry made absolute.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)

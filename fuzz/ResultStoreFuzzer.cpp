@@ -3,8 +3,6 @@
 // checks, every call must keep the library's promises to its callers: it
 // answers a count between 0 and the value count, and leaves every value past
 // that count as the caller wrote it.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +14,7 @@
 #include <string>
 
 #include "FuzzCall.h"
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "d2result.h"
 
 namespace {
@@ -24,17 +22,6 @@ namespace {
 // The most values a call may ask for: four whole-year series and some.
 constexpr int32_t kMaxValues = kFuzzMaxRequests * D2R_HOURS_PER_YEAR + 16;
 constexpr unsigned char kUntouchedByte = 0xA5;
-
-// A private folder for this fuzzing process, made once.
-const std::string &WorkFolder()
-{
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/gombrel-fuzz-store-XXXXXX";
-        FuzzCheck(mkdtemp(pattern) != nullptr);
-        return std::string(pattern);
-    }();
-    return folder;
-}
 
 // Puts the bytes in place as the project's store.  Each store is a new file
 // renamed over the old one, as a simulation run would leave it, so the
@@ -109,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
     call.countShape %= kCountShapes;
     const int32_t requests = call.requestCount % (kFuzzMaxRequests + 1);
 
-    const std::string project = WorkFolder() + "/case";
+    const std::string project = FuzzWorkFolder() + "/case";
     PlaceStore(project, pData + sizeof call, nSize - sizeof call);
 
     // Exactly as many values as the call claims, so that ASan sees any write
@@ -119,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
     std::unique_ptr<float[]> values(new float[capacity]);
     std::memset(values.get(), kUntouchedByte, capacity * sizeof(float));
 
-    const int32_t answer = CallEntry(call, WorkFolder().c_str(),
+    const int32_t answer = CallEntry(call, FuzzWorkFolder().c_str(),
                                      (call.nullArguments & kNullProject) ? nullptr : project.c_str(), values.get(),
                                      valueCount, requests);
     FuzzCheck(answer >= 0 && static_cast<size_t>(answer) <= capacity);

@@ -2,8 +2,6 @@
 // file holds, each key the programs use must read without fault, and writing
 // a key must give back what was written while leaving every other key's
 // value as it was.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -11,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "Settings.h"
 
 namespace {
@@ -28,17 +26,11 @@ const std::vector<SettingKey> &ProgramKeys()
     return keys;
 }
 
-// Points the settings at a file in a private folder, made once.
+// Points the settings at a file in the fuzzer's private folder.
 void UsePrivateSettingsFile()
 {
-    static const bool bDone = [] {
-        char pattern[] = "/tmp/gombrel-fuzz-settings-XXXXXX";
-        FuzzCheck(mkdtemp(pattern) != nullptr);
-        g_strProgramFolder = std::string(pattern) + "/";
-        g_strSettingsPath = g_strProgramFolder + kSettingsFileName;
-        return true;
-    }();
-    (void)bDone;
+    g_strProgramFolder = FuzzWorkFolder() + "/";
+    g_strSettingsPath = g_strProgramFolder + kSettingsFileName;
 }
 
 // Every key's text as it reads now.
