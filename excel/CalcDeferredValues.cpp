@@ -62,13 +62,15 @@ void DeferredValues::Forget(const SheetKey &key, const CellAddress &address)
         found->second.values.erase(address);
 }
 
-// Taken out first, so that a failure half-way never makes a number twice.
+// A sheet is let go only once all its numbers are made: after a failure
+// they are all made again at the next flush, which is harmless (a cell
+// written since by other means is no longer among them).
 void DeferredValues::Flush()
 {
-    const std::map<SheetKey, PendingSheet> sheets = std::move(m_sheets);
-    m_sheets.clear();
-    for (const auto &entry : sheets)
-        FlushSheet(entry.second);
+    while (!m_sheets.empty()) {
+        FlushSheet(m_sheets.begin()->second);
+        m_sheets.erase(m_sheets.begin());
+    }
 }
 
 void DeferredValues::FlushSheet(const PendingSheet &pending)
