@@ -369,7 +369,7 @@ bool Evaluate(const Request &request, Outcome &outcome)
     return EvaluateNonHourly(request, outcome);
 }
 
-// Length of a printf conversion specification at strText[iStart] (the
+// Length of a printf conversion at strText[iStart] (the
 // character after '%') when it is one floating conversion without '*' or
 // length modifier; 0 otherwise.
 size_t FloatingConversionLength(const std::string &strText, size_t iStart)

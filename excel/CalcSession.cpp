@@ -60,21 +60,21 @@ std::string ConnectionUrl(const std::string &strFolder)
 // soffice.bin itself (the soffice wrapper would hide Calc's process id),
 // headless, on the session's profile and pipe, with its temporary files and
 // output kept in the session folder.
-ChildProcessSpec CalcProcessSpec(const CalcOptions &options, const std::string &strFolder)
+ChildProcessLaunch CalcProcessLaunch(const CalcOptions &options, const std::string &strFolder)
 {
-    ChildProcessSpec spec;
-    spec.strProgram = options.strProgramFolder + "/soffice.bin";
-    spec.arguments = {"-env:UserInstallation=" + ProfileUrl(strFolder),
-                      "--headless",
-                      "--invisible",
-                      "--nocrashreport",
-                      "--nodefault",
-                      "--nologo",
-                      "--norestore",
-                      "--accept=pipe,name=" + PipeName(strFolder) + ";urp;StarOffice.ComponentContext"};
-    spec.environment = {"TMPDIR=" + SessionTempFolder(strFolder), "SAL_USE_VCLPLUGIN=svp"};
-    spec.strOutputFile = strFolder + "/calc.log";
-    return spec;
+    ChildProcessLaunch launch;
+    launch.strProgram = options.strProgramFolder + "/soffice.bin";
+    launch.arguments = {"-env:UserInstallation=" + ProfileUrl(strFolder),
+                        "--headless",
+                        "--invisible",
+                        "--nocrashreport",
+                        "--nodefault",
+                        "--nologo",
+                        "--norestore",
+                        "--accept=pipe,name=" + PipeName(strFolder) + ";urp;StarOffice.ComponentContext"};
+    launch.environment = {"TMPDIR=" + SessionTempFolder(strFolder), "SAL_USE_VCLPLUGIN=svp"};
+    launch.strOutputFile = strFolder + "/calc.log";
+    return launch;
 }
 
 }  // namespace
@@ -146,7 +146,7 @@ std::shared_ptr<CalcSession> CalcSession::Start(const CalcOptions &options, std:
 bool CalcSession::Launch(std::string &strFailure)
 {
     for (int launch = 0; launch < kMaxLaunches; ++launch) {
-        m_iProcessId = StartTiedChild(CalcProcessSpec(m_options, m_strFolder), strFailure);
+        m_iProcessId = StartTiedChild(CalcProcessLaunch(m_options, m_strFolder), strFailure);
         if (m_iProcessId < 0)
             return false;
         const ConnectOutcome outcome = Connect(strFailure);

@@ -12,7 +12,7 @@
 // arguments, variables (NAME=value) added to or replacing this process's
 // environment, and a file that receives the child's standard output and
 // error (empty: discarded).
-struct ChildProcessSpec {
+struct ChildProcessLaunch {
     std::string strProgram;
     std::vector<std::string> arguments;
     std::vector<std::string> environment;
@@ -22,7 +22,7 @@ struct ChildProcessSpec {
 // Starts the child; it is killed by the system when the thread that started
 // it ends, so start it from the thread that lives as long as the program.
 // Returns its process id, or -1 with strFailure set.
-int StartTiedChild(const ChildProcessSpec &spec, std::string &strFailure);
+int StartTiedChild(const ChildProcessLaunch &launch, std::string &strFailure);
 
 // True when the child has ended (it is then reaped, and iExitCode holds its
 // exit code, or 128 + signal number when a signal ended it).  Waits up to

@@ -19,7 +19,7 @@ extern char **environ;
 
 namespace {
 
-// This process's environment with spec's variables added, a variable of
+// This process's environment with launch's variables added, a variable of
 // the same name replaced.
 std::vector<std::string> ChildEnvironment(const std::vector<std::string> &additions)
 {
@@ -111,16 +111,16 @@ bool ParseProcessStat(const std::string &strStat, std::string &strName, char &cS
 
 }  // namespace
 
-int StartTiedChild(const ChildProcessSpec &spec, std::string &strFailure)
+int StartTiedChild(const ChildProcessLaunch &launch, std::string &strFailure)
 {
-    std::vector<std::string> arguments{spec.strProgram};
-    arguments.insert(arguments.end(), spec.arguments.begin(), spec.arguments.end());
-    std::vector<std::string> environment = ChildEnvironment(spec.environment);
+    std::vector<std::string> arguments{launch.strProgram};
+    arguments.insert(arguments.end(), launch.arguments.begin(), launch.arguments.end());
+    std::vector<std::string> environment = ChildEnvironment(launch.environment);
     const std::vector<char *> argv = PointerArray(arguments);
     const std::vector<char *> envp = PointerArray(environment);
-    const int outputFd = OpenOutput(spec.strOutputFile);
+    const int outputFd = OpenOutput(launch.strOutputFile);
     if (outputFd < 0) {
-        strFailure = "cannot open " + spec.strOutputFile + ": " + std::strerror(errno);
+        strFailure = "cannot open " + launch.strOutputFile + ": " + std::strerror(errno);
         return -1;
     }
     const pid_t parent = getpid();
@@ -130,7 +130,7 @@ int StartTiedChild(const ChildProcessSpec &spec, std::string &strFailure)
     const int forkError = errno;
     close(outputFd);
     if (child < 0) {
-        strFailure = std::string("cannot start ") + spec.strProgram + ": " + std::strerror(forkError);
+        strFailure = std::string("cannot start ") + launch.strProgram + ": " + std::strerror(forkError);
         return -1;
     }
     return child;
