@@ -12,6 +12,7 @@
 
 #include "Paths.h"
 #include "ProgramPath.h"
+#include "TextMatch.h"
 
 const char kSectionPaths[] = "paths";
 const char kSectionPreferences[] = "preferences";
@@ -44,18 +45,6 @@ std::string Trimmed(const std::string &strText)
     if (first == std::string::npos)
         return std::string();
     return strText.substr(first, strText.find_last_not_of(" \t") - first + 1);
-}
-
-// True when both names are equal apart from ASCII letter case.
-bool SameName(const std::string &strLeft, const std::string &strRight)
-{
-    if (strLeft.size() != strRight.size())
-        return false;
-    for (size_t i = 0; i < strLeft.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(strLeft[i])) !=
-            std::tolower(static_cast<unsigned char>(strRight[i])))
-            return false;
-    return true;
 }
 
 // The file's lines without their line ends (a carriage return before the
@@ -95,7 +84,7 @@ bool IsEntryFor(const std::string &strLine, const std::string &strKey)
     const size_t equals = strLine.find('=');
     if (equals == std::string::npos || Trimmed(strLine).front() == ';')
         return false;
-    return SameName(Trimmed(strLine.substr(0, equals)), strKey);
+    return EqualsIgnoringCase(Trimmed(strLine.substr(0, equals)), strKey);
 }
 
 // Finds the first section called strSection and, inside it, the first entry
@@ -108,7 +97,7 @@ KeyPlace FindKey(const Lines &lines, const std::string &strSection, const std::s
         if (SectionHeader(lines[i], name)) {
             if (place.sectionLine != std::string::npos)
                 break;
-            if (SameName(name, strSection))
+            if (EqualsIgnoringCase(name, strSection))
                 place.sectionLine = place.sectionEnd = i + 1;
             continue;
         }

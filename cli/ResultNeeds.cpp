@@ -5,15 +5,11 @@
 #include <vector>
 
 #include "MappingTables.h"
+#include "TextMatch.h"
 
 namespace {
 
 bool IsHourlyFileType(int32_t iFileType) { return iFileType >= 3 && iFileType <= 5; }
-
-bool StartsWith(const char *pszText, const char *pszPrefix)
-{
-    return pszText && std::strncmp(pszText, pszPrefix, std::strlen(pszPrefix)) == 0;
-}
 
 // The variable numbers packed in groups of three decimal digits, least
 // significant first (6047 gives 47 and 6; 5031035 gives 35, 31 and 5).
@@ -50,7 +46,7 @@ void AddHourlyNeeds(const GombrelData &item, ProjectNeeds &needs)
 
 void AddNonHourlyNeeds(const GombrelData &item, ProjectNeeds &needs)
 {
-    if (StartsWith(item.psSpecialProcessing, "Month")) {
+    if (item.psSpecialProcessing && StartsWith(item.psSpecialProcessing, "Month")) {
         needs.results.insert({item.iD2ResFileType, item.iNHRListID, item.psReportKey, item.psRowKey, 12});
         needs.results.insert({item.iD2ResFileType, item.iNHRListID_Special, item.psReportKey, item.psRowKey, 12});
         return;

@@ -1,4 +1,5 @@
 #include "SampleModel.h"
+#include "TextMatch.h"
 
 #include <algorithm>
 #include <cctype>
@@ -246,11 +247,6 @@ int CaseNumber(const std::string &strCase)
 {
     size_t digit = strCase.find_first_of("0123456789");
     return digit == std::string::npos ? 0 : std::atoi(strCase.c_str() + digit);
-}
-
-bool EndsWith(const std::string &strText, const std::string &strEnd)
-{
-    return strText.size() >= strEnd.size() && strText.compare(strText.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
 }
 
 // Section 5.2: a small shoebox in a high, dry climate; 600s light, 900s

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ActiveResultLibrary.h"
+#include "TextMatch.h"
 
 const int32_t g_aiDaysInMonth[kMonthsPerYear] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 const int32_t g_aiDaysThroughMonth[kMonthsPerYear] = {31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
@@ -242,14 +243,6 @@ int TempBinOf(float fValue)
     if (!(value > edges.front() && value <= edges.back()))
         return 0;
     return static_cast<int>(std::lower_bound(edges.begin() + 1, edges.end(), value) - edges.begin());
-}
-
-bool EqualsIgnoringCase(const char *pszLeft, const char *pszRight)
-{
-    for (; *pszLeft && *pszRight; ++pszLeft, ++pszRight)
-        if (std::tolower(static_cast<unsigned char>(*pszLeft)) != std::tolower(static_cast<unsigned char>(*pszRight)))
-            return false;
-    return *pszLeft == *pszRight;
 }
 
 // The statistic code of a month-filter key, or 0 for any other key.

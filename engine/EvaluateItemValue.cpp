@@ -9,6 +9,7 @@
 #include "FormatText.h"
 #include "HourlyStatistics.h"
 #include "Paths.h"
+#include "TextMatch.h"
 
 namespace {
 
@@ -55,13 +56,6 @@ struct Extreme {
     int iHour = -1;
 };
 
-bool StartsWith(const std::string &strText, const char *pszPrefix) { return strText.rfind(pszPrefix, 0) == 0; }
-
-bool EndsWith(const std::string &strText, const char *pszSuffix)
-{
-    const size_t length = std::strlen(pszSuffix);
-    return strText.size() >= length && strText.compare(strText.size() - length, length, pszSuffix) == 0;
-}
 
 // Always false, after replacing the error text by pszMessage and the
 // record description.
