@@ -284,7 +284,10 @@ int TruncateToInt(float fValue)
 
 // The month whose first value times fMultiplier is largest (above 0 for
 // the "PosMax" keys), with the day or hour read beside it; months without
-// values are passed over.  No such month sets the skip flag.
+// values are passed over.  No such month sets the skip flag, and so does a
+// winning month without its day or hour: the date and the hour cells of
+// one peak read different companions, and passing over the winner for the
+// lack of one would let the two cells name different months.
 bool EvaluateMonthlyExtreme(const Request &request, Outcome &outcome)
 {
     const GombrelData &item = request.item;
@@ -295,22 +298,24 @@ bool EvaluateMonthlyExtreme(const Request &request, Outcome &outcome)
         return Fail(kMonthlyReadFailure, request, outcome);
     float extreme = EndsWith(request.strKey, "PosMax") ? 0.0f : -999999.0f;
     int found = -1;
-    int when = 0;
     for (int month = 0; month < kMonthsPerYear; ++month) {
-        // A month without a result (or without its day or hour) is no
-        // candidate: times -1 its mark would otherwise win the search.
-        if (values[month] == MISSING_VALUE || values[kMonthsPerYear + month] == MISSING_VALUE)
+        // A month without a result is no candidate: times -1 its mark
+        // would otherwise win the search.
+        if (values[month] == MISSING_VALUE)
             continue;
         const float product = values[month] * item.fMultiplier;
         if (product > extreme) {
             extreme = product;
             found = month + 1;
-            when = TruncateToInt(values[kMonthsPerYear + month]);
         }
     }
-    if (found < 0)
+    const float fWhen = found < 0 ? MISSING_VALUE : values[kMonthsPerYear + found - 1];
+    if (fWhen == MISSING_VALUE) {
         outcome.value.bSkip = true;
-    else if (StartsWith(request.strKey, "MonthDate"))
+        return true;
+    }
+    const int when = TruncateToInt(fWhen);
+    if (StartsWith(request.strKey, "MonthDate"))
         outcome.value.strText = FormatText("%d/%d", found, when);
     else
         outcome.fNumber = when / item.fMultiplier;
@@ -407,7 +412,7 @@ void EvaluateItemValue(const GombrelData &item, const std::string &strDoe2Folder
 {
     value = ItemValue();
     const Request request{item, item.psSpecialProcessing ? item.psSpecialProcessing : "", strDoe2Folder,
-                          strResultsFolder + NativePath(item.psSimResPathFile ? item.psSimResPathFile : "")};
+                          PathBelow(strResultsFolder, item.psSimResPathFile ? item.psSimResPathFile : "")};
     Outcome outcome{0.0f, value, strErrorText};
     if (!Evaluate(request, outcome) || value.bSkip)
         return;

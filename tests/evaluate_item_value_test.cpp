@@ -494,11 +494,35 @@ TEST_F(NonHourly, PositiveMaximumHourWithNegativeMultiplierFindsTheMostNegativeM
 TEST_F(NonHourly, MonthsWithoutValuesNeverWinTheSearch)
 {
     // Times -1 the missing mark would be the largest value of the year.
-    SetMonthly(library, {-1, MISSING_VALUE, -3, -2, 0, 0, 0, 0, 0, 0, -50, 0},
+    SetMonthly(library, {-1, MISSING_VALUE, -3, -2, 0, 0, 0, 0, 0, 0, -2.5f, 0},
                {1, 2, 14, 4, 5, 6, 7, 8, 9, 10, MISSING_VALUE, 12});
     GombrelData item = Record("MonthDateOfPosMax", 1, GOMBREL_ACTION_TEXT);
     item.fMultiplier = -1.0f;
     EXPECT_EQ(Evaluate(item).value.strText, "3/14");
+}
+
+TEST_F(NonHourly, WinningMonthWithoutItsDayOrHourIsSkippedByBothCells)
+{
+    // The date and the hour of one peak come from different companion
+    // lists: January's missing day must not hand the date to February
+    // while the hour cell still reports January's hour.
+    library.SetResult(kResult, {-500, -100, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10});
+    library.SetResult(kSecondResult, {MISSING_VALUE, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3});
+    GombrelData date = Record("MonthDateOfPosMax", 1, GOMBREL_ACTION_TEXT);
+    date.fMultiplier = -1.0f;
+    const Evaluation dateRun = Evaluate(date);
+    EXPECT_EQ(dateRun.strError, "");
+    EXPECT_TRUE(dateRun.value.bSkip);
+    EXPECT_EQ(dateRun.value.strText, "");
+
+    GombrelData hour = Record("MonthHourOfPosMax", 1);
+    hour.fMultiplier = -1.0f;
+    library.SetResult(kSecondResult, {17, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5});
+    EXPECT_EQ(Evaluate(hour).value.dNumber, 17.0);
+    library.SetResult(kSecondResult, {MISSING_VALUE, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5});
+    const Evaluation hourRun = Evaluate(hour);
+    EXPECT_EQ(hourRun.strError, "");
+    EXPECT_TRUE(hourRun.value.bSkip);
 }
 
 TEST_F(NonHourly, AYearOfMissingMonthsIsSkipped)
