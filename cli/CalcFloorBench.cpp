@@ -34,7 +34,7 @@ void OpenAndSaveWorkbooks(Application &application, const std::string &strFolder
         DispatchHolder<Workbooks> workbooks;
         workbooks.Attach(application.GetWorkbooks());
         DispatchHolder<Workbook> workbook;
-        workbook.Attach(workbooks->Open(strFolder + NativePath(table.pszWorkbookFile)));
+        workbook.Attach(workbooks->Open(PathBelow(strFolder, table.pszWorkbookFile)));
         workbook->Save();
     }
 }

@@ -48,7 +48,7 @@ PassCounts ReadEverything(const std::string &strFolder, const std::map<std::stri
     PassCounts counts;
     std::vector<float> values;
     for (const auto &[project, needs] : projects) {
-        const std::string path = NativePath(strFolder + project);
+        const std::string path = PathBelow(strFolder, project);
         ++counts.iStores;
         for (const ResultNeed &need : needs.results) {
             int32_t read = ReadResult(path, need, values);

@@ -31,7 +31,7 @@ bool WriteProjectStore(const std::string &strFolder, const std::string &strProje
     SampleModel model;
     if (!model.Build(strProject, strFailure))
         return false;
-    const std::filesystem::path store = NativePath(strFolder + strProject) + ".d2r";
+    const std::filesystem::path store = PathBelow(strFolder, strProject) + ".d2r";
     std::error_code error;
     std::filesystem::create_directories(store.parent_path(), error);
     if (error) {

@@ -301,7 +301,7 @@ void RunRounds(Pass &pass, const int32_t *piTableEnable, const GombrelData *cons
 {
     try {
         if (pass.bLogOn) {
-            pass.log.Open(pass.strResultsFolder + NativePath("\\GombrelApp Dbg.txt"), iAppend != 0);
+            pass.log.Open(PathBelow(pass.strResultsFolder, "\\GombrelApp Dbg.txt"), iAppend != 0);
             pass.log.Line(FormatText("Posting results to:  '%s'", pass.strWorkbookPath.c_str()));
         }
         const int32_t iRoundLimit = iCheckFlag ? 10 : 1;

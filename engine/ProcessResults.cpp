@@ -23,7 +23,7 @@ int32_t PostWorkbook(Application &application, const MappingTable &table, int32_
                      const std::string &strResultsFolder, int32_t iCheckFlag, PassServices &services)
 {
     // Shown in messages and the log as well as opened, so in the platform's own form.
-    const std::string workbookPath = strResultsFolder + NativePath(table.pszWorkbookFile);
+    const std::string workbookPath = PathBelow(strResultsFolder, table.pszWorkbookFile);
     if (services.pProgress)
         services.pProgress->WorkbookStarted(workbookPath);
     const int32_t aiTableEnable[] = {1, -1};

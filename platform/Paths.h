@@ -11,6 +11,12 @@ char NativeSeparator();
 // strPath with every backslash turned into the native separator.
 std::string NativePath(const std::string &strPath);
 
+// strRelative (written with backslashes, beginning with one) below
+// strFolder, the whole text in the platform's form.  Every store, workbook
+// and log path is made from the results folder this way, so that each
+// lies in the folder that was checked, whatever separators the user typed.
+std::string PathBelow(const std::string &strFolder, const std::string &strRelative);
+
 // strFolder ending in the native separator (added only when missing; an
 // empty text stays empty).
 std::string WithTrailingSeparator(const std::string &strFolder);
