@@ -7,7 +7,10 @@
 #include "ActiveResultLibrary.h"
 #include "D2ResultBinding.h"
 #include "EvaluateItemValue.h"
+#include "FailureReports.h"
 #include "Paths.h"
+#include "RunCli.h"
+#include "RunCommand.h"
 
 const char kValuesHeader[] = "table\tindex\tcell\toutcome\tnumber\ttext\n";
 
@@ -81,17 +84,25 @@ void PrintTableValues(const MappingTable &table, const std::string &strDoe2Folde
         ItemValue value;
         if (error.empty())
             EvaluateItemValue(item, strDoe2Folder, strResultsFolder, error, value);
+        // Each line as soon as it is known, so that a pipe shows progress.
         out << table.pszName << '\t' << index << '\t' << item.psCol << item.iRow << '\t'
-            << DescribeOutcome(item, error, value) << '\n';
+            << DescribeOutcome(item, error, value) << '\n'
+            << std::flush;
     }
 }
 
 int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
-                         const ResultLibraryBinder &bindLibrary)
+                         const ResultLibraryOpener &bindLibrary)
 {
     ValuesOptions options;
     if (!ParseValuesOptions(args, options, err))
         return kExitUsage;
+    // A mistyped folder would otherwise wait out every read's retries.
+    const std::string folderProblem = FolderCheckMessage(options.strDoe2Folder, options.strResultsFolder);
+    if (!folderProblem.empty()) {
+        err << kApplicationCaption << ": " << OnOneLine(folderProblem) << '\n';
+        return kExitUsage;
+    }
     const std::string doe2Folder = WithTrailingSeparator(options.strDoe2Folder);
     std::string failure;
     // Without a library no record can be evaluated: each says why, and the

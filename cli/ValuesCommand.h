@@ -11,15 +11,15 @@
 #include "MappingTables.h"
 #include "ResultLibrary.h"
 
-// Binds the result library for a DOE-2 folder (completed with its
+// Opens the result library for a DOE-2 folder (completed with its
 // separator); null with the reason in strFailure when it cannot.
-using ResultLibraryBinder = std::function<std::unique_ptr<ResultLibrary>(const std::string &, std::string &)>;
+using ResultLibraryOpener = std::function<std::unique_ptr<ResultLibrary>(const std::string &, std::string &)>;
 
 // The command with the binder given: 0 after printing (a library that
 // cannot be bound fails every record with its reason, also said on err),
-// kExitUsage for bad arguments.
+// kExitUsage for bad arguments or a folder that does not exist.
 int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
-                         const ResultLibraryBinder &bindLibrary);
+                         const ResultLibraryOpener &bindLibrary);
 
 // One line per record of table that a posting round evaluates, through the
 // library already bound: table, index, cell, outcome (number, text, skip or

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 
@@ -44,10 +45,19 @@ const MappingTable kTestTable = {"T", "\\T.xls", TestItems};
 class ValuesTest : public ::testing::Test {
 protected:
     FakeResultLibrary library;
+    // Folders that exist: the command checks both before it evaluates.
+    const ScratchFolder folders;
+    const std::string strDoe2 = folders / "doe2";
+    const std::string strResults = folders / "results";
     std::string strBoundFolder;
     int nBindings = 0;
 
-    void SetUp() override { SetRetryPause(NoPause); }
+    void SetUp() override
+    {
+        SetRetryPause(NoPause);
+        std::filesystem::create_directory(strDoe2);
+        std::filesystem::create_directory(strResults);
+    }
 
     void TearDown() override
     {
@@ -101,12 +111,12 @@ TEST_F(Values, ErrorLineCarriesTheFailureWithTheRecord)
 TEST_F(Values, WalksEveryTableInRunOrderWithTheFolderCompleted)
 {
     library.answer = FakeResultLibrary::Answer::Nothing;
-    const Outcome run = RunValues({"--results", "/results", "--doe2", "/doe2"});
+    const Outcome run = RunValues({"--results", strResults, "--doe2", strDoe2});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.err.empty());
     EXPECT_EQ(nBindings, 1);
-    EXPECT_EQ(strBoundFolder, "/doe2/");
-    EXPECT_EQ(library.calls.front().strDoe2Folder, "/doe2/");
+    EXPECT_EQ(strBoundFolder, strDoe2 + "/");
+    EXPECT_EQ(library.calls.front().strDoe2Folder, strDoe2 + "/");
     EXPECT_EQ(run.out.rfind(kValuesHeader, 0), 0u);
     EXPECT_EQ(Lines(run.out), 1u + 1580u + 570u);  // every number and every keyed text record
     const size_t sec52 = run.out.find("\nStd140Sec5_2Items\t"), sec53 = run.out.find("\nStd140Sec5_3Items\t"),
@@ -120,9 +130,9 @@ TEST_F(Values, WalksEveryTableInRunOrderWithTheFolderCompleted)
 TEST_F(Values, SelectsOneTable)
 {
     library.answer = FakeResultLibrary::Answer::Nothing;
-    const Outcome run = RunValues({"--doe2", "/doe2/", "--table", "Std140Sec5_4Items", "--results", "/r"});
+    const Outcome run = RunValues({"--doe2", strDoe2 + "/", "--table", "Std140Sec5_4Items", "--results", strResults});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(strBoundFolder, "/doe2/");
+    EXPECT_EQ(strBoundFolder, strDoe2 + "/");
     EXPECT_EQ(Lines(run.out), 1u + 37u);
     EXPECT_EQ(run.out.find("Std140Sec5_2Items"), std::string::npos);
 }
@@ -145,10 +155,44 @@ TEST_F(Values, RefusesBadArgumentsBeforeBinding)
     EXPECT_EQ(nBindings, 0);
 }
 
+TEST_F(Values, MissingFolderEndsAtOnceWithTheRunMessage)
+{
+    // Evaluating over a mistyped folder would wait out the retries of every
+    // non-hourly read: more than an hour before the first line.
+    const Outcome noDoe2 = RunValues({"--doe2", folders / "nope", "--results", strResults});
+    EXPECT_EQ(noDoe2.status, kExitUsage);
+    EXPECT_EQ(noDoe2.err, "Gombrel: ERROR:  DOE-2 path doesn't exist: " + (folders / "nope") + "\n");
+    const Outcome noResults = RunValues({"--doe2", strDoe2, "--results", folders / "gone"});
+    EXPECT_EQ(noResults.status, kExitUsage);
+    EXPECT_EQ(noResults.err, "Gombrel: ERROR:  Results path doesn't exist: " + (folders / "gone") + "\n");
+    EXPECT_TRUE(noDoe2.out.empty() && noResults.out.empty());
+    EXPECT_EQ(nBindings, 0);
+    EXPECT_TRUE(library.calls.empty());
+}
+
+// Counts the flushes of what was written, to see lines leave as they come.
+class FlushCounter : public std::stringbuf {
+public:
+    int nFlushes = 0;
+
+protected:
+    int sync() override { return ++nFlushes, 0; }
+};
+
+TEST_F(Values, EachLineIsFlushedAsSoonAsItIsKnown)
+{
+    library.answer = FakeResultLibrary::Answer::Nothing;
+    FlushCounter buffer;
+    std::ostream out(&buffer);
+    PrintTableValues(kTestTable, "/doe2/", "/results", out);
+    EXPECT_EQ(buffer.nFlushes, static_cast<int>(Lines(buffer.str())));
+    EXPECT_EQ(buffer.nFlushes, 5);
+}
+
 TEST_F(Values, UnboundLibraryFailsEveryRecordWithItsReason)
 {
     std::ostringstream out, err;
-    const int status = RunValuesCommandWith({"--doe2", "/d", "--results", "/r"}, out, err,
+    const int status = RunValuesCommandWith({"--doe2", strDoe2, "--results", strResults}, out, err,
                                             [](const std::string &, std::string &failure) {
                                                 failure = "libd2result.so: cannot open shared object file";
                                                 return std::unique_ptr<ResultLibrary>();
@@ -233,6 +277,22 @@ TEST_F(Values, SampleEvaluatesWithoutErrorReadingEachSeriesOnce)
     std::cout << "sample: " << counting.Calls() << " library calls, " << counting.HourlyReads()
               << " whole-year reads, " << counting.nFilteredCalls << " filtered, " << counting.nMultipleResultCalls
               << " non-hourly\n";
+}
+
+TEST_F(Values, ResultsFolderTypedWithABackslashFindsItsStores)
+{
+    // The folder check accepts "DIR\\"; the stores must then be looked for in
+    // the same folder, not under "DIR\\/Sec5-4".
+    const ScratchFolder sample;
+    std::string failure;
+    ASSERT_TRUE(WriteSampleResults(sample.Path(), failure)) << failure;
+    std::ostringstream out, err;
+    const int status = RunValuesCommandWith(
+        {"--doe2", sample.Path(), "--results", sample.Path() + "\\", "--table", "Std140Sec5_4Items"}, out, err,
+        BindResultLibrary);
+    EXPECT_EQ(status, 0) << err.str();
+    EXPECT_EQ(Lines(out.str()), 1u + 37u);
+    EXPECT_EQ(out.str().find("\terror\t"), std::string::npos) << out.str();
 }
 
 }  // namespace
