@@ -1,6 +1,7 @@
 // A fresh, empty folder for one test, removed with everything in it when the
-// test ends.  Named after the running test and the process, so that parallel
-// test programs, also the same program of two build folders, never share one.
+// test ends.  Named after the running test (or a purpose) and the process, so
+// that parallel test programs, also the same program of two build folders,
+// never share one.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,11 +15,12 @@
 
 class ScratchFolder {
 public:
-    ScratchFolder()
+    ScratchFolder() : ScratchFolder(RunningTestName()) {}
+    // A folder named after strPurpose instead of the running test, for what
+    // outlives one test (a test program's global environment).
+    explicit ScratchFolder(const std::string &strPurpose)
     {
-        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("gombrel-") + test->test_suite_name() + "-" + test->name() + "-" +
-                           std::to_string(getpid());
+        std::string name = "gombrel-" + strPurpose + "-" + std::to_string(getpid());
         for (char &c : name)
             if (c == '/')
                 c = '-';
@@ -40,6 +42,12 @@ public:
     std::string operator/(const std::string &strName) const { return (m_path / strName).string(); }
 
 private:
+    static std::string RunningTestName()
+    {
+        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+        return std::string(test->test_suite_name()) + "-" + test->name();
+    }
+
     std::filesystem::path m_path;
 };
 

@@ -3,26 +3,12 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "MemoryWorkbooks.h"
 #include "RecordingMessages.h"
+#include "ScratchFolder.h"
 
 namespace {
-
-std::string ReadWholeFile(const std::string &strPath)
-{
-    std::ifstream file(strPath);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void WriteWholeFile(const std::string &strPath, const std::string &strText)
-{
-    std::ofstream(strPath) << strText;
-}
 
 // A workbook file with sheets "A" and "Sheet1" in a fresh temporary folder,
 // and an in-memory application on it.
@@ -30,19 +16,10 @@ class MemorySpreadsheetTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char folder[] = "/tmp/gombrel-memory-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_strFolder = folder;
-        m_strPath = m_strFolder + "/Book.xls";
         WriteWholeFile(m_strPath,
                        "gombrel-memory-workbook 1\nsheet\tA\ncell\tC65\tnumber\t2.5\ncell\tD1\ttext\thello\n"
                        "cell\tE2\terror\t#N/A\nsheet\tSheet1\n");
         m_application = MakeMemoryApplication(m_state);
-    }
-    void TearDown() override
-    {
-        std::remove(m_strPath.c_str());
-        std::remove(m_strFolder.c_str());
     }
 
     std::unique_ptr<Worksheet> OpenSheet(const std::string &strName)
@@ -50,10 +27,11 @@ protected:
         return m_application->GetWorkbooks()->Open(m_strPath)->GetWorksheets()->Item(strName);
     }
 
+    ScratchFolder m_scratch;
+    std::string m_strFolder = m_scratch.Path();
+    std::string m_strPath = m_scratch / "Book.xls";
     std::shared_ptr<MemorySpreadsheet> m_state = std::make_shared<MemorySpreadsheet>();
     std::unique_ptr<Application> m_application;
-    std::string m_strFolder;
-    std::string m_strPath;
 };
 
 }  // namespace
@@ -66,7 +44,8 @@ TEST(MemoryBook, SavesAndLoadsEveryKindOfCell)
     book.sheets[0].cells[{1, 1}] = {MemoryCell::Kind::Text, 0, "a\tb\\c\nd"};
     book.sheets[0].cells[{3, 1}] = {MemoryCell::Kind::Formula, 0, "= 1235 + D146"};
     book.sheets[0].cells[{4, 1}] = {MemoryCell::Kind::Text, 0, ""};
-    const std::string path = testing::TempDir() + "memory_book_round_trip.xls";
+    const ScratchFolder folder;
+    const std::string path = folder / "round_trip.xls";
     std::string failure;
     ASSERT_TRUE(SaveMemoryBook(path, book, failure)) << failure;
 
@@ -80,7 +59,6 @@ TEST(MemoryBook, SavesAndLoadsEveryKindOfCell)
     EXPECT_EQ(cells.at({1, 1}).strText, "a\tb\\c\nd");
     EXPECT_EQ(cells.at({3, 1}).kind, MemoryCell::Kind::Formula);
     EXPECT_EQ(cells.at({4, 1}).strText, "");
-    std::remove(path.c_str());
 }
 
 TEST(MemoryBook, RefusesAMissingOrForeignFile)
@@ -90,14 +68,14 @@ TEST(MemoryBook, RefusesAMissingOrForeignFile)
     EXPECT_FALSE(LoadMemoryBook("/nonexistent/book.xls", book, failure));
     EXPECT_THAT(failure, testing::HasSubstr("cannot open"));
 
-    const std::string path = testing::TempDir() + "memory_book_foreign.xls";
+    const ScratchFolder folder;
+    const std::string path = folder / "foreign.xls";
     for (const char *text : {"a,b,c\n1,2,3\n", "gombrel-memory-workbook 1\ncell\tA1\ttext\tno sheet\n",
                              "gombrel-memory-workbook 1\nsheet\tA\ncell\tA1\tnumber\tabc\n",
                              "gombrel-memory-workbook 1\nsheet\tA\ncell\tA0\ttext\tx\n"}) {
         WriteWholeFile(path, text);
         EXPECT_FALSE(LoadMemoryBook(path, book, failure)) << text;
     }
-    std::remove(path.c_str());
 }
 
 TEST(MemoryBook, ReportsAFileItCannotWrite)
@@ -200,7 +178,6 @@ TEST_F(MemorySpreadsheetTest, FailsToOpenAMissingOrForeignFile)
     EXPECT_THROW(workbooks->Open(m_strFolder + "/missing.xls"), DispatchFailure);
     WriteWholeFile(m_strFolder + "/text.xls", "just text\n");
     EXPECT_THROW(workbooks->Open(m_strFolder + "/text.xls"), DispatchFailure);
-    std::remove((m_strFolder + "/text.xls").c_str());
 }
 
 TEST_F(MemorySpreadsheetTest, InjectsTheChosenKindOnTheNthCall)
