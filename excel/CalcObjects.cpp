@@ -402,8 +402,9 @@ public:
 
 private:
     // Loads the file hidden, with macros and links left alone; a null
-    // document means Calc would not open it: locked by someone else, or no
-    // lock file of its own could be made beside it.
+    // document means Calc would not open it: locked by someone else, no lock
+    // file of its own could be made beside it, or nothing in it is a
+    // document Calc can read.
     Reference<css::lang::XComponent> Load(const std::string &strPath)
     {
         std::error_code error;
@@ -420,7 +421,7 @@ private:
             return loader->loadComponentFromURL(FileUrl(strPath), "_blank", 0, arguments);
         });
         if (!document.is())
-            throw DispatchFailure(kApplicationErrorCode, what + ": " + RefusalReason(strPath));
+            throw DispatchFailure(kApplicationErrorCode, RefusalReason(strPath));
         RefuseUnlessWorkbook(document, strPath);
         m_session->RememberDocument(strPath, document);
         return document;
@@ -428,14 +429,17 @@ private:
 
     // Why Calc would not open strPath: a lock file beside it is someone
     // else's (a lock this session could make would not be there yet);
-    // without one, Calc could not make its own, so the folder refuses new
-    // files.
+    // without one, either the folder refuses the lock file Calc needs, or
+    // no filter of Calc could read the file (a zip archive, say).
     static std::string RefusalReason(const std::string &strPath)
     {
+        const std::string what = "Cannot open '" + strPath + "': ";
         std::error_code error;
         if (std::filesystem::exists(LockFilePath(strPath), error))
-            return "it may be in use by someone else";
-        return "Calc cannot make its lock file beside it (is its folder read-only?)";
+            return what + "it may be in use by someone else";
+        if (!FolderTakesNewFiles(std::filesystem::path(strPath).parent_path().string()))
+            return what + "Calc cannot make its lock file beside it (is its folder read-only?)";
+        return "'" + strPath + "' is not a workbook";
     }
 
     // Closes and refuses a document that is not a spreadsheet or was read

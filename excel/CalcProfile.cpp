@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "ChildProcess.h"
 
 namespace fs = std::filesystem;
@@ -150,4 +152,16 @@ std::string LockFilePath(const std::string &strPath)
 {
     const fs::path workbook(strPath);
     return (workbook.parent_path() / (".~lock." + workbook.filename().string() + "#")).string();
+}
+
+bool FolderTakesNewFiles(const std::string &strFolder)
+{
+    std::string path = (fs::path(strFolder) / ".~gombrel-write-test-XXXXXX").string();
+    const int fd = mkstemp(path.data());
+    if (fd < 0)
+        return false;
+    close(fd);
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    return true;
 }
