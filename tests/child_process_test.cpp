@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ChildProcess.h"
@@ -30,6 +31,21 @@ std::string ReadAll(const std::string &strPath)
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+// Waits up to limit until the child has ended, without reaping it: it is
+// then left as a zombie.  False when it is still running at the deadline.
+bool AwaitEndLeavingItUnreaped(int iChild, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        siginfo_t info{};
+        if (waitid(P_PID, iChild, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == iChild)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::yield();
+    }
 }
 
 }  // namespace
@@ -167,12 +183,12 @@ TEST(ChildProcessesNamed, FindsARunningChildByNameAndForgetsItOnceEnded)
 TEST(ChildProcessesNamed, CountsNoEndedChildThatIsNotYetReaped)
 {
     const int child = StartShell("exit 0");
-    // Without reaping, the ended child lingers as a zombie.
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!ChildProcessesNamed(CurrentProcessId(), "sh").empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
+    // Until it has become sh the child bears this program's name, so an empty
+    // list of "sh" children proves nothing: wait for its very end instead.
+    ASSERT_TRUE(AwaitEndLeavingItUnreaped(child, 10s));
     EXPECT_TRUE(ProcessExists(child));
     EXPECT_THAT(ChildProcessesNamed(CurrentProcessId(), "sh"), testing::IsEmpty());
-    int exitCode = 0;
-    EXPECT_TRUE(WaitForChild(child, 10s, exitCode));
+    int exitCode = -1;
+    ASSERT_TRUE(WaitForChild(child, 10s, exitCode));
+    EXPECT_EQ(exitCode, 0) << "the child ended before it became sh";
 }
