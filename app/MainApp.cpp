@@ -8,13 +8,15 @@
 
 bool CMainApp::InitInstance()
 {
-    InitSettingsPath();
+    const SettingsFile settings = SettingsBesideProgram();
     CalcLauncher launcher;
     BoundResultLibrary library;
     std::optional<RunServices> runServices;
     MainDlgServices services;
+    services.settings = settings;
     services.makeResultsJob = [&](UserMessages &messages, RunProgress &progress) {
         PassServices pass{messages};
+        pass.readLogFlag = [&settings] { return ReadLogFlagSetting(settings); };
         pass.pProgress = &progress;
         runServices.emplace(RunServices{pass, launcher, library.Binder()});
         return ProcessResultsJob(*runServices);

@@ -38,7 +38,8 @@ QPushButton *AddButton(QWidget &dialog, const DialogBaseUnits &units, const char
 
 CMainDlg::CMainDlg(QWidget *pParent, const MainDlgServices &services)
     : QDialog(pParent),
-      m_bCheckPosted(ReadCheckPostedSetting()),
+      m_settings(services.settings),
+      m_bCheckPosted(ReadCheckPostedSetting(m_settings)),
       m_doe2PathEdit(this),
       m_resultsPathEdit(this),
       m_hAppIcon(LoadAppIcon()),
@@ -94,8 +95,9 @@ void CMainDlg::OnInitDialog()
     UpdateData(false);
     AppendAboutItem();
     setWindowIcon(m_hAppIcon);
-    m_doe2PathEdit.setText(QString::fromStdString(ReadSettingString(kSectionPaths, kKeyLastDoe2Path)));
-    m_resultsPathEdit.setText(QString::fromStdString(ReadSettingString(kSectionPaths, kKeyLastResultsPath)));
+    m_doe2PathEdit.setText(QString::fromStdString(ReadSettingString(m_settings, kSectionPaths, kKeyLastDoe2Path)));
+    m_resultsPathEdit.setText(
+        QString::fromStdString(ReadSettingString(m_settings, kSectionPaths, kKeyLastResultsPath)));
     m_doe2PathEdit.setFocus(Qt::TabFocusReason);
 }
 
@@ -155,7 +157,8 @@ void CMainDlg::OnProcessResults()
     request.strDoe2Path = m_doe2PathEdit.text().toStdString();
     request.strResultsPath = m_resultsPathEdit.text().toStdString();
     request.bCheckPosted = m_bCheckPosted;
-    RunCommandOutcome outcome = ExecuteRunCommand(request, m_job, m_clock, [this](bool bBusy) { ShowBusy(bBusy); });
+    RunCommandOutcome outcome =
+        ExecuteRunCommand(request, m_settings, m_job, m_clock, [this](bool bBusy) { ShowBusy(bBusy); });
     ShowMessage(outcome.strMessage);
 }
 

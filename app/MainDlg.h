@@ -40,6 +40,7 @@ using ResultsJobFactory = std::function<ResultsJob(UserMessages &messages, RunPr
 // and the steady clock.
 struct MainDlgServices {
     ResultsJobFactory makeResultsJob;
+    SettingsFile settings = SettingsBesideProgram();
     UserMessages *pMessages = nullptr;
     PathBrowser *pBrowser = nullptr;
     ModalRunner *pModalRunner = nullptr;
@@ -88,6 +89,7 @@ private:
     void WorkbookStarted(const std::string &strWorkbookPath) override;
     void RoundStarted(int32_t iRound, bool bPosting) override;
 
+    SettingsFile m_settings;
     bool m_bCheckPosted;
     CFileEditCtrl m_doe2PathEdit;
     CFileEditCtrl m_resultsPathEdit;

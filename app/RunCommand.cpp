@@ -4,7 +4,6 @@
 #include <system_error>
 #include <thread>
 
-#include "ActiveResultLibrary.h"
 #include "D2ResultBinding.h"
 #include "FormatText.h"
 #include "Paths.h"
@@ -31,13 +30,22 @@ std::string FolderCheckMessage(const std::string &strDoe2Path, const std::string
     return std::string();
 }
 
-bool ReadCheckPostedSetting() { return ReadSettingInt(kSectionPreferences, kKeyCheckPostedValues, 1) > 0; }
-
-void SaveRunSettings(const std::string &strDoe2Path, const std::string &strResultsPath, bool bCheckPosted)
+bool ReadCheckPostedSetting(const SettingsFile &settings)
 {
-    WriteSettingString(kSectionPaths, kKeyLastDoe2Path, strDoe2Path);
-    WriteSettingString(kSectionPaths, kKeyLastResultsPath, strResultsPath);
-    WriteSettingInt(kSectionPreferences, kKeyCheckPostedValues, bCheckPosted ? 1 : 0);
+    return ReadSettingInt(settings, kSectionPreferences, kKeyCheckPostedValues, 1) > 0;
+}
+
+int32_t ReadLogFlagSetting(const SettingsFile &settings)
+{
+    return ReadSettingInt(settings, kSectionPreferences, kKeyDebugXlsPost, 0);
+}
+
+void SaveRunSettings(const SettingsFile &settings, const std::string &strDoe2Path, const std::string &strResultsPath,
+                     bool bCheckPosted)
+{
+    WriteSettingString(settings, kSectionPaths, kKeyLastDoe2Path, strDoe2Path);
+    WriteSettingString(settings, kSectionPaths, kKeyLastResultsPath, strResultsPath);
+    WriteSettingInt(settings, kSectionPreferences, kKeyCheckPostedValues, bCheckPosted ? 1 : 0);
 }
 
 std::string RunOutcomeMessage(int32_t iResult, double dSeconds, const std::string &strErrorText)
@@ -76,12 +84,6 @@ ResultsJob ProcessResultsJob(RunServices &services)
     };
 }
 
-BoundResultLibrary::~BoundResultLibrary()
-{
-    if (m_pLibrary)
-        SetResultLibrary(nullptr);
-}
-
 ResultLibraryBinder BoundResultLibrary::Binder()
 {
     return [this](const std::string &strDoe2Folder, std::string &strFailure) {
@@ -89,14 +91,11 @@ ResultLibraryBinder BoundResultLibrary::Binder()
     };
 }
 
-bool BoundResultLibrary::Bind(const std::string &strDoe2Folder, std::string &strFailure)
+ResultLibrary *BoundResultLibrary::Bind(const std::string &strDoe2Folder, std::string &strFailure)
 {
     if (!m_pLibrary)
         m_pLibrary = BindResultLibrary(strDoe2Folder, strFailure);
-    if (!m_pLibrary)
-        return false;
-    SetResultLibrary(m_pLibrary.get());
-    return true;
+    return m_pLibrary.get();
 }
 
 double TimeJob(Stopwatch &clock, const std::function<void()> &job)
@@ -113,14 +112,14 @@ double TimeJob(Stopwatch &clock, const std::function<void()> &job)
     return static_cast<double>(elapsed);
 }
 
-RunCommandOutcome ExecuteRunCommand(const RunCommandRequest &request, const ResultsJob &job, Stopwatch &clock,
-                                    const std::function<void(bool)> &busy)
+RunCommandOutcome ExecuteRunCommand(const RunCommandRequest &request, const SettingsFile &settings,
+                                    const ResultsJob &job, Stopwatch &clock, const std::function<void(bool)> &busy)
 {
     RunCommandOutcome outcome;
     outcome.strMessage = FolderCheckMessage(request.strDoe2Path, request.strResultsPath);
     if (!outcome.strMessage.empty())
         return outcome;
-    SaveRunSettings(request.strDoe2Path, request.strResultsPath, request.bCheckPosted);
+    SaveRunSettings(settings, request.strDoe2Path, request.strResultsPath, request.bCheckPosted);
     std::string errorText;
     if (busy)
         busy(true);

@@ -15,6 +15,7 @@
 
 #include "ProcessResults.h"
 #include "ResultLibrary.h"
+#include "Settings.h"
 
 // True when strPath names an existing folder (backslashes count as
 // separators).  An empty text, a file or nothing at all gives false; blanks
@@ -26,10 +27,15 @@ bool FolderExists(const std::string &strPath);
 std::string FolderCheckMessage(const std::string &strDoe2Path, const std::string &strResultsPath);
 
 // The stored confirm-posting choice: set unless the settings hold 0 or less.
-bool ReadCheckPostedSetting();
+bool ReadCheckPostedSetting(const SettingsFile &settings);
+
+// The stored posting-log switch ("DebugXLSPost" in "preferences", 0 when
+// missing), asked by every pass.
+int32_t ReadLogFlagSetting(const SettingsFile &settings);
 
 // Saves, in this order, both paths as typed and the confirm-posting choice.
-void SaveRunSettings(const std::string &strDoe2Path, const std::string &strResultsPath, bool bCheckPosted);
+void SaveRunSettings(const SettingsFile &settings, const std::string &strDoe2Path, const std::string &strResultsPath,
+                     bool bCheckPosted);
 
 // The final message of a run: the not-posted texts for a result below 1,
 // otherwise the count and the time in seconds (up to 90), minutes (up to
@@ -57,19 +63,18 @@ using ResultsJob = std::function<int32_t(std::string &strErrorText, const std::s
 ResultsJob ProcessResultsJob(RunServices &services);
 
 // The program's result library, bound at the first run and kept for the
-// next ones; it stays the library the statistics call until this object
-// goes.  Binder() is what RunServices::bindResultLibrary wants.
+// next ones until this object goes.  Binder() is what
+// RunServices::bindResultLibrary wants.
 class BoundResultLibrary {
 public:
     BoundResultLibrary() = default;
     BoundResultLibrary(const BoundResultLibrary &) = delete;
     BoundResultLibrary &operator=(const BoundResultLibrary &) = delete;
-    ~BoundResultLibrary();
 
     ResultLibraryBinder Binder();
 
 private:
-    bool Bind(const std::string &strDoe2Folder, std::string &strFailure);
+    ResultLibrary *Bind(const std::string &strDoe2Folder, std::string &strFailure);
 
     std::unique_ptr<ResultLibrary> m_pLibrary;
 };
@@ -90,7 +95,9 @@ struct RunCommandOutcome {
     std::string strMessage;    // the folder message or the final message
 };
 
-// The whole command.  busy(true) is called just before the timed job and
-// busy(false) right after it (the dialog's wait cursor); it may be empty.
-RunCommandOutcome ExecuteRunCommand(const RunCommandRequest &request, const ResultsJob &job, Stopwatch &clock,
+// The whole command, saving into settings.  busy(true) is called just
+// before the timed job and busy(false) right after it (the dialog's wait
+// cursor); it may be empty.
+RunCommandOutcome ExecuteRunCommand(const RunCommandRequest &request, const SettingsFile &settings,
+                                    const ResultsJob &job, Stopwatch &clock,
                                     const std::function<void(bool)> &busy = nullptr);

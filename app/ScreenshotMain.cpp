@@ -31,12 +31,12 @@ int main(int argc, char **argv)
         return 2;
     }
     QTemporaryDir settingsFolder;
-    g_strProgramFolder = settingsFolder.path().toStdString() + "/";
-    g_strSettingsPath = g_strProgramFolder + kSettingsFileName;
-    std::ofstream(g_strSettingsPath) << kSampleSettings;
+    const SettingsFile settings(settingsFolder.path().toStdString() + "/" + kSettingsFileName);
+    std::ofstream(settings.Path()) << kSampleSettings;
 
     MainDlgServices services;
     services.makeResultsJob = NoJob;
+    services.settings = settings;
     CMainDlg dialog(nullptr, services);
     dialog.show();
     QApplication::processEvents();

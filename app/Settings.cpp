@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "Paths.h"
@@ -21,9 +22,6 @@ const char kKeyLastResultsPath[] = "LastResultsPath";
 const char kKeyCheckPostedValues[] = "CheckPostedValues";
 const char kKeyDebugXlsPost[] = "DebugXLSPost";
 const char kSettingsFileName[] = "gombrel.ini";
-
-std::string g_strProgramFolder;
-std::string g_strSettingsPath;
 
 namespace {
 
@@ -122,9 +120,9 @@ std::string EntryValue(const std::string &strLine)
 }
 
 // The value of the key, or false when the file, section or key is missing.
-bool LookUp(const char *pszSection, const char *pszKey, std::string &strValue)
+bool LookUp(const SettingsFile &settings, const char *pszSection, const char *pszKey, std::string &strValue)
 {
-    const Lines lines = ReadLines(g_strSettingsPath);
+    const Lines lines = ReadLines(settings.Path());
     const KeyPlace place = FindKey(lines, pszSection, pszKey);
     if (place.keyLine == std::string::npos)
         return false;
@@ -208,30 +206,37 @@ bool IsRootedPath(const std::string &strValue)
 
 }  // namespace
 
-void InitSettingsPath()
+SettingsFile::SettingsFile(std::string strPath) : m_strPath(std::move(strPath))
 {
-    g_strProgramFolder = WithTrailingSeparator(ExecutableFolder());
-    g_strSettingsPath = g_strProgramFolder + kSettingsFileName;
+    const size_t separator = m_strPath.find_last_of("\\/");
+    if (separator != std::string::npos)
+        m_strFolder = m_strPath.substr(0, separator + 1);
 }
 
-std::string ReadSettingString(const char *pszSection, const char *pszKey, const char *pszDefault,
-                              bool bPrefixProgramFolder)
+SettingsFile SettingsBesideProgram()
+{
+    return SettingsFile(WithTrailingSeparator(ExecutableFolder()) + kSettingsFileName);
+}
+
+std::string ReadSettingString(const SettingsFile &settings, const char *pszSection, const char *pszKey,
+                              const char *pszDefault, bool bPrefixProgramFolder)
 {
     std::string value;
-    if (!LookUp(pszSection, pszKey, value))
+    if (!LookUp(settings, pszSection, pszKey, value))
         value = pszDefault ? pszDefault : "";
     if (value.size() > kMaxSettingLength)
         value.resize(kMaxSettingLength);
     if (bPrefixProgramFolder && (value.empty() || !IsRootedPath(value)))
-        value = g_strProgramFolder + value;
+        value = settings.Folder() + value;
     return value;
 }
 
-void WriteSettingString(const char *pszSection, const char *pszKey, const std::string &strValue)
+void WriteSettingString(const SettingsFile &settings, const char *pszSection, const char *pszKey,
+                        const std::string &strValue)
 {
-    if (strValue.find_first_of("\r\n") != std::string::npos || !MayRewrite(g_strSettingsPath))
+    if (strValue.find_first_of("\r\n") != std::string::npos || !MayRewrite(settings.Path()))
         return;
-    Lines lines = ReadLines(g_strSettingsPath);
+    Lines lines = ReadLines(settings.Path());
     const KeyPlace place = FindKey(lines, pszSection, pszKey);
     const std::string entry = std::string(pszKey) + "=" + strValue;
     if (place.keyLine != std::string::npos)
@@ -242,18 +247,18 @@ void WriteSettingString(const char *pszSection, const char *pszKey, const std::s
         lines.push_back(std::string("[") + pszSection + "]");
         lines.push_back(entry);
     }
-    ReplaceFile(g_strSettingsPath, lines);
+    ReplaceFile(settings.Path(), lines);
 }
 
-int32_t ReadSettingInt(const char *pszSection, const char *pszKey, int32_t iDefault)
+int32_t ReadSettingInt(const SettingsFile &settings, const char *pszSection, const char *pszKey, int32_t iDefault)
 {
     std::string value;
-    if (!LookUp(pszSection, pszKey, value) || value.empty())
+    if (!LookUp(settings, pszSection, pszKey, value) || value.empty())
         return iDefault;
     return LeadingInteger(value);
 }
 
-void WriteSettingInt(const char *pszSection, const char *pszKey, int32_t iValue)
+void WriteSettingInt(const SettingsFile &settings, const char *pszSection, const char *pszKey, int32_t iValue)
 {
-    WriteSettingString(pszSection, pszKey, std::to_string(iValue));
+    WriteSettingString(settings, pszSection, pszKey, std::to_string(iValue));
 }

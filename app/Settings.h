@@ -1,9 +1,11 @@
 // The settings file: the two folders of the last run, the confirm-posting
 // choice and the posting-log switch, kept in a plain initialisation file
 // ("[section]" lines followed by "key=value" lines) beside the programs.
-// Both programs share the one file.  Nothing is cached: every read goes to
-// the file, and no function reports a failure (a missing file or key reads
-// as the default, a failed write leaves the file as it was).
+// Both programs share the one file; each front end makes one SettingsFile
+// for it and hands it to whatever reads or writes a setting.  Nothing is
+// cached: every read goes to the file, and no function reports a failure (a
+// missing file or key reads as the default, a failed write leaves the file
+// as it was).
 #pragma once
 
 #include <cstdint>
@@ -20,39 +22,48 @@ extern const char kKeyDebugXlsPost[];          // "DebugXLSPost"
 // The settings file's name inside the program folder.
 extern const char kSettingsFileName[];         // "gombrel.ini"
 
-// Folder of the running program, ending with the separator; empty when the
-// system cannot tell, so that the settings file is then looked for in the
-// current folder.
-extern std::string g_strProgramFolder;
-// g_strProgramFolder followed by kSettingsFileName.
-extern std::string g_strSettingsPath;
-
 // Longest value a read returns; longer stored values are cut to it.
 constexpr size_t kMaxSettingLength = 259;
 
-// Fills both globals from the running program's location.  Called once at
-// start-up before anything reads a setting.
-void InitSettingsPath();
+// One settings file: its path, and the folder it lies in, which values
+// relative to the program are taken from.
+class SettingsFile {
+public:
+    explicit SettingsFile(std::string strPath);
+
+    const std::string &Path() const { return m_strPath; }
+    // The file's folder, ending with the separator; empty for a bare name
+    // (the current folder).
+    const std::string &Folder() const { return m_strFolder; }
+
+private:
+    std::string m_strPath;
+    std::string m_strFolder;
+};
+
+// kSettingsFileName in the running program's folder (the current folder
+// when the system cannot tell where the program is).
+SettingsFile SettingsBesideProgram();
 
 // The value of key in section (section and key names compare without regard
 // to letter case, blanks around the value are dropped and so is one pair of
 // enclosing quotes), pszDefault (null reads as empty) when the key is
 // missing, cut to kMaxSettingLength characters.  With bPrefixProgramFolder a
 // value that is empty, or that holds no ':' and begins with neither '\' nor
-// '/', is taken relative to g_strProgramFolder.
-std::string ReadSettingString(const char *pszSection, const char *pszKey, const char *pszDefault = nullptr,
+// '/', is taken relative to the settings file's folder.
+std::string ReadSettingString(const SettingsFile &settings, const char *pszSection, const char *pszKey, const char *pszDefault = nullptr,
                               bool bPrefixProgramFolder = false);
 
 // Stores strValue under key, replacing the old value in its line or adding
 // the key (and its section) when missing; every other line stays as it was.
 // The file is replaced in one step, so a crash never leaves half a file.  A
 // value holding a line break would split the file's lines and is not stored.
-void WriteSettingString(const char *pszSection, const char *pszKey, const std::string &strValue);
+void WriteSettingString(const SettingsFile &settings, const char *pszSection, const char *pszKey, const std::string &strValue);
 
 // The integer at the start of the key's text (blanks, an optional sign and
 // decimal digits; 0 when the text starts otherwise), iDefault when the key is
 // missing or its value empty.  Values beyond the 32-bit range saturate.
-int32_t ReadSettingInt(const char *pszSection, const char *pszKey, int32_t iDefault);
+int32_t ReadSettingInt(const SettingsFile &settings, const char *pszSection, const char *pszKey, int32_t iDefault);
 
 // Stores the decimal text of iValue.
-void WriteSettingInt(const char *pszSection, const char *pszKey, int32_t iValue);
+void WriteSettingInt(const SettingsFile &settings, const char *pszSection, const char *pszKey, int32_t iValue);

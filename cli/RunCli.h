@@ -1,6 +1,6 @@
 // gombrel-cli run, with everything outside the program handed in: the
-// console it talks to, the spreadsheet launcher, the result-library binding
-// and the clock.  RunRunCommand (Commands.h) hands in the real ones.
+// console it talks to, the spreadsheet launcher, the result-library binding,
+// the clock, the settings file and the pause between retries.  RunRunCommand (Commands.h) hands in the real ones.
 #pragma once
 
 #include <iosfwd>
@@ -20,6 +20,8 @@ struct RunBackends {
     SpreadsheetLauncher &launcher;
     ResultLibraryBinder bindResultLibrary;
     Stopwatch &clock;
+    SettingsFile settings;
+    RetryPause retryPause = SleepBeforeRetry;
 };
 
 // Keeps at most one progress line ("Std140Sec5-2.xls: round 1, posting")

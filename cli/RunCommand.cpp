@@ -124,13 +124,16 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
     TimedLauncher launcher(backends.launcher, timings);
     PassServices pass{messages};
     pass.pProgress = &timings;
+    const SettingsFile &settings = backends.settings;
+    pass.readLogFlag = [&settings] { return ReadLogFlagSetting(settings); };
     if (options.bLog)
         pass.readLogFlag = [] { return 1; };
-    RunServices services{pass, launcher, backends.bindResultLibrary};
+    RunServices services{pass, launcher, backends.bindResultLibrary, backends.retryPause};
 
     const RunCommandRequest request{*options.doe2, *options.results,
-                                    options.check.value_or(ReadCheckPostedSetting())};
-    const RunCommandOutcome outcome = ExecuteRunCommand(request, ProcessResultsJob(services), backends.clock);
+                                    options.check.value_or(ReadCheckPostedSetting(settings))};
+    const RunCommandOutcome outcome =
+        ExecuteRunCommand(request, settings, ProcessResultsJob(services), backends.clock);
     progress.Clear();
     timings.Enter(RunPhase::Other);
     if (options.bTimings && outcome.bRan)
@@ -145,11 +148,10 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
 
 int RunRunCommand(const Arguments &args, std::ostream &out, std::ostream &err)
 {
-    InitSettingsPath();
     RunConsole console{std::cin, out, err, StandardInputIsTerminal(), StandardErrorIsTerminal()};
     CalcLauncher launcher;
     BoundResultLibrary library;
     SteadyStopwatch clock;
-    RunBackends backends{launcher, library.Binder(), clock};
+    RunBackends backends{launcher, library.Binder(), clock, SettingsBesideProgram()};
     return RunResultsCommand(args, console, backends);
 }

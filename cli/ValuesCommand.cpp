@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <ostream>
 
-#include "ActiveResultLibrary.h"
 #include "D2ResultBinding.h"
 #include "EvaluateItemValue.h"
 #include "FailureReports.h"
@@ -72,7 +71,7 @@ std::string DescribeOutcome(const GombrelData &item, const std::string &strError
 
 }  // namespace
 
-void PrintTableValues(const MappingTable &table, const std::string &strDoe2Folder,
+void PrintTableValues(ResultAccess &access, const MappingTable &table, const std::string &strDoe2Folder,
                       const std::string &strResultsFolder, std::ostream &out, const std::string &strUnboundReason)
 {
     const GombrelData *items = table.pItems();
@@ -83,7 +82,7 @@ void PrintTableValues(const MappingTable &table, const std::string &strDoe2Folde
         std::string error = strUnboundReason;
         ItemValue value;
         if (error.empty())
-            EvaluateItemValue(item, strDoe2Folder, strResultsFolder, error, value);
+            EvaluateItemValue(access, item, strDoe2Folder, strResultsFolder, error, value);
         // Each line as soon as it is known, so that a pipe shows progress.
         out << table.pszName << '\t' << index << '\t' << item.psCol << item.iRow << '\t'
             << DescribeOutcome(item, error, value) << '\n'
@@ -92,7 +91,7 @@ void PrintTableValues(const MappingTable &table, const std::string &strDoe2Folde
 }
 
 int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
-                         const ResultLibraryOpener &bindLibrary)
+                         const ResultLibraryOpener &bindLibrary, const RetryPause &retryPause)
 {
     ValuesOptions options;
     if (!ParseValuesOptions(args, options, err))
@@ -110,12 +109,12 @@ int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream 
     const std::unique_ptr<ResultLibrary> library = bindLibrary(doe2Folder, failure);
     if (!library)
         err << "gombrel-cli: " << failure << '\n';
-    SetResultLibrary(library.get());
+    ResultAccess access(library.get(), retryPause);
     out << kValuesHeader;
     for (const MappingTable &table : g_aMappingTables)
         if (!options.pszTable || table.pszName == std::string(options.pszTable))
-            PrintTableValues(table, doe2Folder, options.strResultsFolder, out, library ? std::string() : failure);
-    SetResultLibrary(nullptr);
+            PrintTableValues(access, table, doe2Folder, options.strResultsFolder, out,
+                             library ? std::string() : failure);
     return 0;
 }
 

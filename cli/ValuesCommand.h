@@ -9,23 +9,23 @@
 
 #include "Commands.h"
 #include "MappingTables.h"
-#include "ResultLibrary.h"
+#include "ResultAccess.h"
 
 // Opens the result library for a DOE-2 folder (completed with its
 // separator); null with the reason in strFailure when it cannot.
 using ResultLibraryOpener = std::function<std::unique_ptr<ResultLibrary>(const std::string &, std::string &)>;
 
-// The command with the binder given: 0 after printing (a library that
-// cannot be bound fails every record with its reason, also said on err),
-// kExitUsage for bad arguments or a folder that does not exist.
+// The command with the binder and retry pause given: 0 after printing (a
+// library that cannot be bound fails every record with its reason, also
+// said on err), kExitUsage for bad arguments or a folder that does not exist.
 int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
-                         const ResultLibraryOpener &bindLibrary);
+                         const ResultLibraryOpener &bindLibrary, const RetryPause &retryPause = SleepBeforeRetry);
 
-// One line per record of table that a posting round evaluates, through the
-// library already bound: table, index, cell, outcome (number, text, skip or
+// One line per record of table that a posting round evaluates, through
+// access (whose caches carry over from record to record): table, index, cell, outcome (number, text, skip or
 // error), number ("%.17g"), text.  A non-empty strUnboundReason fails every
 // record with that text instead of evaluating it.
-void PrintTableValues(const MappingTable &table, const std::string &strDoe2Folder,
+void PrintTableValues(ResultAccess &access, const MappingTable &table, const std::string &strDoe2Folder,
                       const std::string &strResultsFolder, std::ostream &out,
                       const std::string &strUnboundReason = std::string());
 

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "ActiveResultLibrary.h"
 #include "TextMatch.h"
 
 const int32_t g_aiDaysInMonth[kMonthsPerYear] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -21,9 +20,6 @@ const char *const g_apszMonthAbbrev[kMonthsPerYear] = {"Jan", "Feb", "Mar", "Apr
 const char *const g_apszMonthName[kMonthsPerYear] = {"January", "February", "March",     "April",
                                                      "May",     "June",     "July",      "August",
                                                      "September", "October", "November", "December"};
-
-float g_afHourlyYear[kHourlySeriesCount * kHoursPerYear];
-int32_t g_aiTempBinCounts[kTempBinCount];
 
 namespace {
 
@@ -40,31 +36,6 @@ constexpr int32_t kWeatherFileType = 3;
 const char kRelativeHumidityItem[] = "ZoneRelHumid";
 const char kEfficiencyItem[] = "COP_OBtuh_IkW";
 
-// Everything that tells one hourly series from another.  Both caches key
-// on all of it, the row key and the item string included, so that no two
-// different series can ever share an entry.
-struct SeriesKey {
-    int32_t iFileType;
-    int32_t iListId;
-    int32_t iSpecial;
-    std::string strReportKey;
-    std::string strRowKey;
-    std::string strProjectPath;
-    std::string strItemString;
-
-    bool operator==(const SeriesKey &other) const
-    {
-        return iFileType == other.iFileType && iListId == other.iListId && iSpecial == other.iSpecial &&
-               strReportKey == other.strReportKey && strRowKey == other.strRowKey &&
-               strProjectPath == other.strProjectPath && strItemString == other.strItemString;
-    }
-};
-
-// What series 1 of the year buffer holds, and what the bin counts were
-// taken from; empty when nothing (valid) is held.
-std::optional<SeriesKey> g_loadedSeries;
-std::optional<SeriesKey> g_countedSeries;
-
 // Up to three variable numbers packed in groups of three decimal digits,
 // least significant group first.
 struct PackedVariables {
@@ -74,11 +45,15 @@ struct PackedVariables {
 
 std::string TextOrEmpty(const char *psText) { return psText ? psText : ""; }
 
-SeriesKey KeyOf(const char *pszProjectPath, const GombrelData &item)
+HourlySeriesKey KeyOf(const char *pszProjectPath, const HourlySeries &series)
 {
-    return {item.iD2ResFileType,          item.iNHRListID,     item.iNHRListID_Special,
-            TextOrEmpty(item.psReportKey), TextOrEmpty(item.psRowKey), pszProjectPath,
-            TextOrEmpty(item.psItemString)};
+    return {series.iFileType,
+            series.iListId,
+            series.iVariable,
+            TextOrEmpty(series.pszReportKey),
+            TextOrEmpty(series.pszRowKey),
+            pszProjectPath,
+            TextOrEmpty(series.pszItemString)};
 }
 
 // A null text fits; the library's key fields hold 39 characters and a NUL.
@@ -91,12 +66,12 @@ void CopyKey(char (&acField)[D2R_KEY_SIZE], const char *psText)
         std::memcpy(acField, psText, std::strlen(psText));
 }
 
-bool IsItem(const GombrelData &item, const char *pszName)
+bool IsItem(const HourlySeries &series, const char *pszName)
 {
-    return item.psItemString && std::strcmp(item.psItemString, pszName) == 0;
+    return series.pszItemString && std::strcmp(series.pszItemString, pszName) == 0;
 }
 
-float *Series(int iSeries) { return g_afHourlyYear + iSeries * kHoursPerYear; }
+float *Series(ResultAccess &access, int iSeries) { return access.afHourlyYear.data() + iSeries * kHoursPerYear; }
 
 // False for magnitudes below 1000, which pack no combination.
 bool UnpackVariables(int32_t iSpecial, PackedVariables &packed)
@@ -111,10 +86,11 @@ bool UnpackVariables(int32_t iSpecial, PackedVariables &packed)
     return true;
 }
 
-bool ReadSingleSeries(const char *pszDoe2Folder, const char *pszProjectPath, const GombrelData &item)
+bool ReadSingleSeries(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                      const HourlySeries &series)
 {
-    return CallGetSingleHourlyResult(pszDoe2Folder, pszProjectPath, item.iD2ResFileType, item.iNHRListID,
-                                     item.iNHRListID_Special, Series(0), kHoursPerYear, item.psReportKey,
+    return CallGetSingleHourlyResult(access, pszDoe2Folder, pszProjectPath, series.iFileType, series.iListId,
+                                     series.iVariable, Series(access, 0), kHoursPerYear, series.pszReportKey,
                                      nullptr) == kHoursPerYear;
 }
 
@@ -143,85 +119,88 @@ float RelativeHumidity(float w, float tF, float p)
 
 // The three input series are read whatever the earlier reads answer; each
 // must deliver the whole year.
-bool ReadRelativeHumidity(const char *pszDoe2Folder, const char *pszProjectPath, const GombrelData &item,
-                          const PackedVariables &packed)
+bool ReadRelativeHumidity(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                          const HourlySeries &series, const PackedVariables &packed)
 {
-    const bool bRatio = CallGetSingleHourlyResult(pszDoe2Folder, pszProjectPath, item.iD2ResFileType,
-                                                  item.iNHRListID, packed.aiVariable[0], Series(0), kHoursPerYear,
-                                                  item.psReportKey, nullptr) == kHoursPerYear;
-    const bool bTemperature = CallGetSingleHourlyResult(pszDoe2Folder, pszProjectPath, item.iD2ResFileType,
-                                                        kZoneTemperatureListId, packed.aiVariable[1], Series(1),
-                                                        kHoursPerYear, item.psRowKey, nullptr) == kHoursPerYear;
-    const bool bPressure = CallGetSingleHourlyResult(pszDoe2Folder, pszProjectPath, kWeatherFileType,
-                                                     kWeatherListId, packed.aiVariable[2], Series(2),
-                                                     kHoursPerYear, nullptr, nullptr) == kHoursPerYear;
+    float *ratio = Series(access, 0), *temperature = Series(access, 1), *pressure = Series(access, 2);
+    const bool bRatio = CallGetSingleHourlyResult(access, pszDoe2Folder, pszProjectPath, series.iFileType,
+                                                  series.iListId, packed.aiVariable[0], ratio, kHoursPerYear,
+                                                  series.pszReportKey, nullptr) == kHoursPerYear;
+    const bool bTemperature =
+        CallGetSingleHourlyResult(access, pszDoe2Folder, pszProjectPath, series.iFileType, kZoneTemperatureListId,
+                                  packed.aiVariable[1], temperature, kHoursPerYear, series.pszRowKey,
+                                  nullptr) == kHoursPerYear;
+    const bool bPressure = CallGetSingleHourlyResult(access, pszDoe2Folder, pszProjectPath, kWeatherFileType,
+                                                     kWeatherListId, packed.aiVariable[2], pressure, kHoursPerYear,
+                                                     nullptr, nullptr) == kHoursPerYear;
     if (!(bRatio && bTemperature && bPressure))
         return false;
     for (int hour = 0; hour < kHoursPerYear; ++hour)
-        Series(0)[hour] = RelativeHumidity(Series(0)[hour], Series(1)[hour], Series(2)[hour]);
+        ratio[hour] = RelativeHumidity(ratio[hour], temperature[hour], pressure[hour]);
     return true;
 }
 
 // Series 1 becomes output (each further series in turn) over input: Btu/h
 // over kW as a ratio of watts; missing where either side is about zero.
-void DeriveEfficiency(int iSeriesCount)
+void DeriveEfficiency(ResultAccess &access, int iSeriesCount)
 {
     for (int series = 1; series < iSeriesCount; ++series)
         for (int hour = 0; hour < kHoursPerYear; ++hour) {
-            const float x = Series(series)[hour];
-            const float y = Series(0)[hour];
-            Series(0)[hour] = (x > 0.0001 && y > 0.00001) ? static_cast<float>(x * 0.2931 / (y * 1000))
+            const float x = Series(access, series)[hour];
+            const float y = Series(access, 0)[hour];
+            Series(access, 0)[hour] = (x > 0.0001 && y > 0.00001) ? static_cast<float>(x * 0.2931 / (y * 1000))
                                                           : MISSING_VALUE;
         }
 }
 
 // Series 1 becomes the sum (or, for bSubtract, the difference) of the
 // series in single precision; missing when any component is missing.
-void CombineSeries(int iSeriesCount, bool bSubtract)
+void CombineSeries(ResultAccess &access, int iSeriesCount, bool bSubtract)
 {
     for (int hour = 0; hour < kHoursPerYear; ++hour) {
-        float combined = Series(0)[hour];
+        float combined = Series(access, 0)[hour];
         for (int series = 1; series < iSeriesCount && combined != MISSING_VALUE; ++series) {
-            const float value = Series(series)[hour];
+            const float value = Series(access, series)[hour];
             combined = value == MISSING_VALUE ? MISSING_VALUE : bSubtract ? combined - value : combined + value;
         }
-        Series(0)[hour] = combined;
+        Series(access, 0)[hour] = combined;
     }
 }
 
-bool ReadCombinedSeries(const char *pszDoe2Folder, const char *pszProjectPath, const GombrelData &item,
-                        const PackedVariables &packed)
+bool ReadCombinedSeries(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                        const HourlySeries &series, const PackedVariables &packed)
 {
     D2R_HourlyRequest requests[kHourlySeriesCount] = {};
     for (int i = 0; i < packed.iCount; ++i) {
-        requests[i].iListId = item.iNHRListID;
+        requests[i].iListId = series.iListId;
         requests[i].iVariable = packed.aiVariable[i];
-        CopyKey(requests[i].szReportKey, item.psReportKey);
+        CopyKey(requests[i].szReportKey, series.pszReportKey);
     }
     const int32_t expected = kHoursPerYear * packed.iCount;
-    if (CallGetMultipleHourlyResult(pszDoe2Folder, pszProjectPath, item.iD2ResFileType, g_afHourlyYear, expected,
-                                    packed.iCount, requests) != expected)
+    if (CallGetMultipleHourlyResult(access, pszDoe2Folder, pszProjectPath, series.iFileType,
+                                    access.afHourlyYear.data(), expected, packed.iCount, requests) != expected)
         return false;
-    if (IsItem(item, kEfficiencyItem))
-        DeriveEfficiency(packed.iCount);
+    if (IsItem(series, kEfficiencyItem))
+        DeriveEfficiency(access, packed.iCount);
     else
-        CombineSeries(packed.iCount, item.iNHRListID_Special < 0);
+        CombineSeries(access, packed.iCount, series.iVariable < 0);
     return true;
 }
 
 // Reads the record's series (single, derived or combined) into the year
 // buffer; false when the library does not deliver it.
-bool ReadSeries(const char *pszDoe2Folder, const char *pszProjectPath, const GombrelData &item)
+bool ReadSeries(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                const HourlySeries &series)
 {
-    const int32_t special = item.iNHRListID_Special;
-    if (special >= 1 && special <= 999 && ReadSingleSeries(pszDoe2Folder, pszProjectPath, item))
+    const int32_t variable = series.iVariable;
+    if (variable >= 1 && variable <= 999 && ReadSingleSeries(access, pszDoe2Folder, pszProjectPath, series))
         return true;
     PackedVariables packed;
-    if (!UnpackVariables(special, packed))
+    if (!UnpackVariables(variable, packed))
         return false;
-    if (IsItem(item, kRelativeHumidityItem) && packed.iCount == 3 && item.psRowKey)
-        return ReadRelativeHumidity(pszDoe2Folder, pszProjectPath, item, packed);
-    return ReadCombinedSeries(pszDoe2Folder, pszProjectPath, item, packed);
+    if (IsItem(series, kRelativeHumidityItem) && packed.iCount == 3 && series.pszRowKey)
+        return ReadRelativeHumidity(access, pszDoe2Folder, pszProjectPath, series, packed);
+    return ReadCombinedSeries(access, pszDoe2Folder, pszProjectPath, series, packed);
 }
 
 // Bin edges in F: -50 C to 98 C in steps of 1 C, each the double nearest
@@ -293,41 +272,42 @@ int32_t HourIndex(int iMonth, int iDay, int iHour)
     return kHoursPerDay * (DaysBeforeMonth(iMonth - 1) + iDay - 1) + iHour - 1;
 }
 
-bool LoadHourlyYear(const char *pszDoe2Folder, const char *pszProjectPath, const GombrelData *pItem)
+bool LoadHourlyYear(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                    const HourlySeries *pSeries)
 {
-    if (!pszDoe2Folder || !pszProjectPath || !pItem)
+    if (!pszDoe2Folder || !pszProjectPath || !pSeries)
         return false;
-    if (!FitsKeyField(pItem->psRowKey) || !FitsKeyField(pItem->psReportKey))
+    if (!FitsKeyField(pSeries->pszRowKey) || !FitsKeyField(pSeries->pszReportKey))
         return false;
-    SeriesKey key = KeyOf(pszProjectPath, *pItem);
-    if (g_loadedSeries && *g_loadedSeries == key)
+    HourlySeriesKey key = KeyOf(pszProjectPath, *pSeries);
+    if (access.loadedSeries && *access.loadedSeries == key)
         return true;
     // The buffer is about to be overwritten: a read that fails half way
     // must not leave the cache vouching for it, and counts taken from the
     // old contents no longer describe it (the same series read again, after
     // its project was simulated anew, is counted anew).
-    g_loadedSeries.reset();
-    g_countedSeries.reset();
-    if (!ReadSeries(pszDoe2Folder, pszProjectPath, *pItem))
+    access.loadedSeries.reset();
+    access.countedSeries.reset();
+    if (!ReadSeries(access, pszDoe2Folder, pszProjectPath, *pSeries))
         return false;
-    g_loadedSeries = std::move(key);
+    access.loadedSeries = std::move(key);
     return true;
 }
 
-bool CountCelsiusTempBins(const char *pszProjectPath, const GombrelData *pItem)
+bool CountCelsiusTempBins(ResultAccess &access, const char *pszProjectPath, const HourlySeries *pSeries)
 {
-    if (!pszProjectPath || !pItem)
+    if (!pszProjectPath || !pSeries)
         return false;
-    SeriesKey key = KeyOf(pszProjectPath, *pItem);
-    if (g_countedSeries && *g_countedSeries == key)
+    HourlySeriesKey key = KeyOf(pszProjectPath, *pSeries);
+    if (access.countedSeries && *access.countedSeries == key)
         return true;
-    std::fill(std::begin(g_aiTempBinCounts), std::end(g_aiTempBinCounts), 0);
+    access.aiTempBinCounts.fill(0);
     for (int hour = 0; hour < kHoursPerYear; ++hour) {
-        const int bin = TempBinOf(Series(0)[hour]);
+        const int bin = TempBinOf(Series(access, 0)[hour]);
         if (bin > 0)
-            ++g_aiTempBinCounts[bin - 1];
+            ++access.aiTempBinCounts[bin - 1];
     }
-    g_countedSeries = std::move(key);
+    access.countedSeries = std::move(key);
     return true;
 }
 
@@ -389,7 +369,7 @@ bool SetMonthFilter(D2R_HourlyFilter *pFilter, const char *pszKey, const char *p
     return true;
 }
 
-bool GetMultipleResults(int32_t iValueCount, int32_t iIdCount, const int32_t *piIds, const char *pszRowKey,
+bool GetMultipleResults(ResultAccess &access, int32_t iValueCount, int32_t iIdCount, const int32_t *piIds, const char *pszRowKey,
                         const char *pszReportKey, int32_t iFileType, const char *pszDoe2Folder,
                         const char *pszProjectPath, float *pfValues)
 {
@@ -402,13 +382,13 @@ bool GetMultipleResults(int32_t iValueCount, int32_t iIdCount, const int32_t *pi
     std::vector<float> buffer(static_cast<size_t>(iValueCount), 0.0f);
     int32_t returned = 0;
     for (int attempt = 1; attempt <= kRetryAttempts; ++attempt) {
-        returned = CallGetMultipleResult(pszDoe2Folder, pszProjectPath, iFileType, buffer.data(), iValueCount,
-                                         iIdCount, requests.data());
+        returned = CallGetMultipleResult(access, pszDoe2Folder, pszProjectPath, iFileType, buffer.data(),
+                                         iValueCount, iIdCount, requests.data());
         if (!IsEmptyAnswer(buffer, returned))
             break;
         returned = 0;
         if (attempt < kRetryAttempts)
-            PauseBeforeRetry(kRetryPauseMilliseconds);
+            access.retryPause(kRetryPauseMilliseconds);
     }
     if (returned != iValueCount)
         return false;

@@ -1,25 +1,16 @@
 // Everything between a record's evaluation and the result library: the
-// 365-day calendar, a whole year of hourly values for a record (derived
+// 365-day calendar, a whole year of hourly values for one series (derived
 // quantities included), temperature-bin counts, the one-month hourly
 // filter and non-hourly reads with retries.
 //
-// The year buffer, the bin counts and the two one-entry caches are
-// process-wide and never cleared, so a run of records on one series reads
-// it once.  Not reentrant: single-threaded use only.
+// The year buffer, the bin counts and the two one-entry caches live in the
+// run's ResultAccess, so a run of records on one series reads it once.
 #pragma once
 
 #include <cstdint>
 
-#include "GombrelData.h"
+#include "ResultAccess.h"
 #include "d2result.h"
-
-constexpr float MISSING_VALUE = D2R_MISSING_VALUE;
-
-constexpr int kMonthsPerYear = 12;
-constexpr int kHoursPerDay = 24;
-constexpr int kHoursPerYear = D2R_HOURS_PER_YEAR;
-constexpr int kHourlySeriesCount = 3;
-constexpr int kTempBinCount = 149;
 
 // The 365-day calendar, January first.  Days before month m (0-based) are
 // 0 for January and g_aiDaysThroughMonth[m - 1] otherwise.
@@ -28,12 +19,19 @@ extern const int32_t g_aiDaysThroughMonth[kMonthsPerYear];
 extern const char *const g_apszMonthAbbrev[kMonthsPerYear];
 extern const char *const g_apszMonthName[kMonthsPerYear];
 
-// Three series of one year each, in hour-index order; series 1 (places 0 to
-// 8759) holds the last loaded record's result, series 2 and 3 intermediates.
-extern float g_afHourlyYear[kHourlySeriesCount * kHoursPerYear];
-
-// Hours counted per temperature bin, bin 1 at index 0.
-extern int32_t g_aiTempBinCounts[kTempBinCount];
+// One hourly series as the result library names it, with what derives a
+// quantity from several.
+struct HourlySeries {
+    int32_t iFileType = 0;
+    int32_t iListId = 0;
+    // A variable number (1 to 999), or two or three packed in groups of
+    // three decimal digits, least significant first, with a sign.
+    int32_t iVariable = 0;
+    const char *pszReportKey = nullptr;
+    const char *pszRowKey = nullptr;
+    // "ZoneRelHumid", "COP_OBtuh_IkW" or null.
+    const char *pszItemString = nullptr;
+};
 
 // Days before iMonth (0 to 11).
 int32_t DaysBeforeMonth(int iMonth);
@@ -41,15 +39,16 @@ int32_t DaysBeforeMonth(int iMonth);
 // Hour index of (month, day, hour), each counted from 1.
 int32_t HourIndex(int iMonth, int iDay, int iHour);
 
-// True when series 1 of the year buffer holds pItem's hourly result for
-// the year (from the cache or freshly read).  False for a missing argument,
-// a key longer than the library's 39 characters, or a failed read; after a
+// True when series 1 of access's year buffer holds pSeries for the year
+// (from the cache or freshly read).  False for a missing argument, a key
+// longer than the library's 39 characters, or a failed read; after a
 // failed read the cache claims no series.
-bool LoadHourlyYear(const char *pszDoe2Folder, const char *pszProjectPath, const GombrelData *pItem);
+bool LoadHourlyYear(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                    const HourlySeries *pSeries);
 
-// True when g_aiTempBinCounts holds the counts of series 1, which the
-// caller has loaded for pItem; false only for a missing argument.
-bool CountCelsiusTempBins(const char *pszProjectPath, const GombrelData *pItem);
+// True when access's bin counts hold the counts of series 1, which the
+// caller has loaded for pSeries; false only for a missing argument.
+bool CountCelsiusTempBins(ResultAccess &access, const char *pszProjectPath, const HourlySeries *pSeries);
 
 // 0 to 11 for a text equal, ignoring case, to "Jan" ... "Dec"; else -1.
 int GetMonthIndex(const char *pszText);
@@ -63,10 +62,10 @@ void InitHourlyFilter(D2R_HourlyFilter *pFilter);
 bool SetMonthFilter(D2R_HourlyFilter *pFilter, const char *pszKey, const char *pszMonth);
 
 // Reads iValueCount non-hourly values for iIdCount result identifiers,
-// retrying an empty or all-missing answer up to 30 times with pauses of
-// 500 ms.  True when exactly iValueCount values arrived (copied to
+// retrying an empty or all-missing answer up to 30 times with access's
+// pause of 500 ms between.  True when exactly iValueCount values arrived (copied to
 // pfValues); otherwise pfValues holds 0.0 everywhere.  Keys longer than 39
 // characters fail without calling the library.
-bool GetMultipleResults(int32_t iValueCount, int32_t iIdCount, const int32_t *piIds, const char *pszRowKey,
+bool GetMultipleResults(ResultAccess &access, int32_t iValueCount, int32_t iIdCount, const int32_t *piIds, const char *pszRowKey,
                         const char *pszReportKey, int32_t iFileType, const char *pszDoe2Folder,
                         const char *pszProjectPath, float *pfValues);

@@ -1,51 +1,50 @@
-#include "ActiveResultLibrary.h"
+#include "ResultAccess.h"
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
-namespace {
+void SleepBeforeRetry(int iMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(iMilliseconds)); }
 
-ResultLibrary *g_pResultLibrary = nullptr;
+bool HourlySeriesKey::operator==(const HourlySeriesKey &other) const
+{
+    return iFileType == other.iFileType && iListId == other.iListId && iVariable == other.iVariable &&
+           strReportKey == other.strReportKey && strRowKey == other.strRowKey &&
+           strProjectPath == other.strProjectPath && strItemString == other.strItemString;
+}
 
-// The real pause: the calling thread sleeps.
-void SleepFor(int iMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(iMilliseconds)); }
+ResultAccess::ResultAccess(ResultLibrary *pLibrary, RetryPause retryPause)
+    : pLibrary(pLibrary), retryPause(retryPause ? std::move(retryPause) : SleepBeforeRetry),
+      afHourlyYear(static_cast<size_t>(kHourlySeriesCount) * kHoursPerYear, 0.0f)
+{
+}
 
-void (*g_pRetryPause)(int) = SleepFor;
-
-}  // namespace
-
-void SetResultLibrary(ResultLibrary *pLibrary) { g_pResultLibrary = pLibrary; }
-
-void SetRetryPause(void (*pPause)(int iMilliseconds)) { g_pRetryPause = pPause ? pPause : SleepFor; }
-
-int32_t CallGetMultipleResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
-                              float *pfValues, int32_t iValueCount, int32_t iRequestCount,
+int32_t CallGetMultipleResult(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                              int32_t iFileType, float *pfValues, int32_t iValueCount, int32_t iRequestCount,
                               const D2R_ResultRequest *pRequests)
 {
-    if (!g_pResultLibrary)
+    if (!access.pLibrary)
         return 0;
-    return g_pResultLibrary->GetMultipleResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues, iValueCount,
-                                               iRequestCount, pRequests);
+    return access.pLibrary->GetMultipleResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues, iValueCount,
+                                              iRequestCount, pRequests);
 }
 
-int32_t CallGetMultipleHourlyResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
-                                    float *pfValues, int32_t iValueCount, int32_t iRequestCount,
+int32_t CallGetMultipleHourlyResult(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                                    int32_t iFileType, float *pfValues, int32_t iValueCount, int32_t iRequestCount,
                                     const D2R_HourlyRequest *pRequests)
 {
-    if (!g_pResultLibrary)
+    if (!access.pLibrary)
         return 0;
-    return g_pResultLibrary->GetMultipleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues,
-                                                     iValueCount, iRequestCount, pRequests);
+    return access.pLibrary->GetMultipleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, pfValues,
+                                                    iValueCount, iRequestCount, pRequests);
 }
 
-int32_t CallGetSingleHourlyResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
-                                  int32_t iListId, int32_t iVariable, float *pfValues, int32_t iValueCount,
-                                  const char *pszReportKey, const D2R_HourlyFilter *pFilter)
+int32_t CallGetSingleHourlyResult(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                                  int32_t iFileType, int32_t iListId, int32_t iVariable, float *pfValues,
+                                  int32_t iValueCount, const char *pszReportKey, const D2R_HourlyFilter *pFilter)
 {
-    if (!g_pResultLibrary)
+    if (!access.pLibrary)
         return 0;
-    return g_pResultLibrary->GetSingleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, iListId, iVariable,
-                                                   pfValues, iValueCount, pszReportKey, pFilter);
+    return access.pLibrary->GetSingleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, iListId, iVariable,
+                                                  pfValues, iValueCount, pszReportKey, pFilter);
 }
-
-void PauseBeforeRetry(int iMilliseconds) { g_pRetryPause(iMilliseconds); }

@@ -1,27 +1,73 @@
-// The result library that the statistics call, bound once per process like
-// an imported library, and the pause between retries of an empty answer.
-// Tests bind a fake and install a pause that only counts.
+// What the evaluations of one run share: the result library they read
+// through, the pause between retries of an empty answer, the year buffer,
+// the bin counts, and what those two hold (the one-entry caches).  Each run
+// has its own, so two runs (two results folders, two threads) never see
+// each other's series; tests hand in a fake library and a pause that only
+// counts.
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "ResultLibrary.h"
 
-// Binds pLibrary for every later call (null: none bound, and every entry
-// then answers 0 values).  The caller keeps ownership.
-void SetResultLibrary(ResultLibrary *pLibrary);
+constexpr float MISSING_VALUE = D2R_MISSING_VALUE;
 
-// Installs the pause used between retries (null restores the real sleep).
-void SetRetryPause(void (*pPause)(int iMilliseconds));
+constexpr int kMonthsPerYear = 12;
+constexpr int kHoursPerDay = 24;
+constexpr int kHoursPerYear = D2R_HOURS_PER_YEAR;
+constexpr int kHourlySeriesCount = 3;
+constexpr int kTempBinCount = 149;
 
-// The three entries, forwarded to the bound library; 0 when none is bound.
-int32_t CallGetMultipleResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
-                              float *pfValues, int32_t iValueCount, int32_t iRequestCount,
+// Waits the milliseconds given before an empty answer is asked again.
+using RetryPause = std::function<void(int iMilliseconds)>;
+
+// The calling thread sleeps.
+void SleepBeforeRetry(int iMilliseconds);
+
+// Everything that tells one hourly series from another.  Both caches key
+// on all of it, the row key and the item string included, so that no two
+// different series can ever share an entry.
+struct HourlySeriesKey {
+    int32_t iFileType;
+    int32_t iListId;
+    int32_t iVariable;
+    std::string strReportKey;
+    std::string strRowKey;
+    std::string strProjectPath;
+    std::string strItemString;
+
+    bool operator==(const HourlySeriesKey &other) const;
+};
+
+struct ResultAccess {
+    // pLibrary is not owned; null: every read answers nothing.
+    explicit ResultAccess(ResultLibrary *pLibrary = nullptr, RetryPause retryPause = SleepBeforeRetry);
+
+    ResultLibrary *pLibrary;
+    RetryPause retryPause;
+    // Three series of one year each, in hour-index order; series 1 (places
+    // 0 to 8759) holds the last loaded result, series 2 and 3 intermediates.
+    std::vector<float> afHourlyYear;
+    // Hours counted per temperature bin, bin 1 at index 0.
+    std::array<int32_t, kTempBinCount> aiTempBinCounts{};
+    // What series 1 holds, and what the bin counts were taken from; empty
+    // when nothing (valid) is held.
+    std::optional<HourlySeriesKey> loadedSeries;
+    std::optional<HourlySeriesKey> countedSeries;
+};
+
+// The three entries, forwarded to the access's library; 0 when it has none.
+int32_t CallGetMultipleResult(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                              int32_t iFileType, float *pfValues, int32_t iValueCount, int32_t iRequestCount,
                               const D2R_ResultRequest *pRequests);
-int32_t CallGetMultipleHourlyResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
-                                    float *pfValues, int32_t iValueCount, int32_t iRequestCount,
+int32_t CallGetMultipleHourlyResult(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                                    int32_t iFileType, float *pfValues, int32_t iValueCount, int32_t iRequestCount,
                                     const D2R_HourlyRequest *pRequests);
-int32_t CallGetSingleHourlyResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
-                                  int32_t iListId, int32_t iVariable, float *pfValues, int32_t iValueCount,
-                                  const char *pszReportKey, const D2R_HourlyFilter *pFilter);
-
-// Waits iMilliseconds through the installed pause.
-void PauseBeforeRetry(int iMilliseconds);
+int32_t CallGetSingleHourlyResult(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,
+                                  int32_t iFileType, int32_t iListId, int32_t iVariable, float *pfValues,
+                                  int32_t iValueCount, const char *pszReportKey, const D2R_HourlyFilter *pFilter);

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "ActiveResultLibrary.h"
 #include "FormatText.h"
 #include "HourlyStatistics.h"
 #include "Paths.h"
@@ -29,6 +28,7 @@ enum class Route { WholeYear, MonthFilter, NonHourly };
 
 // One evaluation's inputs, with the key and the project path worked out.
 struct Request {
+    ResultAccess &access;
     const GombrelData &item;
     std::string strKey;
     std::string strDoe2Folder;
@@ -116,6 +116,13 @@ int ParseKeyNumber(const std::string &strKey, size_t iPosition, size_t iCount)
     return sign * number;
 }
 
+// The hourly series a record reads, as the statistics name it.
+HourlySeries SeriesOf(const GombrelData &item)
+{
+    return {item.iD2ResFileType, item.iNHRListID, item.iNHRListID_Special,
+            item.psReportKey,    item.psRowKey,   item.psItemString};
+}
+
 int FirstHourOf(const MonthSpan &span) { return kHoursPerDay * DaysBeforeMonth(span.iFirst); }
 
 int HoursIn(const MonthSpan &span)
@@ -126,12 +133,12 @@ int HoursIn(const MonthSpan &span)
 // Sum of the non-missing hours from iFirst on, in single precision and
 // index order; the mean divides by their count (and stays the sum, 0, when
 // every hour is missing).
-float SumOrMean(int iFirst, int iHours, bool bMean)
+float SumOrMean(const float *pfYear, int iFirst, int iHours, bool bMean)
 {
     int count = iHours;
     float sum = 0.0f;
     for (int index = iFirst; index < iFirst + iHours; ++index) {
-        const float value = g_afHourlyYear[index];
+        const float value = pfYear[index];
         if (value == MISSING_VALUE)
             --count;
         else
@@ -145,9 +152,9 @@ float SumOrMean(int iFirst, int iHours, bool bMean)
 // missing).  The running extreme is a double so that the start just beyond
 // the first hour stays beyond it even for values too large for a float to
 // tell apart from their neighbour.
-Extreme FindExtreme(const MonthSpan &span, bool bMaximum)
+Extreme FindExtreme(const float *pfYear, const MonthSpan &span, bool bMaximum)
 {
-    const float first = g_afHourlyYear[FirstHourOf(span)];
+    const float first = pfYear[FirstHourOf(span)];
     Extreme extreme;
     if (first > -99999.05 && first < -99998.95)
         extreme.dValue = bMaximum ? -99999999.0 : 99999999.0;
@@ -156,7 +163,7 @@ Extreme FindExtreme(const MonthSpan &span, bool bMaximum)
     for (int month = span.iFirst; month <= span.iLast; ++month)
         for (int day = 1; day <= g_aiDaysInMonth[month]; ++day)
             for (int hour = 1; hour <= kHoursPerDay; ++hour) {
-                const float value = g_afHourlyYear[HourIndex(month + 1, day, hour)];
+                const float value = pfYear[HourIndex(month + 1, day, hour)];
                 if (value == MISSING_VALUE || !(bMaximum ? value > extreme.dValue : value < extreme.dValue))
                     continue;
                 extreme = {value, month + 1, day, hour};
@@ -176,25 +183,27 @@ bool EvaluateHourOrDay(const Request &request, Outcome &outcome)
     if (day < 1 || day > g_aiDaysInMonth[month - 1])
         return Fail(kDayNumberFailure, request, outcome);
     const int firstHour = HourIndex(month, day, 1);
+    const float *year = request.access.afHourlyYear.data();
     if (bDay) {
-        outcome.fNumber = SumOrMean(firstHour, kHoursPerDay, key.compare(9, 3, "Avg") == 0);
+        outcome.fNumber = SumOrMean(year, firstHour, kHoursPerDay, key.compare(9, 3, "Avg") == 0);
         return true;
     }
     const int hour = ParseKeyNumber(key, 15, 2);
     if (hour < 1 || hour > kHoursPerDay)
         return Fail(kHourNumberFailure, request, outcome);
-    outcome.fNumber = g_afHourlyYear[firstHour + hour - 1];
+    outcome.fNumber = year[firstHour + hour - 1];
     return true;
 }
 
 bool EvaluateTempBin(const Request &request, Outcome &outcome)
 {
-    if (!CountCelsiusTempBins(request.strProjectPath.c_str(), &request.item))
+    const HourlySeries series = SeriesOf(request.item);
+    if (!CountCelsiusTempBins(request.access, request.strProjectPath.c_str(), &series))
         return Fail(kBinCountFailure, request, outcome);
     const int bin = ParseKeyNumber(request.strKey, 14, 3);
     if (bin < 1 || bin > kTempBinCount)
         return Fail(kBinNumberFailure, request, outcome);
-    outcome.fNumber = static_cast<float>(g_aiTempBinCounts[bin - 1]);
+    outcome.fNumber = static_cast<float>(request.access.aiTempBinCounts[bin - 1]);
     return true;
 }
 
@@ -206,12 +215,13 @@ bool EvaluateSpanStatistic(const Request &request, Outcome &outcome)
     const std::string &key = request.strKey;
     const int month = KeyMonth(key);
     const MonthSpan span = month >= 0 ? MonthSpan{month, month} : MonthSpan{0, kMonthsPerYear - 1};
+    const float *year = request.access.afHourlyYear.data();
     if (key == "AnnualAvg" || key == "AnnualSum" || (month >= 0 && (EndsWith(key, "Avg") || EndsWith(key, "Sum")))) {
-        outcome.fNumber = SumOrMean(FirstHourOf(span), HoursIn(span), EndsWith(key, "Avg"));
+        outcome.fNumber = SumOrMean(year, FirstHourOf(span), HoursIn(span), EndsWith(key, "Avg"));
         return true;
     }
     const size_t maxAt = key.find("Max");
-    const Extreme extreme = FindExtreme(span, maxAt != std::string::npos && maxAt > 0);
+    const Extreme extreme = FindExtreme(year, span, maxAt != std::string::npos && maxAt > 0);
     outcome.fNumber = static_cast<float>(extreme.dValue);
     if (StartsWith(key, "Annual"))
         return true;
@@ -222,7 +232,8 @@ bool EvaluateSpanStatistic(const Request &request, Outcome &outcome)
 
 bool EvaluateWholeYear(const Request &request, Outcome &outcome)
 {
-    if (!LoadHourlyYear(request.strDoe2Folder.c_str(), request.strProjectPath.c_str(), &request.item))
+    const HourlySeries series = SeriesOf(request.item);
+    if (!LoadHourlyYear(request.access, request.strDoe2Folder.c_str(), request.strProjectPath.c_str(), &series))
         return Fail(kLoadFailure, request, outcome);
     if (StartsWith(request.strKey, "SingleHour") || StartsWith(request.strKey, "SingleDay"))
         return EvaluateHourOrDay(request, outcome);
@@ -239,7 +250,7 @@ bool EvaluateMonthFilter(const Request &request, Outcome &outcome)
         return Fail(kFilterFailure, request, outcome);
     if (item.psReportKey && std::strlen(item.psReportKey) >= D2R_KEY_SIZE)
         return Fail(kFilteredReadFailure, request, outcome);
-    if (CallGetSingleHourlyResult(request.strDoe2Folder.c_str(), request.strProjectPath.c_str(),
+    if (CallGetSingleHourlyResult(request.access, request.strDoe2Folder.c_str(), request.strProjectPath.c_str(),
                                   item.iD2ResFileType, item.iNHRListID, item.iNHRListID_Special, &outcome.fNumber,
                                   1, item.psReportKey, &filter) != 1)
         return Fail(kFilteredReadFailure, request, outcome);
@@ -262,7 +273,7 @@ bool IsMonthlyExtremeKey(const std::string &strKey)
 bool EvaluatePlainResult(const Request &request, Outcome &outcome)
 {
     const GombrelData &item = request.item;
-    if (!GetMultipleResults(1, 1, &item.iNHRListID, item.psRowKey, item.psReportKey, item.iD2ResFileType,
+    if (!GetMultipleResults(request.access, 1, 1, &item.iNHRListID, item.psRowKey, item.psReportKey, item.iD2ResFileType,
                             request.strDoe2Folder.c_str(), request.strProjectPath.c_str(), &outcome.fNumber))
         return Fail(kPlainReadFailure, request, outcome);
     if (!StartsWith(request.strKey, "="))
@@ -293,7 +304,7 @@ bool EvaluateMonthlyExtreme(const Request &request, Outcome &outcome)
     const GombrelData &item = request.item;
     const int32_t ids[2] = {item.iNHRListID, item.iNHRListID_Special};
     float values[2 * kMonthsPerYear];
-    if (!GetMultipleResults(2 * kMonthsPerYear, 2, ids, item.psRowKey, item.psReportKey, item.iD2ResFileType,
+    if (!GetMultipleResults(request.access, 2 * kMonthsPerYear, 2, ids, item.psRowKey, item.psReportKey, item.iD2ResFileType,
                             request.strDoe2Folder.c_str(), request.strProjectPath.c_str(), values))
         return Fail(kMonthlyReadFailure, request, outcome);
     float extreme = EndsWith(request.strKey, "PosMax") ? 0.0f : -999999.0f;
@@ -407,11 +418,11 @@ bool IsSafeFormulaTemplate(const std::string &strTemplate)
     return conversions <= 1;
 }
 
-void EvaluateItemValue(const GombrelData &item, const std::string &strDoe2Folder,
+void EvaluateItemValue(ResultAccess &access, const GombrelData &item, const std::string &strDoe2Folder,
                        const std::string &strResultsFolder, std::string &strErrorText, ItemValue &value)
 {
     value = ItemValue();
-    const Request request{item, item.psSpecialProcessing ? item.psSpecialProcessing : "", strDoe2Folder,
+    const Request request{access, item, item.psSpecialProcessing ? item.psSpecialProcessing : "", strDoe2Folder,
                           PathBelow(strResultsFolder, item.psSimResPathFile ? item.psSimResPathFile : "")};
     Outcome outcome{0.0f, value, strErrorText};
     if (!Evaluate(request, outcome) || value.bSkip)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "GombrelData.h"
+#include "ResultAccess.h"
 
 struct ItemValue {
     double dNumber = 0.0;     // final number (multiplier and rounding applied)
@@ -17,8 +18,9 @@ struct ItemValue {
 // project path is strResultsFolder followed by the record's project.  A
 // failure replaces strErrorText (a message followed by the record
 // description, or the unknown-key message) and value is then not to be
-// used.  Uses the process-wide year buffer and caches: not reentrant.
-void EvaluateItemValue(const GombrelData &item, const std::string &strDoe2Folder,
+// used.  Reads through access, whose year buffer and caches carry over to
+// the next evaluation with the same access.
+void EvaluateItemValue(ResultAccess &access, const GombrelData &item, const std::string &strDoe2Folder,
                        const std::string &strResultsFolder, std::string &strErrorText, ItemValue &value);
 
 // True when strTemplate holds exactly one floating-point conversion (flags,

@@ -13,7 +13,6 @@
 #include "FailureReports.h"
 #include "FormatText.h"
 #include "Paths.h"
-#include "Settings.h"
 
 namespace {
 
@@ -68,18 +67,21 @@ private:
 // Everything one pass works with: its arguments, the automation objects it
 // owns, the failure context, the posting log and the round state.
 struct Pass {
-    Pass(Application &app, const std::string &doe2Folder, const std::string &resultsFolder,
-         const std::string &fileDesc, const std::string &workbookPath, std::string &errorText, PassServices &svc)
-        : application(app), strDoe2Folder(doe2Folder), strResultsFolder(resultsFolder), strFileDesc(fileDesc),
-          strWorkbookPath(workbookPath), strErrorText(errorText), services(svc)
+    Pass(Application &app, const PostingRequest &req, ResultAccess &results, std::string &errorText,
+         PassServices &svc)
+        : application(app), request(req), strDoe2Folder(req.strDoe2Folder), strResultsFolder(req.strResultsFolder),
+          strFileDesc(req.strFileDesc), strWorkbookPath(req.strWorkbookPath), access(results),
+          strErrorText(errorText), services(svc)
     {
     }
 
     Application &application;
+    const PostingRequest &request;
     const std::string &strDoe2Folder;
     const std::string &strResultsFolder;
     const std::string &strFileDesc;
     const std::string &strWorkbookPath;
+    ResultAccess &access;
     std::string &strErrorText;
     PassServices &services;
 
@@ -156,7 +158,7 @@ void SetUp(Pass &pass)
     AttachRequired(pass.workbook, pass.workbooks->Open(pass.strWorkbookPath), "Workbooks.Open");
     AttachRequired(pass.worksheets, pass.workbook->GetWorksheets(), "Workbook.Worksheets");
     pass.context = FailureContext();
-    pass.bLogOn = pass.services.readLogFlag() != 0;
+    pass.bLogOn = pass.services.readLogFlag && pass.services.readLogFlag() != 0;
 }
 
 // The one-cell range of strCell on the current sheet, made current.
@@ -250,7 +252,7 @@ void CarryOut(Pass &pass, const GombrelData &item, const std::string &strCell, i
 void Evaluate(Pass &pass, const GombrelData &item, ItemValue &value)
 {
     if (IsEvaluatedInRound(item))
-        EvaluateItemValue(item, pass.strDoe2Folder, pass.strResultsFolder, pass.strErrorText, value);
+        EvaluateItemValue(pass.access, item, pass.strDoe2Folder, pass.strResultsFolder, pass.strErrorText, value);
     else if (item.iAction == GOMBREL_ACTION_TEXT)
         pass.services.messages.ShowMessage(kApplicationCaption, kStringNotImplemented);
 }
@@ -276,37 +278,31 @@ void WalkTable(Pass &pass, const GombrelData *pTable)
         RecordStep(pass, *pItem);
 }
 
-// One posting or checking round over the enabled tables.  A checking round
-// stops before the next table once a cell has disagreed.
-void RunRound(Pass &pass, int32_t iRound, const int32_t *piTableEnable, const GombrelData *const *ppTables)
+// One posting or checking round over the table.
+void RunRound(Pass &pass, int32_t iRound)
 {
     pass.bPosting = iRound % 2 == 1;
     pass.bVerified = !pass.bPosting;
     LogLine(pass, FormatText("Round %d - %s:", (iRound + 1) / 2, pass.bPosting ? "POSTING to XLS" : "CHECKING XLS Values"));
     if (pass.services.pProgress)
         pass.services.pProgress->RoundStarted(iRound, pass.bPosting);
-    for (size_t table = 0; piTableEnable[table] >= 0; ++table) {
-        if ((!pass.bPosting && !pass.bVerified) || !pass.strErrorText.empty())
-            return;
-        if (piTableEnable[table] > 0)
-            WalkTable(pass, ppTables[table]);
-    }
+    if (pass.strErrorText.empty())
+        WalkTable(pass, pass.request.pTable);
 }
 
 // The posting log and the rounds until the values are confirmed, the round
 // limit is reached or an evaluation fails.  A failure in here is reported
 // with where the pass was, and the pass then ends as after its last round.
-void RunRounds(Pass &pass, const int32_t *piTableEnable, const GombrelData *const *ppTables, int32_t iCheckFlag,
-               int32_t iAppend)
+void RunRounds(Pass &pass)
 {
     try {
         if (pass.bLogOn) {
-            pass.log.Open(PathBelow(pass.strResultsFolder, "\\GombrelApp Dbg.txt"), iAppend != 0);
+            pass.log.Open(PathBelow(pass.strResultsFolder, "\\GombrelApp Dbg.txt"), pass.request.bAppendLog);
             pass.log.Line(FormatText("Posting results to:  '%s'", pass.strWorkbookPath.c_str()));
         }
-        const int32_t iRoundLimit = iCheckFlag ? 10 : 1;
+        const int32_t iRoundLimit = pass.request.bCheckPosted ? 10 : 1;
         for (int32_t iRound = 1; iRound <= iRoundLimit && !pass.bVerified && pass.strErrorText.empty(); ++iRound)
-            RunRound(pass, iRound, piTableEnable, ppTables);
+            RunRound(pass, iRound);
         pass.log.Close();
     } catch (const AutomationFailure &) {
         pass.log.CloseQuietly();
@@ -339,8 +335,6 @@ bool OpenAndClose(const std::string &strPath, const char *pszMode)
     std::fclose(pFile);
     return true;
 }
-
-int32_t ReadLogFlagFromSettings() { return ReadSettingInt(kSectionPreferences, kKeyDebugXlsPost, 0); }
 
 bool PostedValueMatches(double dCell, double dComputed)
 {
@@ -382,13 +376,10 @@ double LeadingNumber(const std::string &strText)
     return std::strtod(strText.substr(start, pos - start).c_str(), nullptr);
 }
 
-int32_t PostToSpreadsheet(Application &application, const std::string &strDoe2Folder,
-                          const std::string &strResultsFolder, const std::string &strFileDesc,
-                          const std::string &strWorkbookPath, const int32_t *piTableEnable,
-                          const GombrelData *const *ppTables, std::string &strErrorText, int32_t iCheckFlag,
-                          int32_t iAppend, PassServices &services)
+int32_t PostToSpreadsheet(Application &application, const PostingRequest &request, ResultAccess &access,
+                          std::string &strErrorText, PassServices &services)
 {
-    Pass pass(application, strDoe2Folder, strResultsFolder, strFileDesc, strWorkbookPath, strErrorText, services);
+    Pass pass(application, request, access, strErrorText, services);
     if (!CheckWorkbookFile(pass))
         return 0;
     // A failure caught here means the workbook was never saved: whatever the
@@ -396,7 +387,7 @@ int32_t PostToSpreadsheet(Application &application, const std::string &strDoe2Fo
     // and the run does not report those cells as posted.
     try {
         SetUp(pass);
-        RunRounds(pass, piTableEnable, ppTables, iCheckFlag, iAppend);
+        RunRounds(pass);
         Finish(pass);
         return pass.iCount;
     } catch (const OleFailure &failure) {

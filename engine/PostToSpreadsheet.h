@@ -11,6 +11,7 @@
 
 #include "Automation.h"
 #include "GombrelData.h"
+#include "ResultAccess.h"
 #include "UserMessages.h"
 
 // Told where a run has got to, for a progress display.  Purely informative:
@@ -28,36 +29,36 @@ public:
 using FileProbe = std::function<bool(const std::string &strPath, const char *pszMode)>;
 bool OpenAndClose(const std::string &strPath, const char *pszMode);
 
-// The posting-log switch as the settings file holds it ("DebugXLSPost" in
-// "preferences", 0 when missing).
-int32_t ReadLogFlagFromSettings();
-
-// What a pass needs besides its arguments: where messages go, the posting-log
-// switch (asked once per pass), how the workbook file is probed, and an
-// optional progress display.
+// What a pass needs besides its request: where messages go, the posting-log
+// switch (asked once per pass; none: no log), how the workbook file is
+// probed, and an optional progress display.
 struct PassServices {
     UserMessages &messages;
-    std::function<int32_t()> readLogFlag = ReadLogFlagFromSettings;
+    std::function<int32_t()> readLogFlag = nullptr;
     FileProbe probeFile = OpenAndClose;
     RunProgress *pProgress = nullptr;
 };
 
-// Posts the enabled tables of ppTables (piTableEnable: one entry per table,
-// >0 process, 0 skip, <0 ends the list) into the workbook at
-// strWorkbookPath.  strResultsFolder has no trailing separator; every
-// record's project path and the posting log "GombrelApp Dbg.txt" are
-// appended to it.  iCheckFlag non-zero confirms the posted numbers;
-// iAppend non-zero appends to the posting log instead of starting it anew.
+// What one pass posts where.
+struct PostingRequest {
+    std::string strDoe2Folder;     // ends in its separator; handed to every read
+    std::string strResultsFolder;  // no trailing separator: every record's project
+                                   // and the posting log "GombrelApp Dbg.txt" lie below it
+    std::string strFileDesc;       // the kind of file, as messages name it
+    std::string strWorkbookPath;
+    const GombrelData *pTable = nullptr;  // one mapping table, ended by the end record
+    bool bCheckPosted = false;     // read the numbers back until they agree
+    bool bAppendLog = false;       // append to the posting log instead of starting it anew
+};
+
+// Posts request's table into its workbook, reading results through access.
 // Returns the number of cell writes over all posting rounds; 0 with
 // strErrorText set when the workbook is missing or not writable; 0 when the
 // workbook could not be opened or saved (the failure is shown).  A pass
 // entered with a non-empty strErrorText opens and saves the workbook but
 // visits no record.
-int32_t PostToSpreadsheet(Application &application, const std::string &strDoe2Folder,
-                          const std::string &strResultsFolder, const std::string &strFileDesc,
-                          const std::string &strWorkbookPath, const int32_t *piTableEnable,
-                          const GombrelData *const *ppTables, std::string &strErrorText, int32_t iCheckFlag,
-                          int32_t iAppend, PassServices &services);
+int32_t PostToSpreadsheet(Application &application, const PostingRequest &request, ResultAccess &access,
+                          std::string &strErrorText, PassServices &services);
 
 // True when the number read from a cell equals the computed value: within
 // 0.1 % of the larger magnitude (both bounds strict), or both strictly

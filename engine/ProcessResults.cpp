@@ -11,25 +11,30 @@ namespace {
 
 // The record that proves a whole year of hourly results can be read (cell
 // M146 of Std140Sec5-3B, case ce300); its value is not used.
-void PreCheck(std::string &strErrorText, const std::string &strDoe2Folder, const std::string &strResultsFolder)
+void PreCheck(ResultAccess &access, std::string &strErrorText, const std::string &strDoe2Folder,
+              const std::string &strResultsFolder)
 {
     ItemValue value;
-    EvaluateItemValue(Std140Sec5_3BItems()[1], strDoe2Folder, strResultsFolder, strErrorText, value);
+    EvaluateItemValue(access, Std140Sec5_3BItems()[1], strDoe2Folder, strResultsFolder, strErrorText, value);
 }
 
 // One pass over table's workbook; its count.
-int32_t PostWorkbook(Application &application, const MappingTable &table, int32_t iAppend,
+int32_t PostWorkbook(Application &application, const MappingTable &table, bool bFirst, ResultAccess &access,
                      std::string &strErrorText, const std::string &strDoe2Folder,
                      const std::string &strResultsFolder, int32_t iCheckFlag, PassServices &services)
 {
+    PostingRequest request;
+    request.strDoe2Folder = strDoe2Folder;
+    request.strResultsFolder = strResultsFolder;
+    request.strFileDesc = kResultsFileDescription;
     // Shown in messages and the log as well as opened, so in the platform's own form.
-    const std::string workbookPath = PathBelow(strResultsFolder, table.pszWorkbookFile);
+    request.strWorkbookPath = PathBelow(strResultsFolder, table.pszWorkbookFile);
+    request.pTable = table.pItems();
+    request.bCheckPosted = iCheckFlag != 0;
+    request.bAppendLog = !bFirst;
     if (services.pProgress)
-        services.pProgress->WorkbookStarted(workbookPath);
-    const int32_t aiTableEnable[] = {1, -1};
-    const GombrelData *const apTables[] = {table.pItems()};
-    return PostToSpreadsheet(application, strDoe2Folder, strResultsFolder, kResultsFileDescription, workbookPath,
-                             aiTableEnable, apTables, strErrorText, iCheckFlag, iAppend, services);
+        services.pProgress->WorkbookStarted(request.strWorkbookPath);
+    return PostToSpreadsheet(application, request, access, strErrorText, services);
 }
 
 }  // namespace
@@ -39,11 +44,13 @@ int32_t ProcessResults(std::string &strErrorText, const std::string &strDoe2Fold
 {
     const std::string doe2Folder = WithTrailingSeparator(strDoe2Folder);
     std::string failure;
-    if (!services.bindResultLibrary(doe2Folder, failure)) {
+    ResultLibrary *pLibrary = services.bindResultLibrary(doe2Folder, failure);
+    if (!pLibrary) {
         strErrorText = failure;
         return 0;
     }
-    PreCheck(strErrorText, doe2Folder, strResultsFolder);
+    ResultAccess access(pLibrary, services.retryPause);
+    PreCheck(access, strErrorText, doe2Folder, strResultsFolder);
 
     DispatchHolder<Application> application;
     if (!services.launcher.StartExcel(application, services.pass.messages)) {
@@ -53,7 +60,7 @@ int32_t ProcessResults(std::string &strErrorText, const std::string &strDoe2Fold
     }
     int32_t iTotal = 0;
     for (size_t step = 0; step < kMappingTableCount; ++step) {
-        const int32_t iCount = PostWorkbook(*application, g_aMappingTables[step], step == 0 ? 0 : 1, strErrorText,
+        const int32_t iCount = PostWorkbook(*application, g_aMappingTables[step], step == 0, access, strErrorText,
                                             doe2Folder, strResultsFolder, iCheckFlag, services.pass);
         if (iCount <= 0)
             break;

@@ -10,15 +10,18 @@
 #include "PostToSpreadsheet.h"
 
 // Binds the DOE-2 result library for a run given its (completed) DOE-2
-// folder; false with strFailure saying why when it cannot be bound.
-using ResultLibraryBinder = std::function<bool(const std::string &strDoe2Folder, std::string &strFailure)>;
+// folder: the library, which the binder's owner keeps, or null with
+// strFailure saying why it cannot be bound.
+using ResultLibraryBinder = std::function<ResultLibrary *(const std::string &strDoe2Folder, std::string &strFailure)>;
 
 // What a run needs from outside the engine: the services of its passes, the
-// spreadsheet launcher and the result-library binding.
+// spreadsheet launcher, the result-library binding and the pause between
+// retries of an empty answer.
 struct RunServices {
     PassServices pass;
     SpreadsheetLauncher &launcher;
     ResultLibraryBinder bindResultLibrary;
+    RetryPause retryPause = SleepBeforeRetry;
 };
 
 // The file description the passes use in their messages.
@@ -27,7 +30,9 @@ extern const char kResultsFileDescription[];  // "DOE-2 Results spreadsheet"
 // The error text when the spreadsheet application cannot be started.
 extern const char kSpreadsheetStartFailure[];  // "Error encountered attempting to open Excel"
 
-// Binds the result library, evaluates one fixed record as a pre-check,
+// Binds the result library, evaluates one fixed record as a pre-check
+// (every run reads through a ResultAccess of its own, so nothing read by an
+// earlier run, perhaps before its project was simulated anew, is served),
 // starts the spreadsheet application and posts Std140Sec5-2, -3, -3B and -4
 // in that order, stopping at the first pass that writes nothing.  Returns the
 // sum of the passes' counts; 0 when nothing was posted (also when the library

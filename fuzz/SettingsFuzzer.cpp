@@ -26,19 +26,19 @@ const std::vector<SettingKey> &ProgramKeys()
     return keys;
 }
 
-// Points the settings at a file in the fuzzer's private folder.
-void UsePrivateSettingsFile()
+// A settings file in the fuzzer's private folder.
+const SettingsFile &PrivateSettingsFile()
 {
-    g_strProgramFolder = FuzzWorkFolder() + "/";
-    g_strSettingsPath = g_strProgramFolder + kSettingsFileName;
+    static const SettingsFile settings(FuzzWorkFolder() + "/" + kSettingsFileName);
+    return settings;
 }
 
 // Every key's text as it reads now.
-std::vector<std::string> AllValues()
+std::vector<std::string> AllValues(const SettingsFile &settings)
 {
     std::vector<std::string> values;
     for (const SettingKey &key : ProgramKeys())
-        values.push_back(ReadSettingString(key.first, key.second));
+        values.push_back(ReadSettingString(settings, key.first, key.second));
     return values;
 }
 
@@ -66,11 +66,11 @@ bool ReadsBackAsWritten(const std::string &strValue)
 // Writes strValue under the key numbered iKey: every other key keeps its
 // value, and the key reads back what was written (a plain value) or what it
 // held before (a value with a line break, which is refused).
-void CheckWrite(size_t iKey, const std::string &strValue)
+void CheckWrite(const SettingsFile &settings, size_t iKey, const std::string &strValue)
 {
-    const std::vector<std::string> before = AllValues();
-    WriteSettingString(ProgramKeys()[iKey].first, ProgramKeys()[iKey].second, strValue);
-    const std::vector<std::string> after = AllValues();
+    const std::vector<std::string> before = AllValues(settings);
+    WriteSettingString(settings, ProgramKeys()[iKey].first, ProgramKeys()[iKey].second, strValue);
+    const std::vector<std::string> after = AllValues(settings);
     for (size_t other = 0; other < after.size(); ++other)
         if (other != iKey)
             FuzzCheck(after[other] == before[other]);
@@ -85,23 +85,23 @@ void CheckWrite(size_t iKey, const std::string &strValue)
 // One settings file: every key read, one key written and read back.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
 {
-    UsePrivateSettingsFile();
-    std::ofstream(g_strSettingsPath, std::ios::binary | std::ios::trunc)
+    const SettingsFile &settings = PrivateSettingsFile();
+    std::ofstream(settings.Path(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char *>(pData), static_cast<std::streamsize>(nSize));
 
     for (const SettingKey &setting : ProgramKeys()) {
-        FuzzCheck(ReadSettingString(setting.first, setting.second).size() <= kMaxSettingLength);
-        ReadSettingString(setting.first, setting.second, "default", true);
+        FuzzCheck(ReadSettingString(settings, setting.first, setting.second).size() <= kMaxSettingLength);
+        ReadSettingString(settings, setting.first, setting.second, "default", true);
     }
     // Writes go to one key, chosen by the input, to keep each run short.
     const size_t key = nSize % ProgramKeys().size();
     const SettingKey &setting = ProgramKeys()[key];
-    const std::string former = ReadSettingString(setting.first, setting.second);
-    const int32_t number = ReadSettingInt(setting.first, setting.second, -1);
-    WriteSettingInt(setting.first, setting.second, number ^ 1);
-    FuzzCheck(ReadSettingInt(setting.first, setting.second, -1) == (number ^ 1));
+    const std::string former = ReadSettingString(settings, setting.first, setting.second);
+    const int32_t number = ReadSettingInt(settings, setting.first, setting.second, -1);
+    WriteSettingInt(settings, setting.first, setting.second, number ^ 1);
+    FuzzCheck(ReadSettingInt(settings, setting.first, setting.second, -1) == (number ^ 1));
     // The key's former text, written back, must read back the same.
-    CheckWrite(key, former);
-    CheckWrite(key, former + "\n");
+    CheckWrite(settings, key, former);
+    CheckWrite(settings, key, former + "\n");
     return 0;
 }

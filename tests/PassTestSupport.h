@@ -13,6 +13,7 @@
 
 #include "FakeResultLibrary.h"
 #include "GombrelData.h"
+#include "PostToSpreadsheet.h"
 #include "UserMessages.h"
 
 // A result library that answers every call in full with one value, and
@@ -132,3 +133,20 @@ inline GombrelData ActionRecord(const char *pszCol, int32_t iRow, int32_t iActio
     item.psSpecialProcessing = pszSpecial;
     return item;
 }
+
+// A pass over pTable into the workbook at strWorkbookPath, with the
+// folders and description a run gives it.
+inline PostingRequest PassRequest(const std::string &strResultsFolder, const std::string &strWorkbookPath,
+                                  const GombrelData *pTable, int32_t iCheckFlag, int32_t iAppend)
+{
+    PostingRequest request;
+    request.strDoe2Folder = "/doe2\\";
+    request.strResultsFolder = strResultsFolder;
+    request.strFileDesc = "DOE-2 Results spreadsheet";
+    request.strWorkbookPath = strWorkbookPath;
+    request.pTable = pTable;
+    request.bCheckPosted = iCheckFlag != 0;
+    request.bAppendLog = iAppend != 0;
+    return request;
+}
+

@@ -3,7 +3,6 @@
 #include <memory>
 #include <sstream>
 
-#include "ActiveResultLibrary.h"
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
 #include "PassTestSupport.h"
@@ -34,14 +33,6 @@ protected:
     {
         for (const MappingTable &table : g_aMappingTables)
             WriteWholeFile(m_scratch.Path() + "/" + (table.pszWorkbookFile + 1), WorkbookFor(table.pItems()));
-        g_strProgramFolder = m_scratch.Path() + "/";
-        g_strSettingsPath = m_scratch / "gombrel.ini";
-        SetRetryPause(NoPause);
-    }
-    void TearDown() override
-    {
-        SetResultLibrary(nullptr);
-        SetRetryPause(nullptr);
     }
 
     Outcome Run(const Arguments &args, const std::string &strInput = "", bool bTerminal = false)
@@ -50,11 +41,8 @@ protected:
         std::ostringstream out, err;
         RunConsole console{in, out, err, bTerminal, bTerminal};
         MemoryLauncher launcher(m_state);
-        RunBackends backends{launcher, [this](const std::string &, std::string &) {
-                                 SetResultLibrary(&m_library);
-                                 return true;
-                             },
-                             m_clock};
+        RunBackends backends{launcher, [this](const std::string &, std::string &) -> ResultLibrary * { return &m_library; },
+                             m_clock, m_settings, NoPause};
         const int status = RunResultsCommand(args, console, backends);
         return {status, out.str(), err.str()};
     }
@@ -72,6 +60,7 @@ protected:
     int Calls(SpreadsheetCall call) const { return m_state->Calls(call); }
 
     ScratchFolder m_scratch;
+    SettingsFile m_settings{m_scratch / "gombrel.ini"};
     std::shared_ptr<MemorySpreadsheet> m_state = std::make_shared<MemorySpreadsheet>();
     ConstantLibrary m_library;
     StillClock m_clock;
@@ -85,37 +74,37 @@ TEST_F(CliRun, PostsAndPrintsTheFinalMessageAlone)
                            " results successfully posted to XLS file(s) (0.0 seconds elapsed).\n");
     EXPECT_EQ(run.err, "");
     EXPECT_GT(Calls(SpreadsheetCall::GetValue2), 0);
-    EXPECT_EQ(ReadWholeFile(g_strSettingsPath), "[paths]\nLastDOE2Path=" + m_scratch.Path() +
+    EXPECT_EQ(ReadWholeFile(m_settings.Path()), "[paths]\nLastDOE2Path=" + m_scratch.Path() +
                                                     "\nLastResultsPath=" + m_scratch.Path() +
                                                     "\n[preferences]\nCheckPostedValues=1\n");
 }
 
 TEST_F(CliRun, StoredChoiceIsUsedUnlessOverridden)
 {
-    WriteSettingInt(kSectionPreferences, kKeyCheckPostedValues, 0);
+    WriteSettingInt(m_settings, kSectionPreferences, kKeyCheckPostedValues, 0);
     EXPECT_EQ(Run(Folders()).status, 0);
     EXPECT_EQ(Calls(SpreadsheetCall::GetValue2), 0);
     FreshSpreadsheet();
     EXPECT_EQ(Run(Folders({"--check"})).status, 0);
     EXPECT_GT(Calls(SpreadsheetCall::GetValue2), 0);
-    EXPECT_EQ(ReadSettingInt(kSectionPreferences, kKeyCheckPostedValues, 7), 1);
+    EXPECT_EQ(ReadSettingInt(m_settings, kSectionPreferences, kKeyCheckPostedValues, 7), 1);
     FreshSpreadsheet();
     EXPECT_EQ(Run(Folders({"--no-check"})).status, 0);
-    EXPECT_EQ(ReadSettingInt(kSectionPreferences, kKeyCheckPostedValues, 7), 0);
+    EXPECT_EQ(ReadSettingInt(m_settings, kSectionPreferences, kKeyCheckPostedValues, 7), 0);
 }
 
 TEST_F(CliRun, LogOptionWritesTheLogButNotTheSetting)
 {
     EXPECT_EQ(Run(Folders({"--no-check", "--log"})).status, 0);
     EXPECT_EQ(ReadWholeFile(m_scratch / "GombrelApp Dbg.txt").rfind("Posting results to:  '", 0), 0u);
-    EXPECT_EQ(ReadSettingInt(kSectionPreferences, kKeyDebugXlsPost, -5), -5);
+    EXPECT_EQ(ReadSettingInt(m_settings, kSectionPreferences, kKeyDebugXlsPost, -5), -5);
 }
 
 TEST_F(CliRun, WithoutLogOptionTheSettingDecides)
 {
     EXPECT_EQ(Run(Folders({"--no-check"})).status, 0);
     EXPECT_FALSE(std::filesystem::exists(m_scratch / "GombrelApp Dbg.txt"));
-    WriteSettingInt(kSectionPreferences, kKeyDebugXlsPost, 1);
+    WriteSettingInt(m_settings, kSectionPreferences, kKeyDebugXlsPost, 1);
     FreshSpreadsheet();
     EXPECT_EQ(Run(Folders({"--no-check"})).status, 0);
     EXPECT_TRUE(std::filesystem::exists(m_scratch / "GombrelApp Dbg.txt"));
@@ -136,7 +125,7 @@ TEST_F(CliRun, MissingFolderExitsTwoWithTheDialogsMessage)
     EXPECT_EQ(run.status, kExitUsage);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "Gombrel: ERROR:  DOE-2 path doesn't exist: " + (m_scratch / "missing") + "\n");
-    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_FALSE(std::filesystem::exists(m_settings.Path()));
 }
 
 TEST_F(CliRun, BoxesDuringTheRunAreLinesOnStandardError)

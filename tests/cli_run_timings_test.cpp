@@ -3,7 +3,6 @@
 #include <memory>
 #include <sstream>
 
-#include "ActiveResultLibrary.h"
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
 #include "PassTestSupport.h"
@@ -108,13 +107,7 @@ protected:
     {
         for (const MappingTable &table : g_aMappingTables)
             WriteWholeFile(m_scratch.Path() + "/" + (table.pszWorkbookFile + 1), WorkbookFor(table.pItems()));
-        SetRetryPause(NoPause);
         m_clock.step = seconds(1);
-    }
-    void TearDown() override
-    {
-        SetResultLibrary(nullptr);
-        SetRetryPause(nullptr);
     }
 
     int32_t Run(SpreadsheetLauncher &launcher, int32_t iCheckFlag)
@@ -123,10 +116,7 @@ protected:
         PassServices pass{m_user};
         pass.readLogFlag = [] { return 0; };
         pass.pProgress = &m_timings;
-        RunServices services{pass, timed, [this](const std::string &, std::string &) {
-                                 SetResultLibrary(&m_library);
-                                 return true;
-                             }};
+        RunServices services{pass, timed, [this](const std::string &, std::string &) -> ResultLibrary * { return &m_library; }, NoPause};
         std::string errorText;
         const int32_t iResult = ProcessResults(errorText, "/doe22", m_scratch.Path(), iCheckFlag, services);
         m_timings.Enter(RunPhase::Other);
@@ -186,22 +176,13 @@ public:
 // gombrel-cli run with and without --timings over in-memory workbooks.
 class CliRunTimings : public TimedRun {
 protected:
-    void SetUp() override
-    {
-        TimedRun::SetUp();
-        g_strSettingsPath = m_scratch / "gombrel.ini";
-    }
-
     int RunCli(Arguments args)
     {
         std::istringstream in;
         RunConsole console{in, m_out, m_err, false, false};
         MemoryLauncher launcher(m_state);
-        RunBackends backends{launcher, [this](const std::string &, std::string &) {
-                                 SetResultLibrary(&m_library);
-                                 return true;
-                             },
-                             m_still};
+        RunBackends backends{launcher, [this](const std::string &, std::string &) -> ResultLibrary * { return &m_library; },
+                             m_still, SettingsFile(m_scratch / "gombrel.ini"), NoPause};
         return RunResultsCommand(args, console, backends);
     }
 

@@ -5,7 +5,6 @@
 #include <memory>
 #include <sstream>
 
-#include "ActiveResultLibrary.h"
 #include "CountingResultLibrary.h"
 #include "D2ResultBinding.h"
 #include "FakeResultLibrary.h"
@@ -51,18 +50,12 @@ protected:
     const std::string strResults = folders / "results";
     std::string strBoundFolder;
     int nBindings = 0;
+    ResultAccess access{&library, NoPause};
 
     void SetUp() override
     {
-        SetRetryPause(NoPause);
         std::filesystem::create_directory(strDoe2);
         std::filesystem::create_directory(strResults);
-    }
-
-    void TearDown() override
-    {
-        SetResultLibrary(nullptr);
-        SetRetryPause(nullptr);
     }
 
     // The command, binding a counting view of the fake.
@@ -73,7 +66,7 @@ protected:
             ++nBindings;
             strBoundFolder = folder;
             return std::make_unique<CountingResultLibrary>(library);
-        });
+        }, NoPause);
         return {status, out.str(), err.str()};
     }
 };
@@ -86,9 +79,8 @@ TEST_F(Values, PrintsTheOutcomeOfEveryEvaluatedRecord)
     library.SetResult(2101010, std::vector<float>(12, -3.0f));
     library.SetResult(2101013, std::vector<float>(12, 4.0f));
     library.SetHourlySeries(2010, 15, std::vector<float>(8760, 5.0f));
-    SetResultLibrary(&library);
     std::ostringstream out;
-    PrintTableValues(kTestTable, "/doe2/", "/results", out);
+    PrintTableValues(access, kTestTable, "/doe2/", "/results", out);
     EXPECT_EQ(out.str(),
               "T\t1\tC65\tnumber\t-1234.8\t\n"
               "T\t2\tD146\ttext\t1234.75\t= 1235 + D146\n"
@@ -100,9 +92,8 @@ TEST_F(Values, PrintsTheOutcomeOfEveryEvaluatedRecord)
 
 TEST_F(Values, ErrorLineCarriesTheFailureWithTheRecord)
 {
-    SetResultLibrary(&library);
     std::ostringstream out;
-    PrintTableValues(kTestTable, "/doe2/", "/results", out);
+    PrintTableValues(access, kTestTable, "/doe2/", "/results", out);
     EXPECT_NE(out.str().find("T\t1\tC65\terror\t\tError retriving results for GombrelData item - psCol: 'C', "),
               std::string::npos);
     EXPECT_EQ(Lines(out.str()), 5u);
@@ -184,7 +175,7 @@ TEST_F(Values, EachLineIsFlushedAsSoonAsItIsKnown)
     library.answer = FakeResultLibrary::Answer::Nothing;
     FlushCounter buffer;
     std::ostream out(&buffer);
-    PrintTableValues(kTestTable, "/doe2/", "/results", out);
+    PrintTableValues(access, kTestTable, "/doe2/", "/results", out);
     EXPECT_EQ(buffer.nFlushes, static_cast<int>(Lines(buffer.str())));
     EXPECT_EQ(buffer.nFlushes, 5);
 }
@@ -196,7 +187,8 @@ TEST_F(Values, UnboundLibraryFailsEveryRecordWithItsReason)
                                             [](const std::string &, std::string &failure) {
                                                 failure = "libd2result.so: cannot open shared object file";
                                                 return std::unique_ptr<ResultLibrary>();
-                                            });
+                                            },
+                                            NoPause);
     EXPECT_EQ(status, 0) << "a results folder that cannot be read is no argument error";
     EXPECT_EQ(err.str(), "gombrel-cli: libd2result.so: cannot open shared object file\n");
     std::istringstream lines(out.str());
@@ -264,10 +256,10 @@ TEST_F(Values, SampleEvaluatesWithoutErrorReadingEachSeriesOnce)
     std::unique_ptr<ResultLibrary> bound = BindResultLibrary(sample / "no-doe2-files/", failure);
     ASSERT_TRUE(bound) << failure;
     CountingResultLibrary counting(*bound);
-    SetResultLibrary(&counting);
+    ResultAccess countingAccess(&counting, NoPause);
     std::ostringstream out;
     for (const MappingTable &table : g_aMappingTables)
-        PrintTableValues(table, sample / "no-doe2-files/", sample.Path(), out);
+        PrintTableValues(countingAccess, table, sample / "no-doe2-files/", sample.Path(), out);
     EXPECT_EQ(out.str().find("\terror\t"), std::string::npos) << out.str().substr(out.str().find("\terror\t"), 400);
     EXPECT_EQ(Lines(out.str()), 1580u + 570u);
     const ExpectedCalls expected = ExpectedSampleCalls();
@@ -289,7 +281,7 @@ TEST_F(Values, ResultsFolderTypedWithABackslashFindsItsStores)
     std::ostringstream out, err;
     const int status = RunValuesCommandWith(
         {"--doe2", sample.Path(), "--results", sample.Path() + "\\", "--table", "Std140Sec5_4Items"}, out, err,
-        BindResultLibrary);
+        BindResultLibrary, NoPause);
     EXPECT_EQ(status, 0) << err.str();
     EXPECT_EQ(Lines(out.str()), 1u + 37u);
     EXPECT_EQ(out.str().find("\terror\t"), std::string::npos) << out.str();

@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "ActiveResultLibrary.h"
 #include "EvaluateItemValue.h"
 #include "FakeResultLibrary.h"
 #include "HourlyStatistics.h"
@@ -62,40 +62,25 @@ struct Evaluation {
     ItemValue value;
 };
 
-// Binds a fresh fake; every test has its own results folder so that the
-// process-wide caches never carry over between tests.
+// Reads through a fresh fake.
 class EvaluateItemValueTest : public ::testing::Test {
 protected:
     FakeResultLibrary library;
-    std::string strResults;
-
-    void SetUp() override
-    {
-        SetResultLibrary(&library);
-        SetRetryPause(NoPause);
-        const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        strResults = std::string("/results/") + info->test_suite_name() + "." + info->name();
-    }
-
-    void TearDown() override
-    {
-        SetResultLibrary(nullptr);
-        SetRetryPause(nullptr);
-    }
+    ResultAccess access{&library, NoPause};
+    std::string strResults = "/results";
 
     Evaluation Evaluate(const GombrelData &item)
     {
         Evaluation evaluation;
-        EvaluateItemValue(item, "/doe2/", strResults, evaluation.strError, evaluation.value);
+        EvaluateItemValue(access, item, "/doe2/", strResults, evaluation.strError, evaluation.value);
         return evaluation;
     }
 
-    // Evaluates an hourly key over the series; a new results folder per
-    // series keeps the year cache from answering with an earlier one.
+    // Evaluates an hourly key over the series, read afresh.
     Evaluation EvaluateOver(const std::vector<float> &series, const GombrelData &item)
     {
         library.SetHourlySeries(kList, kVariable, series);
-        strResults += "+";
+        access = ResultAccess(&library, NoPause);
         return Evaluate(item);
     }
 };
@@ -134,6 +119,62 @@ TEST_F(RouteChoice, ProjectPathIsTheResultsFolderFollowedByTheProject)
     ASSERT_EQ(library.calls.size(), 1u);
     EXPECT_EQ(library.calls[0].strProjectPath, strResults + "/Sec5-2/600-Zv/600-Zv - Baseline Design");
     EXPECT_EQ(library.calls[0].strDoe2Folder, "/doe2/");
+}
+
+TEST_F(WholeYear, RecordsThatDifferOnlyOutsideTheSeriesReadItOnce)
+{
+    library.SetHourlySeries(kList, kVariable, Constant(2.0f));
+    const GombrelData first = HourlyRecord("AnnualSum");
+    GombrelData others[6] = {first, first, first, first, first, first};
+    others[0].psCol = "D";
+    others[1].iRow = 99;
+    others[2].iAction = GOMBREL_ACTION_TEXT;
+    others[3].iDecimalPlaces = 3;
+    others[4].fMultiplier = -1.0f;
+    others[5].psSpecialProcessing = "DateOfAnnualMax";
+    EXPECT_EQ(Evaluate(first).strError, "");
+    for (const GombrelData &other : others)
+        EXPECT_EQ(Evaluate(other).strError, "");
+    EXPECT_EQ(library.calls.size(), 1u);
+}
+
+// The numbers of a run of single-hour records that alternate between two
+// series, so that the year buffer is loaded again and again.
+std::vector<double> SingleHourRun(ResultAccess &access)
+{
+    std::vector<double> numbers;
+    for (int i = 0; i < 400; ++i) {
+        GombrelData item = HourlyRecord(i % 3 ? "SingleHour- 1 4 1" : "SingleHour- 72710");
+        item.iNHRListID_Special = kVariable + i % 2;
+        ItemValue value;
+        std::string error;
+        EvaluateItemValue(access, item, "/doe2/", "/results", error, value);
+        numbers.push_back(error.empty() ? value.dNumber : -1.0);
+    }
+    return numbers;
+}
+
+TEST(ResultAccessPerRun, TwoRunsOnTwoThreadsGiveWhatEachGivesAlone)
+{
+    // Two results folders evaluated at once must not see each other's
+    // year buffer or caches.
+    FakeResultLibrary first, second;
+    first.SetHourlySeries(kList, kVariable, HourIndexes());
+    first.SetHourlySeries(kList, kVariable + 1, Constant(7.0f));
+    second.SetHourlySeries(kList, kVariable, Constant(-3.0f));
+    second.SetHourlySeries(kList, kVariable + 1, HourIndexes());
+    ResultAccess firstAlone(&first, NoPause), secondAlone(&second, NoPause);
+    const std::vector<double> expectedFirst = SingleHourRun(firstAlone);
+    const std::vector<double> expectedSecond = SingleHourRun(secondAlone);
+    ASSERT_NE(expectedFirst, expectedSecond);
+
+    ResultAccess firstRun(&first, NoPause), secondRun(&second, NoPause);
+    std::vector<double> firstNumbers, secondNumbers;
+    std::thread other([&] { secondNumbers = SingleHourRun(secondRun); });
+    firstNumbers = SingleHourRun(firstRun);
+    other.join();
+    EXPECT_EQ(firstNumbers, expectedFirst);
+    EXPECT_EQ(secondNumbers, expectedSecond);
 }
 
 TEST_F(WholeYear, LoadFailureNamesTheRecord)

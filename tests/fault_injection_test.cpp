@@ -25,7 +25,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "ActiveResultLibrary.h"
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
 #include "Commands.h"
@@ -288,16 +287,12 @@ protected:
     void SetUp() override
     {
         fs::copy(SampleFolder(), m_results, fs::copy_options::recursive);
-        g_strSettingsPath = m_scratch / "gombrel.ini";
-        SetRetryPause(NoPause);
         std::string failure;
         m_pLibrary = BindResultLibrary(m_scratch.Path(), failure);
         ASSERT_TRUE(m_pLibrary) << failure;
     }
     void TearDown() override
     {
-        SetResultLibrary(nullptr);
-        SetRetryPause(nullptr);
         EXPECT_TRUE(OurCalcs().empty()) << "a Calc session was left running";
     }
 
@@ -318,12 +313,8 @@ protected:
         CalcLauncher launcher;
         SteadyStopwatch clock;
         ResultLibrary *pBound = pFault ? pFault : m_pLibrary.get();
-        RunBackends backends{launcher,
-                             [pBound](const std::string &, std::string &) {
-                                 SetResultLibrary(pBound);
-                                 return true;
-                             },
-                             clock};
+        RunBackends backends{launcher, [pBound](const std::string &, std::string &) { return pBound; }, clock,
+                             SettingsFile(m_scratch / "gombrel.ini"), NoPause};
         const int status = RunResultsCommand(args, console, backends);
         EXPECT_TRUE(OurCalcs().empty()) << "Calc still runs after the run";
         EXPECT_EQ(LockFilesIn(m_results), std::vector<std::string>{});
@@ -510,6 +501,21 @@ TEST_F(FaultInjection, TextFileNamedXlsIsRefusedAndLeftAsItWas)
     EXPECT_EQ(ReadWholeFile(Workbook("Std140Sec5-2.xls")), text);
 }
 
+TEST_F(FaultInjection, ZipNamedXlsInAWritableFolderIsRefusedAsNoWorkbook)
+{
+    // Calc opens no document from it at all, as from a folder that refuses
+    // its lock file; the folder here takes new files.
+    const std::string zip = "PK\003\004garbage";
+    WriteWholeFile(Workbook("Std140Sec5-2.xls"), zip);
+    EXPECT_EQ(Run({"--check", "--log"}), 1);
+    EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
+    EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: COleDispatchException\\. SCODE: 000003ec, "
+                                     "Description: \"'" +
+                                         ShownWorkbook("Std140Sec5-2.xls") + "' is not a workbook\"\\.\n"))
+        << m_err.str();
+    EXPECT_EQ(ReadWholeFile(Workbook("Std140Sec5-2.xls")), zip);
+}
+
 TEST_F(FaultInjection, StoreCutShortMidRunKeepsTheCellsPostedBeforeIt)
 {
     std::string truncated;
@@ -589,8 +595,32 @@ bool AwaitCondition(const std::function<bool()> &done, std::chrono::seconds limi
     return done();
 }
 
+// The settings file beside the programs, where gombrel-cli itself keeps the
+// folders of its run: put back as it was, or removed when there was none,
+// once the test that started the program is done.
+class ProgramSettingsRestored {
+public:
+    ProgramSettingsRestored() : m_bExisted(fs::exists(m_strPath)), m_strText(ReadWholeFile(m_strPath)) {}
+    ProgramSettingsRestored(const ProgramSettingsRestored &) = delete;
+    ProgramSettingsRestored &operator=(const ProgramSettingsRestored &) = delete;
+    ~ProgramSettingsRestored()
+    {
+        std::error_code ignored;
+        if (m_bExisted)
+            WriteWholeFile(m_strPath, m_strText);
+        else
+            fs::remove(m_strPath, ignored);
+    }
+
+private:
+    const std::string m_strPath = ExecutableFolder() + "/" + kSettingsFileName;
+    const bool m_bExisted;
+    const std::string m_strText;
+};
+
 TEST_F(FaultInjection, ProgramKilledMidRunTakesItsCalcWithIt)
 {
+    const ProgramSettingsRestored settings;
     std::string failure;
     const int program = StartTiedChild({ExecutableFolder() + "/gombrel-cli",
                                         {"run", "--doe2", m_scratch.Path(), "--results", m_results, "--check", "--log"},

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "ActiveResultLibrary.h"
 #include "FakeResultLibrary.h"
 #include "HourlyStatistics.h"
 
@@ -32,44 +31,35 @@ std::vector<float> Ramp(float fStart, float fStep)
     return series;
 }
 
-GombrelData HourlyItem(int32_t iSpecial, const char *pszItemString = nullptr)
+HourlySeries HourlyItem(int32_t iVariable, const char *pszItemString = nullptr)
 {
-    GombrelData item = kDefaultGombrelData;
-    item.psCol = "C";
-    item.iRow = 7;
-    item.iNHRListID = 2010;
-    item.psReportKey = "SHOEBOX-ZONE";
-    item.iD2ResFileType = 4;
-    item.psSpecialProcessing = "AnnualAvg";
-    item.iNHRListID_Special = iSpecial;
-    item.psItemString = pszItemString;
-    return item;
+    HourlySeries series;
+    series.iFileType = 4;
+    series.iListId = 2010;
+    series.iVariable = iVariable;
+    series.pszReportKey = "SHOEBOX-ZONE";
+    series.pszItemString = pszItemString;
+    return series;
 }
 
-// Binds a fresh fake and a counting pause; every test reads its own project
-// so that the process-wide caches never carry over between tests.
+// Reads through a fresh fake with a counting pause.
 class StatisticsTest : public ::testing::Test {
 protected:
     FakeResultLibrary library;
+    ResultAccess access{&library, CountPause};
     std::string strProject;
 
     void SetUp() override
     {
-        SetResultLibrary(&library);
-        SetRetryPause(CountPause);
         g_iPauses = 0;
         g_iPausedMilliseconds = 0;
         const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
         strProject = std::string("/results/") + info->test_suite_name() + "." + info->name();
     }
 
-    void TearDown() override
-    {
-        SetResultLibrary(nullptr);
-        SetRetryPause(nullptr);
-    }
+    bool Load(const HourlySeries &series) { return LoadHourlyYear(access, "/doe2/", strProject.c_str(), &series); }
 
-    bool Load(const GombrelData &item) { return LoadHourlyYear("/doe2/", strProject.c_str(), &item); }
+    float *Year() { return access.afHourlyYear.data(); }
 
     size_t Reads() const { return library.calls.size(); }
 };
@@ -132,7 +122,7 @@ TEST_F(HourlyLoad, ReadsSingleSeriesWithTheRecordsKeys)
     EXPECT_EQ(call.iValueCount, kHoursPerYear);
     EXPECT_EQ(call.strReportKey, "SHOEBOX-ZONE");
     EXPECT_FALSE(call.bHasFilter);
-    EXPECT_EQ(std::vector<float>(g_afHourlyYear, g_afHourlyYear + kHoursPerYear), Ramp(1.0f, 0.5f));
+    EXPECT_EQ(std::vector<float>(Year(), Year() + kHoursPerYear), Ramp(1.0f, 0.5f));
 }
 
 TEST_F(HourlyLoad, FailsWhenTheSingleSeriesIsNotDelivered)
@@ -193,44 +183,27 @@ TEST_F(HourlyLoad, FailsWhenPackedSeriesAreNotAllDelivered)
     EXPECT_EQ(Reads(), 1u);
 }
 
-TEST_F(HourlyLoad, ReadsOnceForRecordsThatDifferOnlyOutsideTheSeries)
-{
-    library.SetHourlySeries(2010, 15, Constant(2.0f));
-    const GombrelData first = HourlyItem(15);
-    GombrelData others[6] = {first, first, first, first, first, first};
-    others[0].psCol = "D";
-    others[1].iRow = 99;
-    others[2].iAction = 1;
-    others[3].iDecimalPlaces = 3;
-    others[4].fMultiplier = -1.0f;
-    others[5].psSpecialProcessing = "DateOfAnnualMax";
-    ASSERT_TRUE(Load(first));
-    for (const GombrelData &other : others)
-        EXPECT_TRUE(Load(other));
-    EXPECT_EQ(Reads(), 1u);
-}
-
 TEST_F(HourlyLoad, ReadsAgainForRecordsThatNameAnotherSeries)
 {
     library.SetHourlySeries(2010, 15, Constant(2.0f));
     library.SetHourlySeries(2010, 16, Constant(2.0f));
     library.SetHourlySeries(1020, 15, Constant(2.0f));
-    const GombrelData first = HourlyItem(15);
-    GombrelData others[6] = {first, first, first, first, first, first};
-    others[0].psReportKey = "SYSTEM-1";
-    others[1].psItemString = "COP_OBtuh_IkW";
-    others[2].psRowKey = "FEB";
-    others[3].iD2ResFileType = 3;
-    others[4].iNHRListID = 1020;
-    others[5].iNHRListID_Special = 16;
+    const HourlySeries first = HourlyItem(15);
+    HourlySeries others[6] = {first, first, first, first, first, first};
+    others[0].pszReportKey = "SYSTEM-1";
+    others[1].pszItemString = "COP_OBtuh_IkW";
+    others[2].pszRowKey = "FEB";
+    others[3].iFileType = 3;
+    others[4].iListId = 1020;
+    others[5].iVariable = 16;
     size_t expected = 0;
-    for (const GombrelData &other : others) {
+    for (const HourlySeries &other : others) {
         ASSERT_TRUE(Load(first));
         ASSERT_TRUE(Load(other));
         expected += 2;
         EXPECT_EQ(Reads(), expected);
     }
-    EXPECT_TRUE(LoadHourlyYear("/doe2/", (strProject + "-other").c_str(), &first));
+    EXPECT_TRUE(LoadHourlyYear(access, "/doe2/", (strProject + "-other").c_str(), &first));
     EXPECT_EQ(Reads(), expected + 1);
 }
 
@@ -242,30 +215,30 @@ TEST_F(HourlyLoad, FailedReadLeavesNoCacheBehind)
     EXPECT_FALSE(Load(HourlyItem(69049047)));
     ASSERT_TRUE(Load(HourlyItem(15)));
     EXPECT_EQ(Reads(), 3u);
-    EXPECT_EQ(g_afHourlyYear[0], 2.0f);
+    EXPECT_EQ(Year()[0], 2.0f);
 }
 
 TEST_F(HourlyLoad, RefusesKeysLongerThanTheLibrarysField)
 {
     library.SetHourlySeries(2010, 15, Constant(2.0f));
     const std::string fits(39, 'K'), tooLong(40, 'K');
-    GombrelData item = HourlyItem(15);
-    item.psReportKey = fits.c_str();
+    HourlySeries item = HourlyItem(15);
+    item.pszReportKey = fits.c_str();
     EXPECT_TRUE(Load(item));
-    item.psReportKey = tooLong.c_str();
+    item.pszReportKey = tooLong.c_str();
     EXPECT_FALSE(Load(item));
     item = HourlyItem(15);
-    item.psRowKey = tooLong.c_str();
+    item.pszRowKey = tooLong.c_str();
     EXPECT_FALSE(Load(item));
     EXPECT_EQ(Reads(), 1u);
 }
 
 TEST_F(HourlyLoad, FailsForMissingArguments)
 {
-    const GombrelData item = HourlyItem(15);
-    EXPECT_FALSE(LoadHourlyYear(nullptr, "p", &item));
-    EXPECT_FALSE(LoadHourlyYear("/doe2/", nullptr, &item));
-    EXPECT_FALSE(LoadHourlyYear("/doe2/", "p", nullptr));
+    const HourlySeries item = HourlyItem(15);
+    EXPECT_FALSE(LoadHourlyYear(access, nullptr, "p", &item));
+    EXPECT_FALSE(LoadHourlyYear(access, "/doe2/", nullptr, &item));
+    EXPECT_FALSE(LoadHourlyYear(access, "/doe2/", "p", nullptr));
     EXPECT_EQ(Reads(), 0u);
 }
 
@@ -277,7 +250,7 @@ TEST_F(DerivedSeries, PositivePackingAddsTheSeriesInSinglePrecision)
     ASSERT_TRUE(Load(HourlyItem(69049047)));
     for (int hour : {0, 1, 4000, 8759}) {
         const float expected = (0.1f + hour * 0.25f + 1.0e7f) + (-3.3f + hour * 0.125f);
-        EXPECT_EQ(g_afHourlyYear[hour], expected) << hour;
+        EXPECT_EQ(Year()[hour], expected) << hour;
     }
 }
 
@@ -286,8 +259,8 @@ TEST_F(DerivedSeries, NegativePackingSubtractsTheLaterSeries)
     library.SetHourlySeries(2010, 6, Constant(10.5f));
     library.SetHourlySeries(2010, 48, Ramp(0.0f, 1.0f));
     ASSERT_TRUE(Load(HourlyItem(-48006)));
-    EXPECT_EQ(g_afHourlyYear[0], 10.5f);
-    EXPECT_EQ(g_afHourlyYear[20], 10.5f - 20.0f);
+    EXPECT_EQ(Year()[0], 10.5f);
+    EXPECT_EQ(Year()[20], 10.5f - 20.0f);
 }
 
 TEST_F(DerivedSeries, CombinationWithAMissingComponentIsMissing)
@@ -297,8 +270,8 @@ TEST_F(DerivedSeries, CombinationWithAMissingComponentIsMissing)
     library.SetHourlySeries(2010, 6, Constant(10.0f));
     library.SetHourlySeries(2010, 48, gaps);
     ASSERT_TRUE(Load(HourlyItem(-48006)));
-    EXPECT_EQ(g_afHourlyYear[2], 6.0f);
-    EXPECT_EQ(g_afHourlyYear[3], MISSING_VALUE);
+    EXPECT_EQ(Year()[2], 6.0f);
+    EXPECT_EQ(Year()[3], MISSING_VALUE);
 }
 
 TEST_F(DerivedSeries, EfficiencyDividesOutputByInput)
@@ -311,10 +284,10 @@ TEST_F(DerivedSeries, EfficiencyDividesOutputByInput)
     library.SetHourlySeries(2010, 47, input);
     library.SetHourlySeries(2010, 6, output);
     ASSERT_TRUE(Load(HourlyItem(6047, "COP_OBtuh_IkW")));
-    EXPECT_EQ(g_afHourlyYear[0], static_cast<float>(34120.0f * 0.2931 / (5.0f * 1000)));
-    EXPECT_NEAR(g_afHourlyYear[0], 2.0, 0.001);
+    EXPECT_EQ(Year()[0], static_cast<float>(34120.0f * 0.2931 / (5.0f * 1000)));
+    EXPECT_NEAR(Year()[0], 2.0, 0.001);
     for (int hour : {1, 2, 3, 4})
-        EXPECT_EQ(g_afHourlyYear[hour], MISSING_VALUE) << hour;
+        EXPECT_EQ(Year()[hour], MISSING_VALUE) << hour;
 }
 
 TEST_F(DerivedSeries, EfficiencyOfThreeSeriesDividesTwice)
@@ -324,7 +297,7 @@ TEST_F(DerivedSeries, EfficiencyOfThreeSeriesDividesTwice)
     library.SetHourlySeries(2010, 3, Constant(3000.0f));
     ASSERT_TRUE(Load(HourlyItem(3002001, "COP_OBtuh_IkW")));
     const float first = static_cast<float>(8000.0f * 0.2931 / (2.0f * 1000));
-    EXPECT_EQ(g_afHourlyYear[0], static_cast<float>(3000.0f * 0.2931 / (first * 1000)));
+    EXPECT_EQ(Year()[0], static_cast<float>(3000.0f * 0.2931 / (first * 1000)));
 }
 
 // Saturation pressure in inches of mercury after Buck (1981), an
@@ -350,8 +323,8 @@ protected:
         library.SetHourlySeries(2010, 35, Constant(ratio));
         library.SetHourlySeries(2019, 31, Constant(fTemperatureF));
         library.SetHourlySeries(1114, 5, Constant(kPressure));
-        GombrelData item = HourlyItem(5031035, "ZoneRelHumid");
-        item.psRowKey = "HVBT-ZONE";
+        HourlySeries item = HourlyItem(5031035, "ZoneRelHumid");
+        item.pszRowKey = "HVBT-ZONE";
         return Load(item);
     }
 };
@@ -373,17 +346,17 @@ TEST_F(RelativeHumidityTest, ReadsRatioZoneTemperatureAndPressure)
     EXPECT_EQ(pressure.iListId, 1114);
     EXPECT_EQ(pressure.iVariable, 5);
     EXPECT_FALSE(pressure.bHasReportKey);
-    EXPECT_NEAR(g_afHourlyYear[100], 100.0, 0.2);
+    EXPECT_NEAR(Year()[100], 100.0, 0.2);
 }
 
 TEST_F(RelativeHumidityTest, Uses33FOverWaterAnd31FOverIce)
 {
     const double above = (33.0 - 32) / 1.8, below = (31.0 - 32) / 1.8;
     ASSERT_TRUE(LoadSaturated(33.0f, BuckOverWater(above)));
-    EXPECT_NEAR(g_afHourlyYear[0], 100.0, 0.15);
+    EXPECT_NEAR(Year()[0], 100.0, 0.15);
     strProject += "-ice";
     ASSERT_TRUE(LoadSaturated(31.0f, BuckOverIce(below)));
-    EXPECT_NEAR(g_afHourlyYear[0], 100.0, 0.15);
+    EXPECT_NEAR(Year()[0], 100.0, 0.15);
     // Over water the same air would read half a percent drier.
     EXPECT_GT(100.0 * BuckOverWater(below) / BuckOverIce(below) - 100.0, 0.4);
 }
@@ -397,21 +370,21 @@ TEST_F(RelativeHumidityTest, MissingInputHourIsMissing)
     library.SetHourlySeries(2010, 35, ratio);
     library.SetHourlySeries(2019, 31, temperature);
     library.SetHourlySeries(1114, 5, pressure);
-    GombrelData item = HourlyItem(5031035, "ZoneRelHumid");
-    item.psRowKey = "HVBT-ZONE";
+    HourlySeries item = HourlyItem(5031035, "ZoneRelHumid");
+    item.pszRowKey = "HVBT-ZONE";
     ASSERT_TRUE(Load(item));
-    EXPECT_GT(g_afHourlyYear[0], 0.0f);
-    EXPECT_LT(g_afHourlyYear[0], 100.0f);
+    EXPECT_GT(Year()[0], 0.0f);
+    EXPECT_LT(Year()[0], 100.0f);
     for (int hour : {1, 2, 3})
-        EXPECT_EQ(g_afHourlyYear[hour], MISSING_VALUE) << hour;
+        EXPECT_EQ(Year()[hour], MISSING_VALUE) << hour;
 }
 
 TEST_F(RelativeHumidityTest, MakesAllThreeReadsEvenWhenTheFirstFails)
 {
     library.SetHourlySeries(2019, 31, Constant(70.0f));
     library.SetHourlySeries(1114, 5, Constant(kPressure));
-    GombrelData item = HourlyItem(5031035, "ZoneRelHumid");
-    item.psRowKey = "HVBT-ZONE";
+    HourlySeries item = HourlyItem(5031035, "ZoneRelHumid");
+    item.pszRowKey = "HVBT-ZONE";
     EXPECT_FALSE(Load(item));
     EXPECT_EQ(library.CountCalls(FakeLibraryCall::SingleHourly), 3u);
 }
@@ -420,101 +393,100 @@ TEST_F(RelativeHumidityTest, TwoVariablesAreAnOrdinarySum)
 {
     library.SetHourlySeries(2010, 35, Constant(1.0f));
     library.SetHourlySeries(2010, 31, Constant(2.0f));
-    GombrelData item = HourlyItem(31035, "ZoneRelHumid");
-    item.psRowKey = "HVBT-ZONE";
+    HourlySeries item = HourlyItem(31035, "ZoneRelHumid");
+    item.pszRowKey = "HVBT-ZONE";
     ASSERT_TRUE(Load(item));
     EXPECT_EQ(library.CountCalls(FakeLibraryCall::MultipleHourly), 1u);
-    EXPECT_EQ(g_afHourlyYear[0], 3.0f);
+    EXPECT_EQ(Year()[0], 3.0f);
 }
 
 // Fills series 1 with filler that falls in no bin, then the given values.
-void FillSeries(const std::vector<float> &values)
+void FillSeries(ResultAccess &access, const std::vector<float> &values)
 {
-    std::fill(g_afHourlyYear, g_afHourlyYear + kHoursPerYear, 1000.0f);
-    std::copy(values.begin(), values.end(), g_afHourlyYear);
+    std::fill(access.afHourlyYear.begin(), access.afHourlyYear.begin() + kHoursPerYear, 1000.0f);
+    std::copy(values.begin(), values.end(), access.afHourlyYear.begin());
 }
 
 TEST_F(TempBins, CountsEachValueIntoTheBinOfItsEdges)
 {
-    FillSeries({-58.0f, -57.9f, 208.4f, 208.5f, MISSING_VALUE, 32.0f, 32.01f, 206.5f, NAN});
-    const GombrelData item = HourlyItem(15);
-    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &item));
+    FillSeries(access, {-58.0f, -57.9f, 208.4f, 208.5f, MISSING_VALUE, 32.0f, 32.01f, 206.5f, NAN});
+    const HourlySeries item = HourlyItem(15);
+    ASSERT_TRUE(CountCelsiusTempBins(access, strProject.c_str(), &item));
     std::vector<int32_t> expected(kTempBinCount, 0);
     expected[0] = 1;    // -57.9
     expected[49] = 1;   // 32.0 = 0 C, the top edge of bin 50
     expected[50] = 1;   // 32.01
     expected[146] = 1;  // 206.5, below the top edge of bin 147
     expected[147] = 1;  // 208.4
-    EXPECT_EQ(std::vector<int32_t>(g_aiTempBinCounts, g_aiTempBinCounts + kTempBinCount), expected);
+    EXPECT_EQ(std::vector<int32_t>(access.aiTempBinCounts.begin(), access.aiTempBinCounts.end()), expected);
 }
 
 TEST_F(TempBins, LastBinIsNeverCounted)
 {
-    FillSeries(Ramp(-60.0f, 0.035f));
-    const GombrelData item = HourlyItem(15);
-    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &item));
-    EXPECT_EQ(g_aiTempBinCounts[kTempBinCount - 1], 0);
-    EXPECT_EQ(std::accumulate(g_aiTempBinCounts, g_aiTempBinCounts + kTempBinCount, 0),
-              std::count_if(g_afHourlyYear, g_afHourlyYear + kHoursPerYear,
+    FillSeries(access, Ramp(-60.0f, 0.035f));
+    const HourlySeries item = HourlyItem(15);
+    ASSERT_TRUE(CountCelsiusTempBins(access, strProject.c_str(), &item));
+    EXPECT_EQ(access.aiTempBinCounts[kTempBinCount - 1], 0);
+    EXPECT_EQ(std::accumulate(access.aiTempBinCounts.begin(), access.aiTempBinCounts.end(), 0),
+              std::count_if(Year(), Year() + kHoursPerYear,
                             [](float v) { return v > -58.0f && v <= 208.4f; }));
 }
 
 TEST_F(TempBins, CountsOncePerSeries)
 {
-    FillSeries({32.0f});
-    const GombrelData item = HourlyItem(15);
-    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &item));
-    const int32_t before = g_aiTempBinCounts[49];
-    FillSeries({32.0f, 32.0f});
-    GombrelData sameSeries = item;
-    sameSeries.psSpecialProcessing = "CelsiusTempBin 50";
-    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &sameSeries));
-    EXPECT_EQ(g_aiTempBinCounts[49], before);
-    ASSERT_TRUE(CountCelsiusTempBins((strProject + "-other").c_str(), &sameSeries));
-    EXPECT_EQ(g_aiTempBinCounts[49], before + 1);
+    FillSeries(access, {32.0f});
+    const HourlySeries item = HourlyItem(15);
+    ASSERT_TRUE(CountCelsiusTempBins(access, strProject.c_str(), &item));
+    const int32_t before = access.aiTempBinCounts[49];
+    FillSeries(access, {32.0f, 32.0f});
+    HourlySeries sameSeries = item;
+    ASSERT_TRUE(CountCelsiusTempBins(access, strProject.c_str(), &sameSeries));
+    EXPECT_EQ(access.aiTempBinCounts[49], before);
+    ASSERT_TRUE(CountCelsiusTempBins(access, (strProject + "-other").c_str(), &sameSeries));
+    EXPECT_EQ(access.aiTempBinCounts[49], before + 1);
 }
 
 TEST_F(TempBins, CountsAgainForAnotherRowKeyOrItemString)
 {
-    FillSeries({32.0f});
-    const GombrelData item = HourlyItem(15);
-    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &item));
-    const int32_t before = g_aiTempBinCounts[49];
-    GombrelData otherRow = item, otherItem = item;
-    otherRow.psRowKey = "HVBT-ZONE";
-    otherItem.psItemString = "ZoneRelHumid";
-    FillSeries({32.0f, 32.0f});
-    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &otherRow));
-    EXPECT_EQ(g_aiTempBinCounts[49], before + 1);
-    FillSeries({32.0f, 32.0f, 32.0f});
-    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &otherItem));
-    EXPECT_EQ(g_aiTempBinCounts[49], before + 2);
+    FillSeries(access, {32.0f});
+    const HourlySeries item = HourlyItem(15);
+    ASSERT_TRUE(CountCelsiusTempBins(access, strProject.c_str(), &item));
+    const int32_t before = access.aiTempBinCounts[49];
+    HourlySeries otherRow = item, otherItem = item;
+    otherRow.pszRowKey = "HVBT-ZONE";
+    otherItem.pszItemString = "ZoneRelHumid";
+    FillSeries(access, {32.0f, 32.0f});
+    ASSERT_TRUE(CountCelsiusTempBins(access, strProject.c_str(), &otherRow));
+    EXPECT_EQ(access.aiTempBinCounts[49], before + 1);
+    FillSeries(access, {32.0f, 32.0f, 32.0f});
+    ASSERT_TRUE(CountCelsiusTempBins(access, strProject.c_str(), &otherItem));
+    EXPECT_EQ(access.aiTempBinCounts[49], before + 2);
 }
 
 TEST_F(TempBins, SeriesReadAgainIsCountedAgain)
 {
-    const GombrelData binItem = HourlyItem(15);
+    const HourlySeries binItem = HourlyItem(15);
     library.SetHourlySeries(2010, 15, Constant(32.0f));
     library.SetHourlySeries(2010, 16, Constant(0.0f));
     ASSERT_TRUE(Load(binItem));
-    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &binItem));
-    EXPECT_EQ(g_aiTempBinCounts[49], kHoursPerYear);
+    ASSERT_TRUE(CountCelsiusTempBins(access, strProject.c_str(), &binItem));
+    EXPECT_EQ(access.aiTempBinCounts[49], kHoursPerYear);
 
     // The project's results change between two runs; another series is
     // read in between, so the first one is read again.
     library.SetHourlySeries(2010, 15, Constant(33.0f));
     ASSERT_TRUE(Load(HourlyItem(16)));
     ASSERT_TRUE(Load(binItem));
-    ASSERT_TRUE(CountCelsiusTempBins(strProject.c_str(), &binItem));
-    EXPECT_EQ(g_aiTempBinCounts[49], 0);
-    EXPECT_EQ(g_aiTempBinCounts[50], kHoursPerYear);
+    ASSERT_TRUE(CountCelsiusTempBins(access, strProject.c_str(), &binItem));
+    EXPECT_EQ(access.aiTempBinCounts[49], 0);
+    EXPECT_EQ(access.aiTempBinCounts[50], kHoursPerYear);
 }
 
 TEST_F(TempBins, FailsOnlyForMissingArguments)
 {
-    const GombrelData item = HourlyItem(15);
-    EXPECT_FALSE(CountCelsiusTempBins(nullptr, &item));
-    EXPECT_FALSE(CountCelsiusTempBins(strProject.c_str(), nullptr));
+    const HourlySeries item = HourlyItem(15);
+    EXPECT_FALSE(CountCelsiusTempBins(access, nullptr, &item));
+    EXPECT_FALSE(CountCelsiusTempBins(access, strProject.c_str(), nullptr));
 }
 
 // The 244 bytes of a filter as the library reads them.
@@ -624,7 +596,7 @@ TEST_F(MultipleResults, ReadsOnePlainResult)
     library.SetResult(2101002, {12.5f});
     const int32_t id = 2101002;
     float value = -1.0f;
-    ASSERT_TRUE(GetMultipleResults(1, 1, &id, "", "SYSTEM-SUM", 1, "/doe2/", strProject.c_str(), &value));
+    ASSERT_TRUE(GetMultipleResults(access, 1, 1, &id, "", "SYSTEM-SUM", 1, "/doe2/", strProject.c_str(), &value));
     EXPECT_EQ(value, 12.5f);
     ASSERT_EQ(Reads(), 1u);
     const FakeLibraryCall &call = library.calls[0];
@@ -649,7 +621,7 @@ TEST_F(MultipleResults, ReadsTwoMonthlyListsSideBySide)
     library.SetResult(2101013, days);
     const int32_t ids[2] = {2101010, 2101013};
     float values[24];
-    ASSERT_TRUE(GetMultipleResults(24, 2, ids, "ROW", "SYSTEM-1", 1, "/doe2/", strProject.c_str(), values));
+    ASSERT_TRUE(GetMultipleResults(access, 24, 2, ids, "ROW", "SYSTEM-1", 1, "/doe2/", strProject.c_str(), values));
     EXPECT_EQ(values[0], 1.0f);
     EXPECT_EQ(values[11], 12.0f);
     EXPECT_EQ(values[12], 10.0f);
@@ -667,7 +639,7 @@ TEST_F(MultipleResults, GivesUpAfterThirtyMissingAnswersWithZeros)
         g_iPauses = g_iPausedMilliseconds = 0;
         const int32_t id = 2101002;
         float values[3] = {7.0f, 7.0f, 7.0f};
-        EXPECT_FALSE(GetMultipleResults(3, 1, &id, "", "", 1, "/doe2/", strProject.c_str(), values));
+        EXPECT_FALSE(GetMultipleResults(access, 3, 1, &id, "", "", 1, "/doe2/", strProject.c_str(), values));
         EXPECT_EQ(Reads(), 30u);
         EXPECT_EQ(g_iPauses, 29);
         EXPECT_EQ(g_iPausedMilliseconds, 29 * 500);
@@ -682,7 +654,7 @@ TEST_F(MultipleResults, StopsRetryingWhenValuesArrive)
     library.iEmptyAnswersFirst = 2;
     const int32_t id = 2101002;
     float value = 0.0f;
-    ASSERT_TRUE(GetMultipleResults(1, 1, &id, "", "", 1, "/doe2/", strProject.c_str(), &value));
+    ASSERT_TRUE(GetMultipleResults(access, 1, 1, &id, "", "", 1, "/doe2/", strProject.c_str(), &value));
     EXPECT_EQ(value, 4.0f);
     EXPECT_EQ(Reads(), 3u);
     EXPECT_EQ(g_iPauses, 2);
@@ -690,10 +662,10 @@ TEST_F(MultipleResults, StopsRetryingWhenValuesArrive)
 
 TEST_F(MultipleResults, WithoutALibraryEveryAttemptIsEmpty)
 {
-    SetResultLibrary(nullptr);
+    access.pLibrary = nullptr;
     const int32_t id = 2101002;
     float value = 5.0f;
-    EXPECT_FALSE(GetMultipleResults(1, 1, &id, "", "", 1, "/doe2/", strProject.c_str(), &value));
+    EXPECT_FALSE(GetMultipleResults(access, 1, 1, &id, "", "", 1, "/doe2/", strProject.c_str(), &value));
     EXPECT_EQ(value, 0.0f);
     EXPECT_EQ(g_iPauses, 29);
 }
@@ -704,11 +676,11 @@ TEST_F(MultipleResults, RefusesLongKeysWithoutCallingTheLibrary)
     const std::string fits(39, 'R'), tooLong(40, 'R');
     const int32_t id = 2101002;
     float value = 9.0f;
-    EXPECT_TRUE(GetMultipleResults(1, 1, &id, fits.c_str(), fits.c_str(), 1, "/d/", "p", &value));
+    EXPECT_TRUE(GetMultipleResults(access, 1, 1, &id, fits.c_str(), fits.c_str(), 1, "/d/", "p", &value));
     EXPECT_STREQ(library.calls[0].resultRequests[0].szRowKey, fits.c_str());
-    EXPECT_FALSE(GetMultipleResults(1, 1, &id, tooLong.c_str(), "", 1, "/d/", "p", &value));
+    EXPECT_FALSE(GetMultipleResults(access, 1, 1, &id, tooLong.c_str(), "", 1, "/d/", "p", &value));
     EXPECT_EQ(value, 0.0f);
-    EXPECT_FALSE(GetMultipleResults(1, 1, &id, "", tooLong.c_str(), 1, "/d/", "p", &value));
+    EXPECT_FALSE(GetMultipleResults(access, 1, 1, &id, "", tooLong.c_str(), 1, "/d/", "p", &value));
     EXPECT_EQ(Reads(), 1u);
 }
 

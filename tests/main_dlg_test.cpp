@@ -84,8 +84,6 @@ class MainDlgTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_strProgramFolder = m_scratch.Path() + "/";
-        g_strSettingsPath = m_scratch / "gombrel.ini";
         std::filesystem::create_directories(m_scratch / "doe2");
         std::filesystem::create_directories(m_scratch / "results");
         std::ofstream(m_scratch / "file.txt") << "not a folder";
@@ -95,6 +93,7 @@ protected:
     {
         if (!m_pDialog) {
             MainDlgServices services;
+            services.settings = m_settings;
             services.makeResultsJob = [this](UserMessages &messages, RunProgress &progress) {
                 m_job.pMessages = &messages;
                 m_job.pProgress = &progress;
@@ -119,7 +118,7 @@ protected:
         m_job.strDoe2Path = strDoe2;
         m_job.strResultsPath = strResults;
         m_job.iCheckFlag = iCheckFlag;
-        m_job.strSettingsDuringRun = ReadWholeFile(g_strSettingsPath);
+        m_job.strSettingsDuringRun = ReadWholeFile(m_settings.Path());
         m_job.bWaitCursorDuringRun =
             QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         m_clock.now += m_job.duration;
@@ -140,9 +139,10 @@ protected:
 
     std::string LastMessage() const { return m_messages.shown.empty() ? "" : m_messages.shown.back().strText; }
 
-    void Store(const std::string &strText) { std::ofstream(g_strSettingsPath) << strText; }
+    void Store(const std::string &strText) { std::ofstream(m_settings.Path()) << strText; }
 
     ScratchFolder m_scratch;
+    SettingsFile m_settings{m_scratch / "gombrel.ini"};
     RecordingMessages m_messages;
     RecordingModalRunner m_runner;
     ManualClock m_clock;
@@ -269,7 +269,7 @@ TEST_F(MainDlgTest, NoSettingsFileGivesEmptyFieldsAndTheBoxSet)
     EXPECT_EQ(Dialog().Doe2PathEdit().text(), "");
     EXPECT_EQ(Dialog().ResultsPathEdit().text(), "");
     EXPECT_TRUE(Dialog().CheckPostedBox().isChecked());
-    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_FALSE(std::filesystem::exists(m_settings.Path()));
 }
 
 
@@ -298,7 +298,7 @@ TEST_F(MainDlgTest, BothFieldsEmptyTellsOnlyOfTheDoe2PathAndSavesNothing)
     ASSERT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(m_messages.shown[0].strText, "ERROR:  DOE-2 path doesn't exist:\n   ");
     EXPECT_EQ(m_job.nCalls, 0);
-    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_FALSE(std::filesystem::exists(m_settings.Path()));
 }
 
 TEST_F(MainDlgTest, AFileAsResultsPathIsNoFolder)
@@ -308,7 +308,7 @@ TEST_F(MainDlgTest, AFileAsResultsPathIsNoFolder)
     Dialog().OnProcessResults();
     EXPECT_EQ(LastMessage(), "ERROR:  Results path doesn't exist:\n   " + (m_scratch / "file.txt"));
     EXPECT_EQ(m_job.nCalls, 0);
-    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_FALSE(std::filesystem::exists(m_settings.Path()));
     EXPECT_EQ(Dialog().ResultsPathEdit().text().toStdString(), m_scratch / "file.txt");
 }
 
@@ -496,7 +496,7 @@ TEST_F(MainDlgTest, EnterClosesThroughDoneAndSavesNothing)
     QTest::keyClick(&Dialog(), Qt::Key_Return);
     EXPECT_FALSE(Dialog().isVisible());
     EXPECT_EQ(Dialog().result(), QDialog::Accepted);
-    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_FALSE(std::filesystem::exists(m_settings.Path()));
 }
 
 TEST_F(MainDlgTest, CloseBoxClosesAsCancel)
@@ -505,7 +505,7 @@ TEST_F(MainDlgTest, CloseBoxClosesAsCancel)
     Dialog().close();
     EXPECT_FALSE(Dialog().isVisible());
     EXPECT_EQ(Dialog().result(), QDialog::Rejected);
-    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_FALSE(std::filesystem::exists(m_settings.Path()));
 }
 
 TEST_F(MainDlgTest, EscapeClosesAsCancelAndSavesNothing)
@@ -514,6 +514,6 @@ TEST_F(MainDlgTest, EscapeClosesAsCancelAndSavesNothing)
     QTest::keyClick(&Dialog(), Qt::Key_Escape);
     EXPECT_FALSE(Dialog().isVisible());
     EXPECT_EQ(Dialog().result(), QDialog::Rejected);
-    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_FALSE(std::filesystem::exists(m_settings.Path()));
     EXPECT_EQ(m_job.nCalls, 0);
 }

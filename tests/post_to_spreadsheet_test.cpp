@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "ActiveResultLibrary.h"
 #include "CalcWorkbooks.h"
 #include "MemoryWorkbooks.h"
 #include "PassTestSupport.h"
@@ -25,27 +24,19 @@ protected:
     void SetUp() override
     {
         WriteWholeFile(m_workbookPath, "gombrel-memory-workbook 1\nsheet\tA\nsheet\tB\n");
-        SetResultLibrary(&m_library);
-        SetRetryPause(NoPause);
         m_library.SetResult(kResultA, {2.5f});
         m_library.SetResult(kResultB, {-7.0f});
         m_services.readLogFlag = [this] { return m_iLogFlag; };
     }
-    void TearDown() override
-    {
-        SetResultLibrary(nullptr);
-        SetRetryPause(nullptr);
-    }
 
-    // One pass over records (ended here), enabled as given.
-    int32_t Post(std::vector<GombrelData> records, int32_t iCheckFlag, int32_t iAppend = 0,
-                 std::vector<int32_t> enable = {1, -1})
+    // One pass over records (ended here).
+    int32_t Post(std::vector<GombrelData> records, int32_t iCheckFlag, int32_t iAppend = 0)
     {
         records.push_back(kDefaultGombrelData);
-        std::vector<const GombrelData *> tables(enable.size(), records.data());
-        return PostToSpreadsheet(*m_application, "/doe2\\", m_scratch.Path(), "DOE-2 Results spreadsheet",
-                                 m_workbookPath, enable.data(), tables.data(), m_errorText, iCheckFlag, iAppend,
-                                 m_services);
+        const PostingRequest request = PassRequest(m_scratch.Path(), m_workbookPath, records.data(), iCheckFlag,
+                                                   iAppend);
+        ResultAccess access(&m_library, NoPause);
+        return PostToSpreadsheet(*m_application, request, access, m_errorText, m_services);
     }
 
     // The saved workbook's cell on sheet A as "number:2.5", "text:x" or "none".
@@ -114,25 +105,21 @@ TEST_F(PostToSpreadsheetTest, TwoRoundsWhenAllAgree)
                          "      cell     D7:  Cell Value (-7)  ==  DOE-2 Result (-7)\n");
 }
 
-TEST_F(PostToSpreadsheetTest, MismatchEndsTheCheckAtItsTableButVisitsTheRestOfIt)
+TEST_F(PostToSpreadsheetTest, MismatchFailsTheCheckButTheRestOfTheTableIsStillEvaluated)
 {
-    // Two enabled tables post C5 on sheet A in turn, so the cell ends up
-    // holding the second table's value; the first table's check then sees a
-    // newer result and finds a mismatch.
     m_library.drift = {1, 2, 3};
     const std::vector<GombrelData> table = {SheetRecord("A"), NumberRecord("C", 5, DriftingLibrary::kDriftingResult),
                                             SheetRecord("B"), NumberRecord("C", 6, kResultA)};
-    EXPECT_EQ(Post(table, 1, 0, {1, 1, -1}), 2 * 4);
+    EXPECT_EQ(Post(table, 1), 2 * 2);
     const std::string log = Log();
     const std::string firstCheck = "Round 1 - CHECKING XLS Values:\n"
                                    "   Switching to tab 'A'\n"
-                                   "      cell     C5:  Cell Value (2)  NOT EQUAL to  DOE-2 Result (3)\n"
+                                   "      cell     C5:  Cell Value (1)  NOT EQUAL to  DOE-2 Result (2)\n"
                                    "   Switching to tab 'B'\n"
                                    "Round 2 - POSTING to XLS:\n";
     EXPECT_NE(log.find(firstCheck), std::string::npos) << log;
-    // C6 of the first table is still evaluated after the mismatch; the
-    // second table is not visited in that round (C6: 2 + 1 + 2 + 2 reads).
-    EXPECT_EQ(m_library.calls.size(), 7u);
+    // C6 is read in every round, the failed check included.
+    EXPECT_EQ(m_library.calls.size(), 4u);
     EXPECT_EQ(SavedCell("C6", "B"), "number:2.5");
 }
 
@@ -254,14 +241,6 @@ TEST_F(PostToSpreadsheetTest, EmptyCellStillPasses)
     EXPECT_NE(log.find("      cell     C5:  Cell Value not found => unable to compare to DOE-2 Result (2.5)\n"),
               std::string::npos);
     EXPECT_EQ(log.find("Round 2"), std::string::npos);
-}
-
-TEST_F(PostToSpreadsheetTest, DisabledTableIsNeverVisited)
-{
-    EXPECT_EQ(Post({SheetRecord("A"), NumberRecord("C", 5, kResultA)}, 1, 0, {0, 1, 0, -1}), 1);
-    EXPECT_EQ(m_library.calls.size(), 2u);
-    EXPECT_EQ(Post({SheetRecord("A"), NumberRecord("C", 5, kResultA)}, 1, 0, {0, -1}), 0);
-    EXPECT_EQ(m_library.calls.size(), 2u);
 }
 
 TEST_F(PostToSpreadsheetTest, SkippedRecordIsNeitherWrittenNorCompared)
@@ -479,7 +458,7 @@ TEST(PostToCalc, PostsConfirmsSavesAndReadsBack)
     FakeResultLibrary library;
     library.SetResult(kResultA, {2.5f});
     library.SetResult(kResultB, {-7.0f});
-    SetResultLibrary(&library);
+    ResultAccess access(&library);
     ScriptedUser user;
     CalcLauncher launcher;
     {
@@ -490,13 +469,11 @@ TEST(PostToCalc, PostsConfirmsSavesAndReadsBack)
         services.readLogFlag = [] { return 1; };
         GombrelData formula = NumberRecord("E", 3, kResultA);
         formula.psSpecialProcessing = "=%g*2";
-        const int32_t aiEnable[] = {1, -1};
         std::vector<GombrelData> records = {SheetRecord("A"), NumberRecord("C", 65, kResultA),
                                             NumberRecord("D", 7, kResultB), formula, kDefaultGombrelData};
-        const GombrelData *const apTables[] = {records.data()};
         std::string errorText;
-        EXPECT_EQ(PostToSpreadsheet(*application, "/doe2\\", scratch.Path(), "DOE-2 Results spreadsheet", path,
-                                    aiEnable, apTables, errorText, 1, 0, services),
+        EXPECT_EQ(PostToSpreadsheet(*application, PassRequest(scratch.Path(), path, records.data(), 1, 0), access,
+                                    errorText, services),
                   3);
         EXPECT_EQ(errorText, "");
         EXPECT_TRUE(user.shown.empty()) << ::testing::PrintToString(user.shown);
@@ -525,7 +502,6 @@ TEST(PostToCalc, PostsConfirmsSavesAndReadsBack)
     workbook.Release();
     workbooks.Release();
     EndExcel(application);
-    SetResultLibrary(nullptr);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "ActiveResultLibrary.h"
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
 #include "PassTestSupport.h"
@@ -31,14 +30,8 @@ protected:
     {
         for (const MappingTable &table : g_aMappingTables)
             WriteWholeFile(m_scratch.Path() + NativeName(table.pszWorkbookFile), WorkbookFor(table.pItems()));
-        SetRetryPause(NoPause);
         m_services.pass.readLogFlag = [this] { return m_iLogFlag; };
         m_services.pass.pProgress = &m_progress;
-    }
-    void TearDown() override
-    {
-        SetResultLibrary(nullptr);
-        SetRetryPause(nullptr);
     }
 
     static std::string NativeName(const char *pszFile) { return "/" + std::string(pszFile + 1); }
@@ -57,10 +50,10 @@ protected:
     ResultLibrary *m_pBound = &m_library;
     ScriptedUser m_user;
     RecordedProgress m_progress;
-    RunServices m_services{{m_user}, m_launcher, [this](const std::string &, std::string &) {
-                               SetResultLibrary(m_pBound);
-                               return true;
-                           }};
+    RunServices m_services{{m_user},
+                           m_launcher,
+                           [this](const std::string &, std::string &) { return m_pBound; },
+                           NoPause};
     int32_t m_iLogFlag = 0;
     std::string m_errorText;
 };
@@ -217,7 +210,7 @@ class SpreadsheetAbsent : public ProcessResultsTest, public ::testing::WithParam
 TEST_P(SpreadsheetAbsent, GivesMinusOneWithItsOwnText)
 {
     MemoryLauncher launcher(m_state, GetParam().outcome);
-    RunServices services{m_services.pass, launcher, m_services.bindResultLibrary};
+    RunServices services{m_services.pass, launcher, m_services.bindResultLibrary, NoPause};
     FakeResultLibrary empty;
     empty.answer = FakeResultLibrary::Answer::Nothing;
     if (GetParam().bPreCheckFails)
@@ -239,7 +232,7 @@ TEST_F(ProcessResultsTest, UnboundLibraryStopsBeforeAnythingElse)
 {
     m_services.bindResultLibrary = [](const std::string &strDoe2Folder, std::string &strFailure) {
         strFailure = "no result library for " + strDoe2Folder;
-        return false;
+        return static_cast<ResultLibrary *>(nullptr);
     };
     EXPECT_EQ(Run("/doe22"), 0);
     EXPECT_EQ(m_errorText, "no result library for /doe22/");

@@ -25,15 +25,9 @@ public:
     }
 };
 
-// Points the settings at a scratch folder that also serves as both run folders.
+// Settings in a scratch folder that also serves as both run folders.
 class RunCommand : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_strProgramFolder = m_scratch.Path() + "/";
-        g_strSettingsPath = m_scratch / "gombrel.ini";
-    }
-
     // A job that takes dSeconds on the hand clock and returns iResult with
     // strErrorText, recording what it was given.
     ResultsJob Job(std::chrono::nanoseconds elapsed, int32_t iResult, std::string strErrorText = "")
@@ -47,6 +41,7 @@ protected:
     }
 
     ScratchFolder m_scratch;
+    SettingsFile m_settings{m_scratch / "gombrel.ini"};
     HandClock m_clock;
     std::vector<std::string> m_jobCalls;
 };
@@ -79,12 +74,12 @@ TEST_F(RunCommand, ResultsPathNamingAFileIsRefused)
 
 TEST_F(RunCommand, FailedFolderCheckNeitherSavesNorRuns)
 {
-    const RunCommandOutcome outcome = ExecuteRunCommand({m_scratch / "missing", m_scratch.Path(), true},
+    const RunCommandOutcome outcome = ExecuteRunCommand({m_scratch / "missing", m_scratch.Path(), true}, m_settings,
                                                         Job(1s, 10), m_clock);
     EXPECT_FALSE(outcome.bRan);
     EXPECT_EQ(outcome.strMessage, "ERROR:  DOE-2 path doesn't exist:\n   " + (m_scratch / "missing"));
     EXPECT_TRUE(m_jobCalls.empty());
-    EXPECT_FALSE(std::filesystem::exists(g_strSettingsPath));
+    EXPECT_FALSE(std::filesystem::exists(m_settings.Path()));
 }
 
 TEST_F(RunCommand, SavesSettingsInOrderThenRunsTheJob)
@@ -92,24 +87,24 @@ TEST_F(RunCommand, SavesSettingsInOrderThenRunsTheJob)
     std::vector<bool> busy;
     const std::string folder = m_scratch.Path();
     const RunCommandOutcome outcome =
-        ExecuteRunCommand({folder, folder + "/", false}, Job(12340ms, 412), m_clock,
+        ExecuteRunCommand({folder, folder + "/", false}, m_settings, Job(12340ms, 412), m_clock,
                           [&](bool bBusy) { busy.push_back(bBusy); });
     EXPECT_TRUE(outcome.bRan);
     EXPECT_EQ(outcome.iResult, 412);
     EXPECT_EQ(outcome.strMessage, "412 results successfully posted to XLS file(s) (12.3 seconds elapsed).");
     EXPECT_EQ(m_jobCalls, std::vector<std::string>{folder + "|" + folder + "/|0|"});
     EXPECT_EQ(busy, (std::vector<bool>{true, false}));
-    EXPECT_EQ(ReadWholeFile(g_strSettingsPath), "[paths]\nLastDOE2Path=" + folder + "\nLastResultsPath=" + folder +
+    EXPECT_EQ(ReadWholeFile(m_settings.Path()), "[paths]\nLastDOE2Path=" + folder + "\nLastResultsPath=" + folder +
                                                     "/\n[preferences]\nCheckPostedValues=0\n");
 }
 
 TEST_F(RunCommand, SettingsAreSavedWhateverTheOutcome)
 {
     const RunCommandOutcome outcome =
-        ExecuteRunCommand({m_scratch.Path(), m_scratch.Path(), true}, Job(1s, -1, "no spreadsheet"), m_clock);
+        ExecuteRunCommand({m_scratch.Path(), m_scratch.Path(), true}, m_settings, Job(1s, -1, "no spreadsheet"), m_clock);
     EXPECT_EQ(outcome.strMessage, "Results not posted to XLS file(s):\n   no spreadsheet");
-    EXPECT_TRUE(ReadCheckPostedSetting());
-    EXPECT_EQ(ReadSettingInt(kSectionPreferences, kKeyCheckPostedValues, 7), 1);
+    EXPECT_TRUE(ReadCheckPostedSetting(m_settings));
+    EXPECT_EQ(ReadSettingInt(m_settings, kSectionPreferences, kKeyCheckPostedValues, 7), 1);
 }
 
 TEST_F(RunCommand, TimingTakesOffTheCostOfReadingTheClock)
@@ -138,8 +133,8 @@ class CheckPostedSetting : public RunCommand, public ::testing::WithParamInterfa
 TEST_P(CheckPostedSetting, StartsSetOnlyAboveZero)
 {
     if (GetParam().pszStored)
-        WriteSettingString(kSectionPreferences, kKeyCheckPostedValues, GetParam().pszStored);
-    EXPECT_EQ(ReadCheckPostedSetting(), GetParam().bChecked);
+        WriteSettingString(m_settings, kSectionPreferences, kKeyCheckPostedValues, GetParam().pszStored);
+    EXPECT_EQ(ReadCheckPostedSetting(m_settings), GetParam().bChecked);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, CheckPostedSetting,
