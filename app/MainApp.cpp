@@ -1,15 +1,16 @@
 #include "MainApp.h"
 
-#include "CalcWorkbooks.h"
 #include "MainDlg.h"
 #include "Settings.h"
+#include "SpreadsheetBackend.h"
 
+#include <memory>
 #include <optional>
 
 bool CMainApp::InitInstance()
 {
     const SettingsFile settings = SettingsBesideProgram();
-    CalcLauncher launcher;
+    const std::unique_ptr<SpreadsheetLauncher> launcher = MakeSpreadsheetLauncher();
     BoundResultLibrary library;
     std::optional<RunServices> runServices;
     MainDlgServices services;
@@ -18,7 +19,7 @@ bool CMainApp::InitInstance()
         PassServices pass{messages};
         pass.readLogFlag = [&settings] { return ReadLogFlagSetting(settings); };
         pass.pProgress = &progress;
-        runServices.emplace(RunServices{pass, launcher, library.Binder()});
+        runServices.emplace(RunServices{pass, *launcher, library.Binder()});
         return ProcessResultsJob(*runServices);
     };
     CMainDlg dialog(nullptr, services);

@@ -5,11 +5,11 @@
 #include <iostream>
 #include <optional>
 
-#include "CalcWorkbooks.h"
 #include "FailureReports.h"
 #include "RunCli.h"
 #include "RunTimings.h"
 #include "Settings.h"
+#include "SpreadsheetBackend.h"
 #include "Terminal.h"
 
 namespace {
@@ -149,9 +149,9 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
 int RunRunCommand(const Arguments &args, std::ostream &out, std::ostream &err)
 {
     RunConsole console{std::cin, out, err, StandardInputIsTerminal(), StandardErrorIsTerminal()};
-    CalcLauncher launcher;
+    const std::unique_ptr<SpreadsheetLauncher> launcher = MakeSpreadsheetLauncher();
     BoundResultLibrary library;
     SteadyStopwatch clock;
-    RunBackends backends{launcher, library.Binder(), clock, SettingsBesideProgram()};
+    RunBackends backends{*launcher, library.Binder(), clock, SettingsBesideProgram()};
     return RunResultsCommand(args, console, backends);
 }

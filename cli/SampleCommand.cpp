@@ -18,6 +18,11 @@ int RunSampleCommand(const Arguments &args, std::ostream &out, std::ostream &err
         return 1;
     }
     out << "Wrote " << stores << " result stores (" << series << " hourly series) under " << args[0] << '\n';
+    if (!kSampleWorkbooksBuilt) {
+        WriteSampleWorkbooks(args[0], failure);
+        out << failure << '\n';
+        return 0;
+    }
     if (!WriteSampleWorkbooks(args[0], failure)) {
         err << "gombrel-cli sample: " << failure << '\n';
         return 1;

@@ -34,6 +34,7 @@
 #include "Paths.h"
 #include "ProgramPath.h"
 #include "RunCli.h"
+#include "SampleWorkbookPlan.h"
 #include "SampleWorkbooks.h"
 #include "ScratchFolder.h"
 #include "Settings.h"

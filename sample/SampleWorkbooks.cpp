@@ -1,4 +1,5 @@
 #include "SampleWorkbooks.h"
+#include "SampleWorkbookPlan.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -7,6 +8,8 @@
 
 #include "FormatText.h"
 #include "MappingTables.h"
+
+const bool kSampleWorkbooksBuilt = true;
 
 namespace {
 

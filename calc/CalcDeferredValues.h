@@ -4,6 +4,7 @@
 // any save and the end of the session.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -14,14 +15,16 @@
 
 namespace css = com::sun::star;
 
-class CalcSession;
+// Runs one call against Calc the way the session runs every call (bounded
+// by its watchdog, failures translated), saying what the call does.
+using CalcCallRunner = std::function<void(const std::string &strWhat, const std::function<void()> &call)>;
 
 // A sheet of a session: the document's path and the sheet's position in it.
 using SheetKey = std::pair<std::string, int>;
 
 class DeferredValues {
 public:
-    explicit DeferredValues(CalcSession &session) : m_session(session) {}
+    explicit DeferredValues(CalcCallRunner runCall) : m_runCall(std::move(runCall)) {}
 
     // Keeps dNumber back for the cell at address of the sheet (named
     // strSheetName in messages); a later number for the cell replaces it.
@@ -44,6 +47,6 @@ private:
 
     void FlushSheet(const PendingSheet &pending);
 
-    CalcSession &m_session;
+    CalcCallRunner m_runCall;
     std::map<SheetKey, PendingSheet> m_sheets;
 };

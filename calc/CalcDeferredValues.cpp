@@ -6,7 +6,7 @@
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/table/XCell.hpp>
 
-#include "CalcSession.h"
+#include "Automation.h"
 #include "ValueRuns.h"
 
 using css::uno::Reference;
@@ -77,19 +77,19 @@ void DeferredValues::FlushSheet(const PendingSheet &pending)
 {
     if (pending.values.empty())
         return;
-    const std::vector<CellArea> notes =
-        m_session.Call("Cannot find the notes of " + pending.strName, [&] { return NoteAreas(pending.sheet); });
+    std::vector<CellArea> notes;
+    m_runCall("Cannot find the notes of " + pending.strName, [&] { notes = NoteAreas(pending.sheet); });
     for (const ValueRun &run : ColumnRuns(pending.values, notes)) {
         if (run.values.size() > 1)
             try {
-                m_session.Call("Cannot set " + pending.strName, [&] { WriteRun(pending.sheet, run); });
+                m_runCall("Cannot set " + pending.strName, [&] { WriteRun(pending.sheet, run); });
                 continue;
             } catch (const DispatchFailure &) {
                 // Written cell by cell below.
             }
         for (size_t i = 0; i < run.values.size(); ++i) {
             const CellAddress address{run.first.iColumn, run.first.iRow + static_cast<int>(i)};
-            m_session.Call("Cannot set " + pending.strName + "!" + FormatCellAddress(address), [&] {
+            m_runCall("Cannot set " + pending.strName + "!" + FormatCellAddress(address), [&] {
                 pending.sheet->getCellByPosition(address.iColumn - 1, address.iRow - 1)->setValue(run.values[i]);
             });
         }

@@ -7,6 +7,7 @@
 
 #include "MappingTables.h"
 #include "RecordingMessages.h"
+#include "SampleWorkbookPlan.h"
 #include "SampleWorkbooks.h"
 #include "ScratchFolder.h"
 

@@ -109,7 +109,8 @@ private:
     std::atomic<int> m_iProcessId{-1};
     bool m_bGone = false;
     uint64_t m_uContentVersion = 0;
-    DeferredValues m_deferred{*this};
+    DeferredValues m_deferred{
+        [this](const std::string &strWhat, const std::function<void()> &call) { Call(strWhat, call); }};
     std::vector<std::string> m_socketPaths;
     std::vector<std::pair<std::string, css::uno::Reference<css::lang::XComponent>>> m_documents;
     css::uno::Reference<css::frame::XDesktop2> m_desktop;

@@ -1,0 +1,9 @@
+// The spreadsheet application this build drives, for both front ends:
+// LibreOffice Calc, or none in a build made without it.
+#pragma once
+
+#include <memory>
+
+#include "ExcelSession.h"
+
+std::unique_ptr<SpreadsheetLauncher> MakeSpreadsheetLauncher();

@@ -1,0 +1,19 @@
+// What each of the four Standard 140 results workbooks of a sample results
+// folder holds: the worksheets the mapping tables select and a few labels
+// that say what they are.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "CalcWorkbooks.h"
+
+struct SampleWorkbook {
+    std::string strFileName;  // "Std140Sec5-2.xls"
+    std::vector<WorkbookSheet> sheets;
+};
+
+// What each sample workbook holds, in the order of a results run: the sheets
+// in the order their tables first select them, each labelled in the first
+// cells of column A that no record of that sheet uses.
+std::vector<SampleWorkbook> SampleWorkbookPlan();
