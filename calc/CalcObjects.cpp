@@ -28,6 +28,7 @@
 #include "CellAddress.h"
 #include "Paths.h"
 #include "SheetValueCache.h"
+#include "WorkbookLock.h"
 
 using css::uno::Reference;
 using css::uno::UNO_QUERY;
@@ -347,8 +348,10 @@ private:
 
 class CalcWorkbook : public Workbook {
 public:
-    CalcWorkbook(std::shared_ptr<CalcSession> session, Reference<css::lang::XComponent> document, std::string strPath)
-        : m_session(std::move(session)), m_document(std::move(document)), m_strPath(std::move(strPath))
+    CalcWorkbook(std::shared_ptr<CalcSession> session, Reference<css::lang::XComponent> document, std::string strPath,
+                 bool bReadOnly)
+        : m_session(std::move(session)), m_document(std::move(document)), m_strPath(std::move(strPath)),
+          m_bReadOnly(bReadOnly)
     {
     }
 
@@ -367,6 +370,8 @@ public:
     // written so far.
     void Save() override
     {
+        if (m_bReadOnly)
+            throw DispatchFailure(kApplicationErrorCode, "'" + m_strPath + "' was opened read-only");
         m_session->Deferred().Flush();
         m_session->Call("Cannot save '" + m_strPath + "'", [&] {
             const auto arguments = NamedArguments({
@@ -381,6 +386,7 @@ private:
     std::shared_ptr<CalcSession> m_session;
     Reference<css::lang::XComponent> m_document;
     std::string m_strPath;
+    bool m_bReadOnly;
 };
 
 class CalcWorkbooks : public Workbooks {
@@ -389,23 +395,30 @@ public:
 
     // A workbook already open in the session is handed out again, as Excel
     // does; a file that is no workbook is refused, not imported as text.
-    std::unique_ptr<Workbook> Open(const std::string &strPath) override
+    std::unique_ptr<Workbook> Open(const std::string &strPath) override { return OpenWorkbook(strPath, false); }
+    std::unique_ptr<Workbook> OpenReadOnly(const std::string &strPath) override
+    {
+        return OpenWorkbook(strPath, true);
+    }
+
+private:
+    std::unique_ptr<Workbook> OpenWorkbook(const std::string &strPath, bool bReadOnly)
     {
         const std::string path = std::filesystem::absolute(NativePath(strPath)).lexically_normal().string();
         m_session->ThrowIfGone();
         m_session->NoteContentChange();
         Reference<css::lang::XComponent> document = m_session->OpenDocument(path);
-        if (!document.is())
-            document = Load(path);
-        return std::make_unique<CalcWorkbook>(m_session, std::move(document), path);
+        if (document.is())
+            return std::make_unique<CalcWorkbook>(m_session, std::move(document), path, false);
+        document = Load(path, bReadOnly);
+        return std::make_unique<CalcWorkbook>(m_session, std::move(document), path, bReadOnly);
     }
 
-private:
     // Loads the file hidden, with macros and links left alone; a null
     // document means Calc would not open it: locked by someone else, no lock
     // file of its own could be made beside it, or nothing in it is a
     // document Calc can read.
-    Reference<css::lang::XComponent> Load(const std::string &strPath)
+    Reference<css::lang::XComponent> Load(const std::string &strPath, bool bReadOnly)
     {
         std::error_code error;
         if (!std::filesystem::is_regular_file(strPath, error))
@@ -416,6 +429,7 @@ private:
                 {"Hidden", css::uno::Any(true)},
                 {"MacroExecutionMode", css::uno::Any(sal_Int16(0))},
                 {"UpdateDocMode", css::uno::Any(sal_Int16(0))},
+                {"ReadOnly", css::uno::Any(bReadOnly)},
             });
             const Reference<css::frame::XComponentLoader> loader(m_session->Desktop(), UNO_QUERY_THROW);
             return loader->loadComponentFromURL(FileUrl(strPath), "_blank", 0, arguments);

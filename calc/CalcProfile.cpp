@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "ChildProcess.h"
+#include "WorkbookLock.h"
 
 namespace fs = std::filesystem;
 
@@ -146,12 +147,6 @@ void RemoveSessionLock(const std::string &strFolder, const std::string &strPath)
     std::error_code ignored;
     if (fs::exists(lock, ignored) && ReadWholeFile(lock).find(strFolder) != std::string::npos)
         fs::remove(lock, ignored);
-}
-
-std::string LockFilePath(const std::string &strPath)
-{
-    const fs::path workbook(strPath);
-    return (workbook.parent_path() / (".~lock." + workbook.filename().string() + "#")).string();
 }
 
 bool FolderTakesNewFiles(const std::string &strFolder)

@@ -42,9 +42,6 @@ void SweepStaleSessions(const std::string &strParent);
 // strPath; a lock file of anyone else is left alone.
 void RemoveSessionLock(const std::string &strFolder, const std::string &strPath);
 
-// The lock file Calc keeps beside the workbook strPath while it has it open.
-std::string LockFilePath(const std::string &strPath);
-
 // True when a new file can be made in strFolder: Calc needs one there for
 // its lock file.  Tried with a scratch file of a unique name, removed at once.
 bool FolderTakesNewFiles(const std::string &strFolder);

@@ -14,6 +14,9 @@ constexpr int kExitUsage = 2;
 int RunMapCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunRunCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunValuesCommand(const Arguments &args, std::ostream &out, std::ostream &err);
+int RunCheckCommand(const Arguments &args, std::ostream &out, std::ostream &err);
+int RunDiffCommand(const Arguments &args, std::ostream &out, std::ostream &err);
+int RunVerifyCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunSampleCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunStoreCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 

@@ -49,13 +49,22 @@ public:
     std::unique_ptr<Workbook> Open(const std::string &strPath) override
     {
         PhaseScope scope(m_timings, RunPhase::Opening);
-        std::unique_ptr<Workbook> pWorkbook = m_pWorkbooks->Open(strPath);
+        return Timed(m_pWorkbooks->Open(strPath));
+    }
+    std::unique_ptr<Workbook> OpenReadOnly(const std::string &strPath) override
+    {
+        PhaseScope scope(m_timings, RunPhase::Opening);
+        return Timed(m_pWorkbooks->OpenReadOnly(strPath));
+    }
+
+private:
+    std::unique_ptr<Workbook> Timed(std::unique_ptr<Workbook> pWorkbook)
+    {
         if (!pWorkbook)
             return nullptr;
         return std::make_unique<TimedWorkbook>(std::move(pWorkbook), m_timings);
     }
 
-private:
     std::unique_ptr<Workbooks> m_pWorkbooks;
     RunTimings &m_timings;
 };

@@ -13,17 +13,8 @@
 
 const char kValuesHeader[] = "table\tindex\tcell\toutcome\tnumber\ttext\n";
 
-namespace {
-
-struct ValuesOptions {
-    std::string strDoe2Folder;
-    std::string strResultsFolder;
-    const char *pszTable = nullptr;
-};
-
-// Reads --doe2, --results and --table in any order; false (with a message
-// on err) for anything else, a missing value or a missing folder option.
-bool ParseValuesOptions(const Arguments &args, ValuesOptions &options, std::ostream &err)
+bool ParseEvaluationOptions(const Arguments &args, const char *pszCommand, EvaluationOptions &options,
+                            std::ostream &err)
 {
     Arguments tableArgs;
     bool bDoe2 = false, bResults = false;
@@ -45,11 +36,13 @@ bool ParseValuesOptions(const Arguments &args, ValuesOptions &options, std::ostr
     if (!ParseTableOption(tableArgs, options.pszTable, err))
         return false;
     if (!bDoe2 || !bResults) {
-        err << "gombrel-cli: values needs --doe2 DIR and --results DIR (see gombrel-cli --help)\n";
+        err << "gombrel-cli: " << pszCommand << " needs --doe2 DIR and --results DIR (see gombrel-cli --help)\n";
         return false;
     }
     return true;
 }
+
+namespace {
 
 std::string FormatNumber(double dNumber)
 {
@@ -93,8 +86,8 @@ void PrintTableValues(ResultAccess &access, const MappingTable &table, const std
 int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
                          const ResultLibraryOpener &bindLibrary, const RetryPause &retryPause)
 {
-    ValuesOptions options;
-    if (!ParseValuesOptions(args, options, err))
+    EvaluationOptions options;
+    if (!ParseEvaluationOptions(args, "values", options, err))
         return kExitUsage;
     // A mistyped folder would otherwise wait out every read's retries.
     const std::string folderProblem = FolderCheckMessage(options.strDoe2Folder, options.strResultsFolder);

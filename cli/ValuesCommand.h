@@ -15,6 +15,19 @@
 // separator); null with the reason in strFailure when it cannot.
 using ResultLibraryOpener = std::function<std::unique_ptr<ResultLibrary>(const std::string &, std::string &)>;
 
+// The folders and the table of a command that evaluates records.
+struct EvaluationOptions {
+    std::string strDoe2Folder;
+    std::string strResultsFolder;
+    const char *pszTable = nullptr;  // null: every table
+};
+
+// Reads --doe2, --results and --table in any order; false (with a message
+// naming pszCommand on err) for anything else, a missing value or a missing
+// folder option.
+bool ParseEvaluationOptions(const Arguments &args, const char *pszCommand, EvaluationOptions &options,
+                            std::ostream &err);
+
 // The command with the binder and retry pause given: 0 after printing (a
 // library that cannot be bound fails every record with its reason, also
 // said on err), kExitUsage for bad arguments or a folder that does not exist.

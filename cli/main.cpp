@@ -9,12 +9,17 @@ namespace {
 const char kUsage[] =
     "usage: gombrel-cli run    --doe2 DIR --results DIR [--check | --no-check] [--log] [--timings]\n"
     "       gombrel-cli values --doe2 DIR --results DIR [--table NAME]\n"
+    "       gombrel-cli check  --doe2 DIR --results DIR [--table NAME] [--tsv]\n"
+    "       gombrel-cli diff   [--doe2 DIR] A B [--table NAME] [--tolerance PERCENT]\n"
+    "       gombrel-cli verify --doe2 DIR --results DIR [--table NAME]\n"
     "       gombrel-cli map    [--table NAME]\n"
     "       gombrel-cli sample DIR\n"
     "       gombrel-cli store  FILE\n"
     "       gombrel-cli --help | --version\n"
     "\n"
-    "Tables: Std140Sec5_2Items, Std140Sec5_3Items, Std140Sec5_3BItems, Std140Sec5_4Items.\n";
+    "Tables: Std140Sec5_2Items, Std140Sec5_3Items, Std140Sec5_3BItems, Std140Sec5_4Items.\n"
+    "Settings: gombrel.ini beside the program when one is there, otherwise\n"
+    "$XDG_CONFIG_HOME/gombrel/gombrel.ini (default ~/.config/gombrel/gombrel.ini).\n";
 
 struct Command {
     const char *pszName;
@@ -25,6 +30,9 @@ const Command kCommands[] = {
     {"run", RunRunCommand},
     {"map", RunMapCommand},
     {"values", RunValuesCommand},
+    {"check", RunCheckCommand},
+    {"diff", RunDiffCommand},
+    {"verify", RunVerifyCommand},
     {"sample", RunSampleCommand},
     {"store", RunStoreCommand},
 };

@@ -170,26 +170,11 @@ Range &TakeRange(Pass &pass, const std::string &strCell)
     return *pass.range;
 }
 
-// A cell value as text: a number by "%g", a text unchanged, anything else
-// empty.
-std::string CellText(const CellValue &value)
-{
-    switch (value.kind) {
-    case CellValue::Kind::Number:
-        return FormatText("%g", value.dNumber);
-    case CellValue::Kind::Text:
-        return value.strText;
-    case CellValue::Kind::None:
-        break;
-    }
-    return std::string();
-}
-
 // Reads the cell back and compares it with the computed value; an empty or
 // unreadable cell leaves the verified flag as it was.
 void CompareCell(Pass &pass, const std::string &strCell, double dComputed)
 {
-    const std::string text = CellText(TakeRange(pass, strCell).GetValue2());
+    const std::string text = CheckedCellText(TakeRange(pass, strCell).GetValue2());
     if (text.empty()) {
         LogLine(pass, FormatText("      cell%7s:  Cell Value not found => unable to compare to DOE-2 Result (%g)",
                                  strCell.c_str(), dComputed));
@@ -334,6 +319,19 @@ bool OpenAndClose(const std::string &strPath, const char *pszMode)
         return false;
     std::fclose(pFile);
     return true;
+}
+
+std::string CheckedCellText(const CellValue &value)
+{
+    switch (value.kind) {
+    case CellValue::Kind::Number:
+        return FormatText("%g", value.dNumber);
+    case CellValue::Kind::Text:
+        return value.strText;
+    case CellValue::Kind::None:
+        break;
+    }
+    return std::string();
 }
 
 bool PostedValueMatches(double dCell, double dComputed)

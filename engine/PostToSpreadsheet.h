@@ -60,6 +60,11 @@ struct PostingRequest {
 int32_t PostToSpreadsheet(Application &application, const PostingRequest &request, ResultAccess &access,
                           std::string &strErrorText, PassServices &services);
 
+// A cell's value as a checking round reads it: a number by "%g", a text
+// unchanged, anything else (an empty cell, an error) empty.  The round
+// compares the LeadingNumber of a non-empty one.
+std::string CheckedCellText(const CellValue &value);
+
 // True when the number read from a cell equals the computed value: within
 // 0.1 % of the larger magnitude (both bounds strict), or both strictly
 // within 0.0001 of zero.

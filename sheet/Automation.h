@@ -95,6 +95,11 @@ class Workbooks {
 public:
     virtual ~Workbooks() = default;
     virtual std::unique_ptr<Workbook> Open(const std::string &strPath) = 0;
+    // Opens the workbook only to read it: nothing on disk changes, not even
+    // a modification time, no lock file is made, and its Save fails.  A
+    // workbook the application has open already is handed out as Open
+    // hands it out.
+    virtual std::unique_ptr<Workbook> OpenReadOnly(const std::string &strPath) = 0;
 };
 
 class Application {

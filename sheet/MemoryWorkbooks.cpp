@@ -173,8 +173,9 @@ private:
 
 class MemoryWorkbook : public Workbook {
 public:
-    MemoryWorkbook(std::shared_ptr<MemorySpreadsheet> state, std::shared_ptr<MemoryBook> book, std::string strPath)
-        : m_state(std::move(state)), m_book(std::move(book)), m_strPath(std::move(strPath))
+    MemoryWorkbook(std::shared_ptr<MemorySpreadsheet> state, std::shared_ptr<MemoryBook> book, std::string strPath,
+                   bool bReadOnly)
+        : m_state(std::move(state)), m_book(std::move(book)), m_strPath(std::move(strPath)), m_bReadOnly(bReadOnly)
     {
     }
     std::unique_ptr<Worksheets> GetWorksheets() override
@@ -185,6 +186,8 @@ public:
     void Save() override
     {
         m_state->Enter(SpreadsheetCall::Save, "Save " + m_strPath);
+        if (m_bReadOnly)
+            throw DispatchFailure(kApplicationErrorCode, "'" + m_strPath + "' was opened read-only");
         std::string failure;
         if (!SaveMemoryBook(m_strPath, *m_book, failure))
             throw DispatchFailure(kApplicationErrorCode, failure);
@@ -194,17 +197,29 @@ private:
     std::shared_ptr<MemorySpreadsheet> m_state;
     std::shared_ptr<MemoryBook> m_book;
     std::string m_strPath;
+    bool m_bReadOnly;
 };
 
 class MemoryWorkbooks : public Workbooks {
 public:
     explicit MemoryWorkbooks(std::shared_ptr<MemorySpreadsheet> state) : m_state(std::move(state)) {}
 
-    // Opening a workbook that is already open hands out the open one, as a
-    // spreadsheet application does.
     std::unique_ptr<Workbook> Open(const std::string &strPath) override
     {
         m_state->Enter(SpreadsheetCall::Open, "Open " + strPath);
+        return OpenWorkbook(strPath, false);
+    }
+    std::unique_ptr<Workbook> OpenReadOnly(const std::string &strPath) override
+    {
+        m_state->Enter(SpreadsheetCall::OpenReadOnly, "OpenReadOnly " + strPath);
+        return OpenWorkbook(strPath, true);
+    }
+
+private:
+    // Opening a workbook that is already open hands out the open one, as a
+    // spreadsheet application does, as Open hands it out.
+    std::unique_ptr<Workbook> OpenWorkbook(const std::string &strPath, bool bReadOnly)
+    {
         const std::string path = NativePath(strPath);
         if (m_state->IsOpenRefused(strPath) || m_state->IsOpenRefused(path))
             throw DispatchFailure(kApplicationErrorCode, "Cannot open '" + strPath + "'");
@@ -215,11 +230,11 @@ public:
             if (!LoadMemoryBook(path, *book, failure))
                 throw DispatchFailure(kApplicationErrorCode, failure);
             slot = book;
+            return std::make_unique<MemoryWorkbook>(m_state, slot, path, bReadOnly);
         }
-        return std::make_unique<MemoryWorkbook>(m_state, slot, path);
+        return std::make_unique<MemoryWorkbook>(m_state, slot, path, false);
     }
 
-private:
     std::shared_ptr<MemorySpreadsheet> m_state;
 };
 

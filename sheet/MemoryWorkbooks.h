@@ -21,6 +21,7 @@ enum class SpreadsheetCall {
     RegisterXLL,
     Workbooks,
     Open,
+    OpenReadOnly,
     Worksheets,
     Item,
     Range,

@@ -2,7 +2,8 @@
 // results folder: Calc killed while posting, a workbook or results folder
 // that cannot be written, a workbook Calc cannot open, a result store cut
 // short in the middle of a run, a result Calc refuses, a sheet the workbook
-// lacks, and the program itself killed.  After each, every workbook is either untouched or holds
+// lacks, and the program itself killed.  Also gombrel-cli verify, which must
+// leave everything on disk as it was.  After each, every workbook is either untouched or holds
 // exactly the cells the posting log says were written (read back through
 // Calc), the run has told the user in the program's words, and no Calc of
 // ours is left running.  Run as root, the program first gives up root's
@@ -28,6 +29,7 @@
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
 #include "Commands.h"
+#include "CountingResultLibrary.h"
 #include "D2ResultBinding.h"
 #include "FormatText.h"
 #include "MappingTables.h"
@@ -38,6 +40,7 @@
 #include "SampleWorkbooks.h"
 #include "ScratchFolder.h"
 #include "Settings.h"
+#include "VerifyCommand.h"
 
 namespace {
 
@@ -585,6 +588,77 @@ TEST_F(FaultInjection, MissingSheetEndsItsPassAfterTheWorkbooksBefore)
                                          R"( results successfully posted to XLS file\(s\) \([0-9.]+ seconds elapsed\)\.\n)"))
         << m_out.str();
     ExpectWorkbooksAsLogged();
+}
+
+// The real library, except that one plain result of one project answers
+// 1000 more than it holds.
+class OneChangedResult : public CountingResultLibrary {
+public:
+    OneChangedResult(ResultLibrary &real, int32_t iResultId, std::string strProjectPath)
+        : CountingResultLibrary(real), m_iResultId(iResultId), m_strProjectPath(std::move(strProjectPath))
+    {
+    }
+    int32_t GetMultipleResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
+                              float *pfValues, int32_t iValueCount, int32_t iRequestCount,
+                              const D2R_ResultRequest *pRequests) override
+    {
+        const int32_t iAnswered = CountingResultLibrary::GetMultipleResult(
+            pszDoe2Folder, pszProjectPath, iFileType, pfValues, iValueCount, iRequestCount, pRequests);
+        if (iRequestCount == 1 && pRequests[0].iResultId == m_iResultId && pszProjectPath == m_strProjectPath)
+            std::for_each(pfValues, pfValues + iAnswered, [](float &fValue) { fValue += 1000.0f; });
+        return iAnswered;
+    }
+
+private:
+    int32_t m_iResultId;
+    std::string m_strProjectPath;
+};
+
+// Every file and folder below strFolder (and itself) with its modification
+// time, and for a file its bytes.
+std::map<std::string, std::pair<fs::file_time_type, std::string>> FolderState(const std::string &strFolder)
+{
+    std::map<std::string, std::pair<fs::file_time_type, std::string>> state;
+    state[strFolder] = {fs::last_write_time(strFolder), ""};
+    for (const auto &entry : fs::recursive_directory_iterator(strFolder))
+        state[entry.path().string()] = {entry.last_write_time(),
+                                        entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : ""};
+    return state;
+}
+
+TEST_F(FaultInjection, VerifyReportsAChangedResultAndLeavesEverythingAsItWas)
+{
+    ASSERT_EQ(Run({"--no-check"}), 0) << m_err.str();
+    const auto before = FolderState(m_results);
+    auto verify = [this](ResultLibrary &library) {
+        m_out.str("");
+        m_err.str("");
+        const Arguments args{"--doe2", m_scratch.Path(), "--results", m_results};
+        CalcLauncher launcher;
+        return RunVerifyCommandWith(args, m_out, m_err, launcher, [&library](const std::string &, std::string &) {
+            return std::make_unique<CountingResultLibrary>(library);
+        }, NoPause);
+    };
+    EXPECT_EQ(verify(*m_pLibrary), 0) << m_out.str() << m_err.str();
+    EXPECT_TRUE(Matches(m_out.str(), std::string(kVerifyHeader) + "0 of [1-9][0-9]* cells differ or are empty\n"))
+        << m_out.str();
+
+    // The first cell of the first workbook: a plain result of one case.
+    const GombrelData *pItem = Std140Sec5_2Items();
+    std::string sheet;
+    for (; pItem->iAction != GOMBREL_ACTION_NUMBER || pItem->psSpecialProcessing; ++pItem)
+        if (pItem->iAction == GOMBREL_ACTION_SELECT_SHEET)
+            sheet = pItem->psItemString;
+    OneChangedResult changed(*m_pLibrary, pItem->iNHRListID, PathBelow(m_results, pItem->psSimResPathFile));
+    EXPECT_EQ(verify(changed), 1);
+    EXPECT_TRUE(Matches(m_out.str(), std::string(kVerifyHeader) + "Std140Sec5-2\\.xls\t" + Escaped(sheet) + "\t" +
+                                         FormatText("%s%d", pItem->psCol, pItem->iRow) +
+                                         "\t[-0-9.e+]+\t[-0-9.e+]+\n1 of [1-9][0-9]* cells differ or are empty\n"))
+        << m_out.str() << m_err.str();
+
+    EXPECT_TRUE(FolderState(m_results) == before) << "verify changed something below " << m_results;
+    EXPECT_EQ(LockFilesIn(m_results), std::vector<std::string>{});
+    EXPECT_TRUE(OurCalcs().empty()) << "Calc still runs after verify";
 }
 
 // Waits, without sleeping, until done() or the deadline; done()'s last answer.

@@ -140,6 +140,18 @@ TEST_F(MemorySpreadsheetTest, ReportsASaveThatCannotWrite)
     EXPECT_THROW(workbook->Save(), DispatchFailure);
 }
 
+TEST_F(MemorySpreadsheetTest, ReadOnlyWorkbookReadsButRefusesToSave)
+{
+    const std::string before = ReadWholeFile(m_strPath);
+    auto workbook = m_application->GetWorkbooks()->OpenReadOnly(m_strPath);
+    auto sheet = workbook->GetWorksheets()->Item("A");
+    EXPECT_EQ(sheet->GetRange("C65", "C65")->GetValue2().dNumber, 2.5);
+    sheet->GetRange("C65", "C65")->PutValue2(4.0);
+    EXPECT_THROW(workbook->Save(), DispatchFailure);
+    EXPECT_EQ(ReadWholeFile(m_strPath), before);
+    EXPECT_EQ(m_state->Calls(SpreadsheetCall::OpenReadOnly), 1);
+}
+
 TEST_F(MemorySpreadsheetTest, LogsEveryCallInOrder)
 {
     m_application->LibraryPath();
