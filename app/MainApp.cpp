@@ -9,7 +9,7 @@
 
 bool CMainApp::InitInstance()
 {
-    const SettingsFile settings = SettingsBesideProgram();
+    const SettingsFile settings = SettingsForThisUser();
     const std::unique_ptr<SpreadsheetLauncher> launcher = MakeSpreadsheetLauncher();
     BoundResultLibrary library;
     std::optional<RunServices> runServices;

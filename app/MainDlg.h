@@ -40,7 +40,7 @@ using ResultsJobFactory = std::function<ResultsJob(UserMessages &messages, RunPr
 // and the steady clock.
 struct MainDlgServices {
     ResultsJobFactory makeResultsJob;
-    SettingsFile settings = SettingsBesideProgram();
+    SettingsFile settings = SettingsForThisUser();
     UserMessages *pMessages = nullptr;
     PathBrowser *pBrowser = nullptr;
     ModalRunner *pModalRunner = nullptr;

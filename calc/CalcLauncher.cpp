@@ -10,17 +10,49 @@ namespace {
 // What must exist for Calc to run: the office program and Calc's own library.
 const char *const kCalcFiles[] = {"soffice.bin", "libsclo.so"};
 
-// The UNO module beside the program, loaded once and never unloaded (UNO
-// cannot be unloaded safely, not even at exit); null with strFailure set
-// when it cannot be loaded.
-CalcModule *LoadedCalcModule(std::string &strFailure)
+// Opens the UNO module from beside the program (the build tree) or, failing
+// that, from the installed library folder; false with every place tried and
+// its reason.
+bool OpenCalcModule(DynamicLibrary &library, std::string &strFailure)
+{
+    const std::string fileName = SharedLibraryFileName(kCalcModuleStem);
+    std::string places;
+    for (const std::string &folder : {ExecutableFolder(), InstalledLibraryFolder()}) {
+        const std::string path = folder + "/" + fileName;
+        std::string reason;
+        if (library.Open(path, reason))
+            return true;
+        places += (places.empty() ? "" : "; ") + LibraryFailureAt(path, reason);
+    }
+    strFailure = "tried " + places;
+    return false;
+}
+
+// Loads the UNO runtime from the office's own folder, so that the module's
+// UNO libraries are already there when it loads.  The installed module has
+// no search path of its own (a Debian package may not), and the system's
+// links to these libraries do not bring the office's private libraries they
+// need.  A failure is left for the module's own loading to tell.
+void LoadUnoRuntime(const std::string &strOfficeFolder)
+{
+    static DynamicLibrary *runtime = new DynamicLibrary;
+    std::string ignored;
+    if (!strOfficeFolder.empty())
+        runtime->Open(strOfficeFolder + "/libuno_cppuhelpergcc3.so.3", ignored);
+}
+
+// The UNO module, loaded once (with the UNO runtime of the office in
+// strOfficeFolder) and never unloaded (UNO cannot be unloaded safely, not
+// even at exit); null with strFailure set when it cannot be loaded.  What
+// runs after the start passes no folder: the module is loaded by then.
+CalcModule *LoadedCalcModule(const std::string &strOfficeFolder, std::string &strFailure)
 {
     static DynamicLibrary *library = new DynamicLibrary;
     static CalcModule *module = nullptr;
     if (module)
         return module;
-    const std::string path = ExecutableFolder() + "/" + SharedLibraryFileName(kCalcModuleStem);
-    if (!library->Open(path, strFailure))
+    LoadUnoRuntime(strOfficeFolder);
+    if (!OpenCalcModule(*library, strFailure))
         return nullptr;
     void *entry = library->Entry(GOMBREL_CALC_MODULE_ENTRY, strFailure);
     if (entry)
@@ -45,7 +77,7 @@ std::string MissingCalc(const std::string &strProgramFolder)
 CalcModule *ModuleOrThrow()
 {
     std::string failure;
-    CalcModule *module = LoadedCalcModule(failure);
+    CalcModule *module = LoadedCalcModule(std::string(), failure);
     if (!module)
         throw DispatchFailure(kApplicationErrorCode, "LibreOffice Calc support is not available: " + failure);
     return module;
@@ -57,7 +89,7 @@ bool CalcLauncher::StartExcel(DispatchHolder<Application> &application, UserMess
 {
     std::string missing = MissingCalc(m_options.strProgramFolder);
     std::string failure;
-    CalcModule *module = missing.empty() ? LoadedCalcModule(failure) : nullptr;
+    CalcModule *module = missing.empty() ? LoadedCalcModule(m_options.strProgramFolder, failure) : nullptr;
     if (missing.empty() && !module)
         missing = "The LibreOffice connection of this program could not be loaded: " + failure;
     if (!missing.empty()) {
@@ -75,7 +107,7 @@ bool CalcLauncher::StartExcel(DispatchHolder<Application> &application, UserMess
 bool DescribeCalcSession(Application &application, CalcSessionInfo &info)
 {
     std::string failure;
-    CalcModule *module = LoadedCalcModule(failure);
+    CalcModule *module = LoadedCalcModule(std::string(), failure);
     return module && module->Describe(application, info);
 }
 

@@ -152,6 +152,6 @@ int RunRunCommand(const Arguments &args, std::ostream &out, std::ostream &err)
     const std::unique_ptr<SpreadsheetLauncher> launcher = MakeSpreadsheetLauncher();
     BoundResultLibrary library;
     SteadyStopwatch clock;
-    RunBackends backends{*launcher, library.Binder(), clock, SettingsBesideProgram()};
+    RunBackends backends{*launcher, library.Binder(), clock, SettingsForThisUser()};
     return RunResultsCommand(args, console, backends);
 }

@@ -70,22 +70,25 @@ std::vector<std::string> ResultLibraryCandidates(const std::string &strDoe2Folde
     std::string programFolder = ExecutableFolder();
     if (!programFolder.empty())
         candidates.push_back(WithTrailingSeparator(programFolder) + fileName);
+    std::string installedFolder = InstalledLibraryFolder();
+    if (!installedFolder.empty())
+        candidates.push_back(WithTrailingSeparator(installedFolder) + fileName);
     return candidates;
 }
 
 std::unique_ptr<ResultLibrary> BindResultLibraryFrom(const std::vector<std::string> &candidates,
                                                      std::string &strFailure)
 {
-    std::string reasons;
+    std::string places;
     for (const std::string &candidate : candidates) {
         auto library = std::make_unique<BoundResultLibrary>();
         std::string reason;
         if (library->Bind(candidate, reason))
             return library;
-        reasons += (reasons.empty() ? "" : "; ") + reason;
+        places += (places.empty() ? "" : "; ") + LibraryFailureAt(candidate, reason);
     }
     strFailure = "The DOE-2 result library " + SharedLibraryFileName(kLibraryStem) + " could not be bound: " +
-                 (reasons.empty() ? std::string("no folder to look in") : reasons);
+                 (places.empty() ? std::string("no folder to look in") : "tried " + places);
     return nullptr;
 }
 

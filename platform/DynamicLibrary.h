@@ -26,3 +26,8 @@ private:
 // The file name the platform gives the shared library of that stem
 // ("d2result" gives libd2result.so here, d2result.dll on Windows).
 std::string SharedLibraryFileName(const std::string &strStem);
+
+// "path (reason)" for a library that could not be used, naming the path
+// once whether or not the system's reason starts with it: what a failure
+// text lists for each place a library was looked for.
+std::string LibraryFailureAt(const std::string &strPath, const std::string &strReason);

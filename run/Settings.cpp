@@ -14,6 +14,7 @@
 #include "Paths.h"
 #include "ProgramPath.h"
 #include "TextMatch.h"
+#include "UserFolders.h"
 
 const char kSectionPaths[] = "paths";
 const char kSectionPreferences[] = "preferences";
@@ -197,6 +198,19 @@ int32_t LeadingInteger(const std::string &strText)
     return static_cast<int32_t>(value);
 }
 
+// Makes the file's folder when it is missing, so that the first write into
+// a fresh configuration folder succeeds.  A failure shows when the file is
+// written.
+void MakeFolderOf(const SettingsFile &settings)
+{
+    const std::string folder = NativePath(settings.Folder());
+    std::error_code error;
+    if (folder.empty() || std::filesystem::exists(folder, error))
+        return;
+    if (std::filesystem::create_directories(folder, error))
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
+}
+
 // True for a value that names a place of its own rather than one relative
 // to the program folder.
 bool IsRootedPath(const std::string &strValue)
@@ -216,6 +230,20 @@ SettingsFile::SettingsFile(std::string strPath) : m_strPath(std::move(strPath))
 SettingsFile SettingsBesideProgram()
 {
     return SettingsFile(WithTrailingSeparator(ExecutableFolder()) + kSettingsFileName);
+}
+
+SettingsFile SettingsForThisUser() { return SettingsFileFor(ExecutableFolder()); }
+
+SettingsFile SettingsFileFor(const std::string &strProgramFolder)
+{
+    SettingsFile beside(WithTrailingSeparator(strProgramFolder) + kSettingsFileName);
+    std::error_code error;
+    if (std::filesystem::exists(NativePath(beside.Path()), error))
+        return beside;
+    const std::string configFolder = UserConfigFolder();
+    if (configFolder.empty())
+        return beside;
+    return SettingsFile(WithTrailingSeparator(configFolder) + "gombrel" + NativeSeparator() + kSettingsFileName);
 }
 
 std::string ReadSettingString(const SettingsFile &settings, const char *pszSection, const char *pszKey,
@@ -247,6 +275,7 @@ void WriteSettingString(const SettingsFile &settings, const char *pszSection, co
         lines.push_back(std::string("[") + pszSection + "]");
         lines.push_back(entry);
     }
+    MakeFolderOf(settings);
     ReplaceFile(settings.Path(), lines);
 }
 

@@ -1,6 +1,7 @@
 // The settings file: the two folders of the last run, the confirm-posting
 // choice and the posting-log switch, kept in a plain initialisation file
-// ("[section]" lines followed by "key=value" lines) beside the programs.
+// ("[section]" lines followed by "key=value" lines) beside the programs or
+// in the user's configuration folder (SettingsForThisUser).
 // Both programs share the one file; each front end makes one SettingsFile
 // for it and hands it to whatever reads or writes a setting.  Nothing is
 // cached: every read goes to the file, and no function reports a failure (a
@@ -19,7 +20,7 @@ extern const char kKeyLastResultsPath[];       // "LastResultsPath"
 extern const char kKeyCheckPostedValues[];     // "CheckPostedValues"
 extern const char kKeyDebugXlsPost[];          // "DebugXLSPost"
 
-// The settings file's name inside the program folder.
+// The settings file's name, beside the program or in the user's folder.
 extern const char kSettingsFileName[];         // "gombrel.ini"
 
 // Longest value a read returns; longer stored values are cut to it.
@@ -45,6 +46,17 @@ private:
 // when the system cannot tell where the program is).
 SettingsFile SettingsBesideProgram();
 
+// The file both front ends use: SettingsFileFor the running program's folder.
+SettingsFile SettingsForThisUser();
+
+// kSettingsFileName in strProgramFolder when one is there (a portable copy;
+// the build tree gets one, so programs run from it keep their settings
+// beside them), otherwise gombrel/kSettingsFileName in the user's
+// configuration folder ($XDG_CONFIG_HOME, default ~/.config), whose folder
+// the first write makes.  Beside the program too when the system names no
+// configuration folder.
+SettingsFile SettingsFileFor(const std::string &strProgramFolder);
+
 // The value of key in section (section and key names compare without regard
 // to letter case, blanks around the value are dropped and so is one pair of
 // enclosing quotes), pszDefault (null reads as empty) when the key is
@@ -56,6 +68,8 @@ std::string ReadSettingString(const SettingsFile &settings, const char *pszSecti
 
 // Stores strValue under key, replacing the old value in its line or adding
 // the key (and its section) when missing; every other line stays as it was.
+// A missing folder of the file is made first (only the owner may enter the
+// last one, as the user's configuration folders should be).
 // The file is replaced in one step, so a crash never leaves half a file.  A
 // value holding a line break would split the file's lines and is not stored.
 void WriteSettingString(const SettingsFile &settings, const char *pszSection, const char *pszKey, const std::string &strValue);

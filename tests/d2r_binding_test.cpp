@@ -20,20 +20,33 @@ using ::testing::HasSubstr;
 class D2ResultBindingTest : public ::testing::Test {
 protected:
     std::string BuiltLibrary() const { return ExecutableFolder() + "/libd2result.so"; }
+    std::string InstalledLibrary() const { return InstalledLibraryFolder() + "/libd2result.so"; }
 
     ScratchFolder m_folder;
     std::string m_strFolder = m_folder.Path();
 };
 
-TEST_F(D2ResultBindingTest, LooksInTheDoe2FolderFirstThenBesideTheProgram)
+TEST_F(D2ResultBindingTest, LooksInTheDoe2FolderThenBesideTheProgramThenInTheInstalledFolder)
 {
     EXPECT_THAT(ResultLibraryCandidates("/opt\\doe22\\"),
-                ::testing::ElementsAre("/opt/doe22/libd2result.so", BuiltLibrary()));
+                ::testing::ElementsAre("/opt/doe22/libd2result.so", BuiltLibrary(), InstalledLibrary()));
 }
 
-TEST_F(D2ResultBindingTest, WithoutADoe2FolderLooksOnlyBesideTheProgram)
+TEST_F(D2ResultBindingTest, WithoutADoe2FolderLooksBesideTheProgramThenInTheInstalledFolder)
 {
-    EXPECT_THAT(ResultLibraryCandidates(""), ::testing::ElementsAre(BuiltLibrary()));
+    EXPECT_THAT(ResultLibraryCandidates(""), ::testing::ElementsAre(BuiltLibrary(), InstalledLibrary()));
+}
+
+TEST_F(D2ResultBindingTest, FailureNamesEveryPlaceTriedOnceWithItsReason)
+{
+    const std::vector<std::string> places = {m_strFolder + "/doe22/libd2result.so", m_strFolder + "/bin/libd2result.so",
+                                             m_strFolder + "/lib/gombrel/libd2result.so"};
+    std::string failure;
+    EXPECT_EQ(BindResultLibraryFrom(places, failure), nullptr);
+    for (const std::string &place : places) {
+        EXPECT_THAT(failure, HasSubstr(place + " (")) << place;
+        EXPECT_EQ(failure.find(place), failure.rfind(place)) << place;
+    }
 }
 
 TEST_F(D2ResultBindingTest, BoundEntriesReachTheLibrary)

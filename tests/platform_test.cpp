@@ -6,6 +6,8 @@
 
 #include "Paths.h"
 #include "ProgramPath.h"
+#include "ScopedVariable.h"
+#include "UserFolders.h"
 
 TEST(NativePath, TurnsEveryBackslashIntoTheSeparator)
 {
@@ -43,4 +45,39 @@ TEST(ExecutableFolder, HasNoTrailingSeparator)
     ASSERT_GT(folder.size(), 1u);
     EXPECT_EQ(folder.front(), '/');
     EXPECT_NE(folder.back(), '/');
+}
+
+TEST(InstalledLibraryFolder, IsLibGombrelBesideTheProgramsFolder)
+{
+    const std::string programFolder = ExecutableFolder();
+    const std::string root = programFolder.substr(0, programFolder.rfind('/'));
+    EXPECT_EQ(InstalledLibraryFolder(), root + "/lib/gombrel");
+}
+
+TEST(UserConfigFolder, IsXdgConfigHomeWhenAbsolute)
+{
+    ScopedVariable config("XDG_CONFIG_HOME", "/srv/config/");
+    ScopedVariable home("HOME", "/home/someone");
+    EXPECT_EQ(UserConfigFolder(), "/srv/config");
+}
+
+TEST(UserConfigFolder, IsDotConfigInTheHomeFolderOtherwise)
+{
+    ScopedVariable home("HOME", "/home/someone");
+    {
+        ScopedVariable config("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(UserConfigFolder(), "/home/someone/.config");
+    }
+    ScopedVariable config("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(UserConfigFolder(), "/home/someone/.config");
+}
+
+TEST(UserConfigFolder, WithoutHomeIsTheAccountsHomeFolder)
+{
+    ScopedVariable config("XDG_CONFIG_HOME", nullptr);
+    ScopedVariable home("HOME", nullptr);
+    const std::string folder = UserConfigFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.front(), '/');
+    EXPECT_EQ(folder.substr(folder.size() - 8), "/.config");
 }

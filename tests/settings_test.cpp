@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ScopedVariable.h"
 #include "ScratchFolder.h"
 #include "Settings.h"
 
@@ -42,6 +43,45 @@ TEST(SettingsPath, LiesBesideTheProgram)
     EXPECT_EQ(settings.Folder().back(), '/');
     EXPECT_EQ(settings.Path(), settings.Folder() + "gombrel.ini");
     EXPECT_TRUE(fs::exists(settings.Folder() + "settings_test"));
+}
+
+// The rule both front ends follow: a settings file beside the program wins,
+// otherwise the user's configuration folder holds it.
+class SettingsPlace : public ::testing::Test {
+protected:
+    SettingsPlace() { fs::create_directories(m_strProgramFolder); }
+
+    ScratchFolder m_folder;
+    std::string m_strProgramFolder = m_folder / "bin";
+    std::string m_strConfigHome = m_folder / "config";
+    ScopedVariable m_configHome{"XDG_CONFIG_HOME", m_strConfigHome.c_str()};
+};
+
+TEST_F(SettingsPlace, FileBesideTheProgramIsUsedWhenThere)
+{
+    WriteWholeFile(m_strProgramFolder + "/gombrel.ini", "[preferences]\nCheckPostedValues=0\n");
+    const SettingsFile settings = SettingsFileFor(m_strProgramFolder);
+    EXPECT_EQ(settings.Path(), m_strProgramFolder + "/gombrel.ini");
+    WriteSettingString(settings, kSectionPaths, kKeyLastDoe2Path, "/opt/doe22");
+    EXPECT_EQ(ReadSettingInt(settings, kSectionPreferences, kKeyCheckPostedValues, 1), 0);
+    EXPECT_FALSE(fs::exists(m_strConfigHome));
+}
+
+TEST_F(SettingsPlace, OtherwiseTheUsersConfigurationFolderHoldsItMadeOnFirstWrite)
+{
+    const SettingsFile settings = SettingsFileFor(m_strProgramFolder);
+    EXPECT_EQ(settings.Path(), m_strConfigHome + "/gombrel/gombrel.ini");
+    EXPECT_EQ(ReadSettingInt(settings, kSectionPreferences, kKeyCheckPostedValues, 1), 1);
+    EXPECT_FALSE(fs::exists(m_strConfigHome)) << "a read makes no folder";
+    WriteSettingInt(settings, kSectionPreferences, kKeyCheckPostedValues, 0);
+    EXPECT_EQ(ReadWholeFile(m_strConfigHome + "/gombrel/gombrel.ini"), "[preferences]\nCheckPostedValues=0\n");
+    EXPECT_EQ(fs::status(m_strConfigHome + "/gombrel").permissions(), fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(m_strProgramFolder + "/gombrel.ini"));
+}
+
+TEST(SettingsPath, TheBuiltProgramsKeepTheirSettingsBesideThem)
+{
+    EXPECT_EQ(SettingsForThisUser().Path(), SettingsBesideProgram().Path());
 }
 
 TEST_F(StoredSettings, MissingFileReadsDefaults)
@@ -83,10 +123,12 @@ TEST_F(StoredSettings, ValueWithLineBreakIsNotStored)
 
 TEST_F(StoredSettings, FailedWriteLeavesFileAsItWas)
 {
-    m_settings = SettingsFile(m_settings.Folder() + "missing-folder/" + kSettingsFileName);
+    WriteWholeFile(m_folder / "not-a-folder", "");
+    m_settings = SettingsFile(m_settings.Folder() + "not-a-folder/" + kSettingsFileName);
     WriteSettingString(m_settings, kSectionPaths, kKeyLastDoe2Path, "/opt/doe22");
     EXPECT_EQ(ReadSettingString(m_settings, kSectionPaths, kKeyLastDoe2Path), "");
-    EXPECT_EQ(FilesInFolder(), 0u);
+    EXPECT_EQ(FilesInFolder(), 1u);
+    EXPECT_TRUE(fs::is_regular_file(m_folder / "not-a-folder"));
 }
 
 TEST_F(StoredSettings, FileThatCannotBeUpdatedIsNeverReplaced)
