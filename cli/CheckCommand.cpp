@@ -281,12 +281,8 @@ int RunCheckCommand(const Arguments &args, std::ostream &out, std::ostream &err)
     CheckOptions options;
     if (!ParseCheckOptions(args, options, err))
         return kExitUsage;
-    const std::string folderProblem =
-        FolderCheckMessage(options.folders.strDoe2Folder, options.folders.strResultsFolder);
-    if (!folderProblem.empty()) {
-        err << kApplicationCaption << ": " << OnOneLine(folderProblem) << '\n';
+    if (!EvaluationFoldersExist(options.folders, err))
         return kExitUsage;
-    }
     CheckCounts counts;
     std::vector<Finding> findings;
     CheckLibrary(options, findings, counts);

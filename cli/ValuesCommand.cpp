@@ -83,18 +83,22 @@ void PrintTableValues(ResultAccess &access, const MappingTable &table, const std
     }
 }
 
+bool EvaluationFoldersExist(const EvaluationOptions &options, std::ostream &err)
+{
+    const std::string folderProblem = FolderCheckMessage(options.strDoe2Folder, options.strResultsFolder);
+    if (!folderProblem.empty())
+        err << kApplicationCaption << ": " << OnOneLine(folderProblem) << '\n';
+    return folderProblem.empty();
+}
+
 int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
                          const ResultLibraryOpener &bindLibrary, const RetryPause &retryPause)
 {
     EvaluationOptions options;
     if (!ParseEvaluationOptions(args, "values", options, err))
         return kExitUsage;
-    // A mistyped folder would otherwise wait out every read's retries.
-    const std::string folderProblem = FolderCheckMessage(options.strDoe2Folder, options.strResultsFolder);
-    if (!folderProblem.empty()) {
-        err << kApplicationCaption << ": " << OnOneLine(folderProblem) << '\n';
+    if (!EvaluationFoldersExist(options, err))
         return kExitUsage;
-    }
     const std::string doe2Folder = WithTrailingSeparator(options.strDoe2Folder);
     std::string failure;
     // Without a library no record can be evaluated: each says why, and the

@@ -28,6 +28,11 @@ struct EvaluationOptions {
 bool ParseEvaluationOptions(const Arguments &args, const char *pszCommand, EvaluationOptions &options,
                             std::ostream &err);
 
+// True when both folders exist; otherwise false, after saying which does
+// not with the run's message on err.  Checked before any evaluation, which
+// over a mistyped folder would wait out every read's retries.
+bool EvaluationFoldersExist(const EvaluationOptions &options, std::ostream &err);
+
 // The command with the binder and retry pause given: 0 after printing (a
 // library that cannot be bound fails every record with its reason, also
 // said on err), kExitUsage for bad arguments or a folder that does not exist.

@@ -211,11 +211,8 @@ int RunVerifyCommandWith(const Arguments &args, std::ostream &out, std::ostream 
     EvaluationOptions options;
     if (!ParseEvaluationOptions(args, "verify", options, err))
         return kExitUsage;
-    const std::string folderProblem = FolderCheckMessage(options.strDoe2Folder, options.strResultsFolder);
-    if (!folderProblem.empty()) {
-        err << kApplicationCaption << ": " << OnOneLine(folderProblem) << '\n';
+    if (!EvaluationFoldersExist(options, err))
         return kExitUsage;
-    }
     const std::string doe2Folder = WithTrailingSeparator(options.strDoe2Folder);
     std::string failure;
     const std::unique_ptr<ResultLibrary> library = bindLibrary(doe2Folder, failure);
