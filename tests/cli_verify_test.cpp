@@ -1,8 +1,8 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
-#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -89,11 +89,6 @@ std::vector<std::string> Lines(const std::string &strText)
     for (std::string line; std::getline(text, line);)
         lines.push_back(line);
     return lines;
-}
-
-bool Matches(const std::string &strText, const std::string &strPattern)
-{
-    return std::regex_match(strText, std::regex(strPattern));
 }
 
 // The four workbooks posted by a run over the constant library, then
@@ -197,7 +192,8 @@ TEST_F(CliVerify, AfterARunEveryCellAgreesAndNothingIsWritten)
     const std::string before = ReadWholeFile(Workbook());
     const Outcome verify = Verify();
     EXPECT_EQ(verify.status, 0) << verify.out << verify.err;
-    EXPECT_TRUE(Matches(verify.out, std::string(kVerifyHeader) + "0 of [1-9][0-9]* cells differ or are empty\n"))
+    EXPECT_THAT(verify.out,
+                ::testing::MatchesRegex(std::string(kVerifyHeader) + "0 of [1-9][0-9]* cells differ or are empty\n"))
         << verify.out;
     EXPECT_EQ(verify.err, "");
     EXPECT_EQ(m_state->Calls(SpreadsheetCall::OpenReadOnly), 1);
@@ -221,7 +217,7 @@ TEST_F(CliVerify, ChangedResultIsReportedWithBothValues)
     EXPECT_EQ(lines[1], "Std140Sec5-2.xls\t" + changed.strSheet + "\t" + changed.Cell() + "\t" +
                             FormatText("%.15g", 1.0 * changed.item.fMultiplier) + "\t" +
                             FormatText("%.15g", 5.0 * changed.item.fMultiplier));
-    EXPECT_TRUE(Matches(lines[2], "1 of [1-9][0-9]* cells differ or are empty")) << lines[2];
+    EXPECT_THAT(lines[2], ::testing::MatchesRegex("1 of [1-9][0-9]* cells differ or are empty")) << lines[2];
 }
 
 TEST_F(CliVerify, EmptiedCellAndOtherTextAreReported)
@@ -235,9 +231,10 @@ TEST_F(CliVerify, EmptiedCellAndOtherTextAreReported)
     ASSERT_EQ(reported.size(), 4u) << verify.out;
     EXPECT_EQ(reported[1], "Std140Sec5-2.xls\t" + number.strSheet + "\t" + number.Cell() + "\t\t" +
                                FormatText("%.15g", 1.0 * number.item.fMultiplier));
-    EXPECT_TRUE(Matches(reported[2], "Std140Sec5-2\\.xls\t" + text.strSheet + "\t" + text.Cell() + "\t12/31\t1/1"))
+    EXPECT_THAT(reported[2], ::testing::MatchesRegex("Std140Sec5-2\\.xls\t" + text.strSheet + "\t" + text.Cell() +
+                                                     "\t12/31\t1/1"))
         << reported[2];
-    EXPECT_TRUE(Matches(reported[3], "2 of [1-9][0-9]* cells differ or are empty")) << reported[3];
+    EXPECT_THAT(reported[3], ::testing::MatchesRegex("2 of [1-9][0-9]* cells differ or are empty")) << reported[3];
 }
 
 TEST_F(CliVerify, WithoutASpreadsheetNothingIsVerified)
