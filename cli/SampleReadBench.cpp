@@ -13,6 +13,7 @@
 #include "Paths.h"
 #include "ResultNeeds.h"
 #include "SampleResults.h"
+#include "TemporaryFolder.h"
 #include "d2result.h"
 
 namespace {
@@ -78,19 +79,9 @@ double TimedPass(const std::string &strFolder, const std::map<std::string, Proje
 
 int main(int argc, char **argv)
 {
-    std::string folder;
-    if (argc > 1) {
-        folder = argv[1];
-    } else {
-        char temporary[] = "/tmp/sample-read-bench.XXXXXX";
-        if (!mkdtemp(temporary)) {
-            std::perror("sample-read-bench");
-            return 1;
-        }
-        folder = temporary;
-    }
     std::string failure;
-    if (!WriteSampleResults(folder, failure)) {
+    const std::string folder = argc > 1 ? std::string(argv[1]) : MakeTemporaryFolder("sample-read-bench", failure);
+    if (folder.empty() || !WriteSampleResults(folder, failure)) {
         std::fprintf(stderr, "sample-read-bench: %s\n", failure.c_str());
         return 1;
     }

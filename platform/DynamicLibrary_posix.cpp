@@ -47,10 +47,3 @@ void *DynamicLibrary::Entry(const char *pszName, std::string &strFailure) const
 }
 
 std::string SharedLibraryFileName(const std::string &strStem) { return "lib" + strStem + ".so"; }
-
-std::string LibraryFailureAt(const std::string &strPath, const std::string &strReason)
-{
-    const std::string prefix = strPath + ": ";
-    const bool bNamed = strReason.compare(0, prefix.size(), prefix) == 0;
-    return strPath + " (" + (bNamed ? strReason.substr(prefix.size()) : strReason) + ")";
-}

@@ -2,12 +2,6 @@
 
 #include <sys/stat.h>
 
-bool FileIdentity::operator==(const FileIdentity &other) const
-{
-    return uDevice == other.uDevice && uFile == other.uFile && iSize == other.iSize &&
-           iModifiedSeconds == other.iModifiedSeconds && iModifiedNanoseconds == other.iModifiedNanoseconds;
-}
-
 bool ReadFileIdentity(const std::string &strPath, FileIdentity &identity)
 {
     struct stat status;

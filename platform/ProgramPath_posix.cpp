@@ -3,7 +3,6 @@
 #include <limits.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -35,17 +34,4 @@ std::string ExecutableFolder()
         return std::string();
     // A program in the root folder keeps "/" rather than becoming "".
     return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string InstalledLibraryFolder()
-{
-    const std::string folder = ExecutableFolder();
-    if (folder.empty())
-        return std::string();
-    // The place the install rules give the libraries, relative to the one
-    // they give the programs (set by the build).
-    std::string path = (std::filesystem::path(folder) / GOMBREL_LIBRARY_FOLDER_FROM_PROGRAM).lexically_normal().string();
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
 }

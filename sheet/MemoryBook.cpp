@@ -127,7 +127,7 @@ std::string CellValueField(const MemoryCell &cell)
 
 bool LoadMemoryBook(const std::string &strPath, MemoryBook &book, std::string &strFailure)
 {
-    std::ifstream file(strPath);
+    std::ifstream file(strPath, std::ios::binary);
     if (!file) {
         strFailure = FormatText("cannot open '%s': %s", strPath.c_str(), std::strerror(errno));
         return false;
@@ -149,7 +149,8 @@ bool LoadMemoryBook(const std::string &strPath, MemoryBook &book, std::string &s
 
 bool SaveMemoryBook(const std::string &strPath, const MemoryBook &book, std::string &strFailure)
 {
-    std::ofstream file(strPath, std::ios::trunc);
+    // Binary, so that the file is the same on every system (no CRLF).
+    std::ofstream file(strPath, std::ios::binary | std::ios::trunc);
     if (file) {
         file << kHeader << '\n';
         for (const MemorySheet &sheet : book.sheets) {

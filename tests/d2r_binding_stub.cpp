@@ -1,2 +1,4 @@
 // A library with the result library's file name but none of its entries.
-extern "C" __attribute__((visibility("default"))) int D2R_Unrelated() { return 0; }
+#include "d2result.h"
+
+extern "C" D2R_EXPORT int D2R_Unrelated() { return 0; }

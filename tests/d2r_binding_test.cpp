@@ -9,6 +9,7 @@
 
 #include "D2ResultBinding.h"
 #include "DynamicLibrary.h"
+#include "Paths.h"
 #include "ProgramPath.h"
 #include "ScratchFolder.h"
 #include "StoreWriter.h"
@@ -17,10 +18,15 @@ namespace {
 
 using ::testing::HasSubstr;
 
+// The result library's file name on this platform.
+const std::string kLibraryFile = SharedLibraryFileName("d2result");
+
+// The result library as the build leaves it, beside the test programs.
+std::string BuiltLibrary() { return WithTrailingSeparator(ExecutableFolder()) + kLibraryFile; }
+
 class D2ResultBindingTest : public ::testing::Test {
 protected:
-    std::string BuiltLibrary() const { return ExecutableFolder() + "/libd2result.so"; }
-    std::string InstalledLibrary() const { return InstalledLibraryFolder() + "/libd2result.so"; }
+    std::string InstalledLibrary() const { return WithTrailingSeparator(InstalledLibraryFolder()) + kLibraryFile; }
 
     ScratchFolder m_folder;
     std::string m_strFolder = m_folder.Path();
@@ -29,7 +35,7 @@ protected:
 TEST_F(D2ResultBindingTest, LooksInTheDoe2FolderThenBesideTheProgramThenInTheInstalledFolder)
 {
     EXPECT_THAT(ResultLibraryCandidates("/opt\\doe22\\"),
-                ::testing::ElementsAre("/opt/doe22/libd2result.so", BuiltLibrary(), InstalledLibrary()));
+                ::testing::ElementsAre(NativePath("/opt\\doe22\\") + kLibraryFile, BuiltLibrary(), InstalledLibrary()));
 }
 
 TEST_F(D2ResultBindingTest, WithoutADoe2FolderLooksBesideTheProgramThenInTheInstalledFolder)
@@ -39,8 +45,8 @@ TEST_F(D2ResultBindingTest, WithoutADoe2FolderLooksBesideTheProgramThenInTheInst
 
 TEST_F(D2ResultBindingTest, FailureNamesEveryPlaceTriedOnceWithItsReason)
 {
-    const std::vector<std::string> places = {m_strFolder + "/doe22/libd2result.so", m_strFolder + "/bin/libd2result.so",
-                                             m_strFolder + "/lib/gombrel/libd2result.so"};
+    const std::vector<std::string> places = {m_folder / ("doe22/" + kLibraryFile), m_folder / ("bin/" + kLibraryFile),
+                                             m_folder / ("lib/gombrel/" + kLibraryFile)};
     std::string failure;
     EXPECT_EQ(BindResultLibraryFrom(places, failure), nullptr);
     for (const std::string &place : places) {
@@ -77,8 +83,8 @@ TEST_F(D2ResultBindingTest, BoundEntriesReachTheLibrary)
 TEST_F(D2ResultBindingTest, MissingLibraryIsNamedWithItsReason)
 {
     std::string failure;
-    EXPECT_EQ(BindResultLibraryFrom({m_strFolder + "/libd2result.so"}, failure), nullptr);
-    EXPECT_THAT(failure, HasSubstr("libd2result.so"));
+    EXPECT_EQ(BindResultLibraryFrom({m_folder / kLibraryFile}, failure), nullptr);
+    EXPECT_THAT(failure, HasSubstr(kLibraryFile));
     EXPECT_THAT(failure, HasSubstr(m_strFolder));
     EXPECT_THAT(failure, HasSubstr("No such file"));
 }
@@ -87,12 +93,12 @@ TEST_F(D2ResultBindingTest, NoCandidateIsAFailureToo)
 {
     std::string failure;
     EXPECT_EQ(BindResultLibraryFrom({}, failure), nullptr);
-    EXPECT_THAT(failure, HasSubstr("libd2result.so"));
+    EXPECT_THAT(failure, HasSubstr(kLibraryFile));
 }
 
 TEST_F(D2ResultBindingTest, FileThatIsNotALibraryGivesWayToTheNext)
 {
-    const std::string bogus = m_strFolder + "/libd2result.so";
+    const std::string bogus = m_folder / kLibraryFile;
     std::ofstream(bogus) << "not a shared library";
     std::string failure;
     EXPECT_NE(BindResultLibraryFrom({bogus, BuiltLibrary()}, failure), nullptr) << failure;
@@ -104,7 +110,7 @@ TEST_F(D2ResultBindingTest, LibraryWithoutTheEntriesNamesTheMissingEntry)
 {
     std::string failure;
     EXPECT_EQ(BindResultLibraryFrom({D2R_STUB_LIBRARY}, failure), nullptr);
-    EXPECT_THAT(failure, HasSubstr("libd2result.so"));
+    EXPECT_THAT(failure, HasSubstr(kLibraryFile));
     EXPECT_THAT(failure, HasSubstr("D2R_GetMultipleResult"));
 }
 
@@ -112,7 +118,7 @@ TEST(DynamicLibrary, FindsAnEntryByName)
 {
     DynamicLibrary library;
     std::string failure;
-    ASSERT_TRUE(library.Open(ExecutableFolder() + "/libd2result.so", failure)) << failure;
+    ASSERT_TRUE(library.Open(BuiltLibrary(), failure)) << failure;
     EXPECT_NE(library.Entry("D2R_GetSingleHourlyResult", failure), nullptr);
 }
 
@@ -120,7 +126,7 @@ TEST(DynamicLibrary, UnknownEntryIsNullWithAReason)
 {
     DynamicLibrary library;
     std::string failure;
-    ASSERT_TRUE(library.Open(ExecutableFolder() + "/libd2result.so", failure)) << failure;
+    ASSERT_TRUE(library.Open(BuiltLibrary(), failure)) << failure;
     EXPECT_EQ(library.Entry("D2R_NoSuchEntry", failure), nullptr);
     EXPECT_THAT(failure, HasSubstr("D2R_NoSuchEntry"));
 }
@@ -129,14 +135,14 @@ TEST(DynamicLibrary, BareNameIsRefusedRatherThanSearchedFor)
 {
     DynamicLibrary library;
     std::string failure;
-    EXPECT_FALSE(library.Open("libd2result.so", failure));
+    EXPECT_FALSE(library.Open(kLibraryFile, failure));
     EXPECT_FALSE(failure.empty());
     EXPECT_EQ(library.Entry("D2R_GetSingleHourlyResult", failure), nullptr);
 }
 
 TEST(SharedLibraryFileName, FollowsThePlatformConvention)
 {
-    EXPECT_EQ(SharedLibraryFileName("d2result"), "libd2result.so");
+    EXPECT_EQ(SharedLibraryFileName("d2result"), D2R_LIBRARY_FILE_NAME);
 }
 
 }  // namespace

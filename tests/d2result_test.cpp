@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -548,7 +548,7 @@ TEST_F(D2ResultTest, EmptyFileIsNotRead)
 
 TEST_F(D2ResultTest, FolderInPlaceOfTheStoreIsNotRead)
 {
-    ASSERT_EQ(mkdir(StorePath().c_str(), 0700), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(StorePath()));
     ExpectNothingFrom(m_strProject);
 }
 

@@ -20,6 +20,7 @@
 #include "SampleResults.h"
 #include "ScratchFolder.h"
 #include "StoreListing.h"
+#include "TemporaryFolder.h"
 #include "d2result.h"
 
 namespace {
@@ -182,10 +183,9 @@ class SampleStores : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        char folder[] = "/tmp/sample_test.XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        s_strFolder = folder;
         std::string failure;
+        s_strFolder = MakeTemporaryFolder("sample_test", failure);
+        ASSERT_FALSE(s_strFolder.empty()) << failure;
         ASSERT_TRUE(WriteSampleResults(s_strFolder, failure)) << failure;
     }
     static void TearDownTestSuite() { std::filesystem::remove_all(s_strFolder); }

@@ -1,0 +1,36 @@
+#include "ProgramPath.h"
+
+#include "WindowsText_win32.h"
+
+#include <windows.h>
+
+namespace {
+
+// The full path of the running executable, or "" when the system cannot
+// tell.  GetModuleFileNameW truncates silently to a full buffer, so a full
+// buffer is retried with a larger one.
+std::wstring ExecutablePath()
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD uLength = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (uLength == 0)
+            return std::wstring();
+        if (uLength < buffer.size())
+            return buffer.substr(0, uLength);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+}  // namespace
+
+std::string ExecutableFolder()
+{
+    const std::string path = Utf8FromWide(ExecutablePath());
+    const std::string::size_type separator = path.find_last_of("\\/");
+    if (separator == std::string::npos)
+        return std::string();
+    // A program in a drive's root keeps "C:\" rather than becoming "C:",
+    // which names the drive's current folder instead.
+    return path.substr(0, separator == 2 && path[1] == ':' ? separator + 1 : separator);
+}
