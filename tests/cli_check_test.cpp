@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "CommandOutput.h"
 #include "Commands.h"
 #include "D2ResultBinding.h"
 #include "MappingTables.h"
@@ -20,30 +21,6 @@
 namespace {
 
 void NoPause(int) {}
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::vector<std::string> Columns(const std::string &line)
-{
-    std::vector<std::string> columns;
-    std::istringstream stream(line);
-    for (std::string column; std::getline(stream, column, '\t');)
-        columns.push_back(column);
-    return columns;
-}
 
 std::set<std::string> Words(const std::string &text)
 {
@@ -108,8 +85,8 @@ protected:
         std::ostringstream out, err;
         RunValuesCommandWith({"--doe2", strDoe2, "--results", strResults}, out, err, BindResultLibrary, NoPause);
         std::set<std::string> cells;
-        for (const std::string &line : Lines(out.str())) {
-            const std::vector<std::string> columns = Columns(line);
+        for (const std::string &line : SplitLines(out.str())) {
+            const std::vector<std::string> columns = SplitColumns(line);
             if (columns.size() > 3 && columns[3] == "error")
                 cells.insert(columns[0] + ':' + columns[2]);
         }
@@ -138,7 +115,7 @@ TEST_F(Check, CompleteSampleFindsNothingAndChangesNothing)
     const std::string workbookBefore = ReadWholeFile(Workbook(g_aMappingTables[0]));
     const Outcome outcome = RunCheck({"--doe2", strDoe2, "--results", strResults});
     EXPECT_EQ(outcome.status, 0) << outcome.out;
-    ASSERT_EQ(Lines(outcome.out).size(), 1u) << outcome.out;
+    ASSERT_EQ(SplitLines(outcome.out).size(), 1u) << outcome.out;
     EXPECT_EQ(outcome.out.rfind("check: 85 stores, 0 missing or not readable; 0 results and 0 series lacking; 0 of ", 0),
               0u)
         << outcome.out;
@@ -161,10 +138,10 @@ TEST_F(Check, RemovedStoreAndDeletedSeriesAreAllItFinds)
 
     const Outcome table = RunCheck({"--doe2", strDoe2, "--results", strResults, "--tsv"});
     EXPECT_EQ(table.status, 1);
-    const std::vector<std::string> rows = Lines(table.out);
+    const std::vector<std::string> rows = SplitLines(table.out);
     ASSERT_EQ(rows.size(), 3u) << table.out;
     EXPECT_EQ(rows[0], "project\tkind\titem\tproblem\tcells");
-    const std::vector<std::string> store = Columns(rows[1]), lacking = Columns(rows[2]);
+    const std::vector<std::string> store = SplitColumns(rows[1]), lacking = SplitColumns(rows[2]);
     ASSERT_EQ(store.size(), 5u);
     ASSERT_EQ(lacking.size(), 5u);
     EXPECT_EQ(store[0] + ' ' + store[1] + ' ' + store[2] + ' ' + store[3],
@@ -182,7 +159,7 @@ TEST_F(Check, RemovedStoreAndDeletedSeriesAreAllItFinds)
         << table.err;
 
     const Outcome text = RunCheck({"--doe2", strDoe2, "--results", strResults});
-    const std::vector<std::string> lines = Lines(text.out);
+    const std::vector<std::string> lines = SplitLines(text.out);
     ASSERT_EQ(lines.size(), 3u) << text.out;
     EXPECT_EQ(lines[0].rfind(removedProject + ": store ", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1].rfind(std::string(hourly.psSimResPathFile) + ": series list ", 0), 0u) << lines[1];
@@ -216,7 +193,7 @@ TEST_F(Check, TellsWhatKeepsAWorkbookFromARun)
         WriteWholeFile(path, kMemoryWorkbook);
         test.prepare(path);
         const Outcome outcome = RunCheck({"--doe2", strDoe2, "--results", strResults, "--table", table.pszName});
-        const std::vector<std::string> lines = Lines(outcome.out);
+        const std::vector<std::string> lines = SplitLines(outcome.out);
         if (test.strProblem.empty()) {
             EXPECT_EQ(outcome.status, 0) << outcome.out;
             EXPECT_EQ(lines.size(), 1u) << outcome.out;

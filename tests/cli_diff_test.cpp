@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "CommandOutput.h"
 #include "Commands.h"
 #include "MappingTables.h"
 #include "Paths.h"
@@ -18,12 +19,6 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
 Outcome RunDiff(const Arguments &args)
 {
     std::ostringstream out, err;
@@ -31,31 +26,13 @@ Outcome RunDiff(const Arguments &args)
     return {status, out.str(), err.str()};
 }
 
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::vector<std::string> Columns(const std::string &line)
-{
-    std::vector<std::string> columns;
-    std::istringstream stream(line);
-    for (std::string column; std::getline(stream, column, '\t');)
-        columns.push_back(column);
-    return columns;
-}
-
 // The rows of the table of changes, without the header and the counts.
 std::vector<std::vector<std::string>> ChangeRows(const std::string &out)
 {
     std::vector<std::vector<std::string>> rows;
-    for (const std::string &line : Lines(out))
+    for (const std::string &line : SplitLines(out))
         if (line.rfind("table\t", 0) != 0 && line.rfind("# ", 0) != 0)
-            rows.push_back(Columns(line));
+            rows.push_back(SplitColumns(line));
     return rows;
 }
 
@@ -154,7 +131,7 @@ TEST_F(Diff, AFolderAgreesWithItselfAndWithItsSavedValues)
         const Outcome outcome = RunDiff(args);
         EXPECT_EQ(outcome.status, 0) << outcome.out << outcome.err;
         EXPECT_TRUE(ChangeRows(outcome.out).empty()) << outcome.out;
-        const std::vector<std::string> lines = Lines(outcome.out);
+        const std::vector<std::string> lines = SplitLines(outcome.out);
         ASSERT_EQ(lines.size(), 5u);
         EXPECT_EQ(lines[0], "table\tcell\tproject\tkey\told\tnew\tchange");
         EXPECT_EQ(lines[1].rfind("# Std140Sec5_2Items: 0 of ", 0), 0u) << lines[1];

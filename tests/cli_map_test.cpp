@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <sstream>
 
+#include "CommandOutput.h"
 #include "Commands.h"
 
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
 
 Outcome Map(const Arguments &args)
 {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <sstream>
 
+#include "CommandOutput.h"
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
 #include "PassTestSupport.h"
@@ -17,12 +18,6 @@ void NoPause(int) {}
 class StillClock : public Stopwatch {
 public:
     std::chrono::nanoseconds Now() override { return std::chrono::seconds(42); }
-};
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
 };
 
 // A results folder with the four workbooks, the settings beside it, an

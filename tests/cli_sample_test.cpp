@@ -5,18 +5,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "CommandOutput.h"
 #include "Commands.h"
 #include "ScratchFolder.h"
 
 namespace {
 
 using ::testing::HasSubstr;
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
 
 Outcome Command(int (*pCommand)(const Arguments &, std::ostream &, std::ostream &), const Arguments &args)
 {

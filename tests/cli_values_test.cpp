@@ -5,6 +5,7 @@
 #include <memory>
 #include <sstream>
 
+#include "CommandOutput.h"
 #include "CountingResultLibrary.h"
 #include "D2ResultBinding.h"
 #include "FakeResultLibrary.h"
@@ -15,12 +16,6 @@
 namespace {
 
 void NoPause(int) {}
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
 
 size_t Lines(const std::string &text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
 

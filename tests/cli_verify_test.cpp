@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "CommandOutput.h"
 #include "CountingResultLibrary.h"
 #include "FormatText.h"
 #include "MappingTables.h"
@@ -23,12 +24,6 @@ void NoPause(int) {}
 class StillClock : public Stopwatch {
 public:
     std::chrono::nanoseconds Now() override { return std::chrono::seconds(1); }
-};
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
 };
 
 // The constant library, except that one plain result of one project
@@ -80,15 +75,6 @@ PlacedRecord FirstPlainNumber()
     return FirstRecord(Std140Sec5_2Items(), [](const PlacedRecord &record) {
         return record.item.iAction == GOMBREL_ACTION_NUMBER && !record.item.psSpecialProcessing;
     });
-}
-
-std::vector<std::string> Lines(const std::string &strText)
-{
-    std::istringstream text(strText);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(text, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 // The four workbooks posted by a run over the constant library, then
@@ -212,7 +198,7 @@ TEST_F(CliVerify, ChangedResultIsReportedWithBothValues)
     m_library.strChangedProject = PathBelow(m_scratch.Path(), changed.item.psSimResPathFile);
     const Outcome verify = Verify();
     EXPECT_EQ(verify.status, 1);
-    const std::vector<std::string> lines = Lines(verify.out);
+    const std::vector<std::string> lines = SplitLines(verify.out);
     ASSERT_EQ(lines.size(), 3u) << verify.out;
     EXPECT_EQ(lines[1], "Std140Sec5-2.xls\t" + changed.strSheet + "\t" + changed.Cell() + "\t" +
                             FormatText("%.15g", 1.0 * changed.item.fMultiplier) + "\t" +
@@ -227,7 +213,7 @@ TEST_F(CliVerify, EmptiedCellAndOtherTextAreReported)
     SetCells({{number, nullptr}, {text, "12/31"}});
     const Outcome verify = Verify();
     EXPECT_EQ(verify.status, 1);
-    const std::vector<std::string> reported = Lines(verify.out);
+    const std::vector<std::string> reported = SplitLines(verify.out);
     ASSERT_EQ(reported.size(), 4u) << verify.out;
     EXPECT_EQ(reported[1], "Std140Sec5-2.xls\t" + number.strSheet + "\t" + number.Cell() + "\t\t" +
                                FormatText("%.15g", 1.0 * number.item.fMultiplier));
