@@ -69,18 +69,12 @@ private:
 struct Pass {
     Pass(Application &app, const PostingRequest &req, ResultAccess &results, std::string &errorText,
          PassServices &svc)
-        : application(app), request(req), strDoe2Folder(req.strDoe2Folder), strResultsFolder(req.strResultsFolder),
-          strFileDesc(req.strFileDesc), strWorkbookPath(req.strWorkbookPath), access(results),
-          strErrorText(errorText), services(svc)
+        : application(app), request(req), access(results), strErrorText(errorText), services(svc)
     {
     }
 
     Application &application;
     const PostingRequest &request;
-    const std::string &strDoe2Folder;
-    const std::string &strResultsFolder;
-    const std::string &strFileDesc;
-    const std::string &strWorkbookPath;
     ResultAccess &access;
     std::string &strErrorText;
     PassServices &services;
@@ -133,15 +127,15 @@ void ShowReport(Pass &pass, const FailureReport &report)
 bool CheckWorkbookFile(Pass &pass)
 {
     const FileProbe &probe = pass.services.probeFile;
-    if (!probe(pass.strWorkbookPath, "rb")) {
-        pass.strErrorText = FormatText("%s file not found  '%s'", pass.strFileDesc.c_str(),
-                                       pass.strWorkbookPath.c_str());
+    if (!probe(pass.request.strWorkbookPath, "rb")) {
+        pass.strErrorText = FormatText("%s file not found  '%s'", pass.request.strFileDesc.c_str(),
+                                       pass.request.strWorkbookPath.c_str());
         return false;
     }
-    while (!probe(pass.strWorkbookPath, "r+b") && probe(pass.strWorkbookPath, "rb")) {
-        if (!pass.services.messages.AskRetry(kApplicationCaption, pass.strFileDesc)) {
-            pass.strErrorText = FormatText("Unable to open (for writing) %s file  '%s'", pass.strFileDesc.c_str(),
-                                           pass.strWorkbookPath.c_str());
+    while (!probe(pass.request.strWorkbookPath, "r+b") && probe(pass.request.strWorkbookPath, "rb")) {
+        if (!pass.services.messages.AskRetry(kApplicationCaption, pass.request.strFileDesc)) {
+            pass.strErrorText = FormatText("Unable to open (for writing) %s file  '%s'",
+                                           pass.request.strFileDesc.c_str(), pass.request.strWorkbookPath.c_str());
             return false;
         }
     }
@@ -155,7 +149,7 @@ void SetUp(Pass &pass)
     if (!pass.application.RegisterXLL(addIn))
         pass.services.messages.ShowMessage(kApplicationCaption, "Didn't register the Analys32.xll");
     AttachRequired(pass.workbooks, pass.application.GetWorkbooks(), "Application.Workbooks");
-    AttachRequired(pass.workbook, pass.workbooks->Open(pass.strWorkbookPath), "Workbooks.Open");
+    AttachRequired(pass.workbook, pass.workbooks->Open(pass.request.strWorkbookPath), "Workbooks.Open");
     AttachRequired(pass.worksheets, pass.workbook->GetWorksheets(), "Workbook.Worksheets");
     pass.context = FailureContext();
     pass.bLogOn = pass.services.readLogFlag && pass.services.readLogFlag() != 0;
@@ -237,7 +231,8 @@ void CarryOut(Pass &pass, const GombrelData &item, const std::string &strCell, i
 void Evaluate(Pass &pass, const GombrelData &item, ItemValue &value)
 {
     if (IsEvaluatedInRound(item))
-        EvaluateItemValue(pass.access, item, pass.strDoe2Folder, pass.strResultsFolder, pass.strErrorText, value);
+        EvaluateItemValue(pass.access, item, pass.request.strDoe2Folder, pass.request.strResultsFolder,
+                          pass.strErrorText, value);
     else if (item.iAction == GOMBREL_ACTION_TEXT)
         pass.services.messages.ShowMessage(kApplicationCaption, kStringNotImplemented);
 }
@@ -282,8 +277,8 @@ void RunRounds(Pass &pass)
 {
     try {
         if (pass.bLogOn) {
-            pass.log.Open(PathBelow(pass.strResultsFolder, "\\GombrelApp Dbg.txt"), pass.request.bAppendLog);
-            pass.log.Line(FormatText("Posting results to:  '%s'", pass.strWorkbookPath.c_str()));
+            pass.log.Open(PathBelow(pass.request.strResultsFolder, "\\GombrelApp Dbg.txt"), pass.request.bAppendLog);
+            pass.log.Line(FormatText("Posting results to:  '%s'", pass.request.strWorkbookPath.c_str()));
         }
         const int32_t iRoundLimit = pass.request.bCheckPosted ? 10 : 1;
         for (int32_t iRound = 1; iRound <= iRoundLimit && !pass.bVerified && pass.strErrorText.empty(); ++iRound)
@@ -291,7 +286,7 @@ void RunRounds(Pass &pass)
         pass.log.Close();
     } catch (const AutomationFailure &) {
         pass.log.CloseQuietly();
-        ShowReport(pass, RoundsFailureReport(pass.strWorkbookPath, pass.context));
+        ShowReport(pass, RoundsFailureReport(pass.request.strWorkbookPath, pass.context));
     }
 }
 
