@@ -9,12 +9,11 @@
 
 bool CMainApp::InitInstance()
 {
-    const SettingsFile settings = SettingsForThisUser();
     const std::unique_ptr<SpreadsheetLauncher> launcher = MakeSpreadsheetLauncher();
     BoundResultLibrary library;
     std::optional<RunServices> runServices;
-    MainDlgServices services;
-    services.settings = settings;
+    MainDlgServices services;  // its settings: those of this user
+    const SettingsFile &settings = services.settings;
     services.makeResultsJob = [&](UserMessages &messages, RunProgress &progress) {
         PassServices pass{messages};
         pass.readLogFlag = [&settings] { return ReadLogFlagSetting(settings); };
