@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "AppIcon.h"
 #include "DialogUnits.h"
+#include "EarlyStartLauncher.h"
 #include "Settings.h"
 
 #include <QAction>
@@ -48,7 +49,8 @@ CMainDlg::CMainDlg(QWidget *pParent, const MainDlgServices &services)
       m_messages(services.pMessages != nullptr ? *services.pMessages : m_ownMessages),
       m_modalRunner(services.pModalRunner != nullptr ? *services.pModalRunner : DefaultModalRunner()),
       m_clock(services.pClock != nullptr ? *services.pClock : m_steadyClock),
-      m_job(services.makeResultsJob(m_messages, *this))
+      m_job(services.makeResultsJob(m_messages, *this)),
+      m_startSpreadsheetEarly(services.startSpreadsheetEarly)
 {
     PathBrowser &browser = services.pBrowser != nullptr ? *services.pBrowser : DefaultPathBrowser();
     m_doe2PathEdit.SetPathBrowser(browser);
@@ -99,6 +101,7 @@ void CMainDlg::OnInitDialog()
     m_resultsPathEdit.setText(
         QString::fromStdString(ReadSettingString(m_settings, kSectionPaths, kKeyLastResultsPath)));
     m_doe2PathEdit.setFocus(Qt::TabFocusReason);
+    StartSpreadsheetEarly();
 }
 
 // The window system here offers programs no system menu, so the item lives
@@ -159,7 +162,16 @@ void CMainDlg::OnProcessResults()
     request.bCheckPosted = m_bCheckPosted;
     RunCommandOutcome outcome =
         ExecuteRunCommand(request, m_settings, m_job, m_clock, [this](bool bBusy) { ShowBusy(bBusy); });
+    StartSpreadsheetEarly();  // while the user reads the message
     ShowMessage(outcome.strMessage);
+}
+
+// The next run finds the spreadsheet application started instead of waiting
+// for it; the setting is read each time, as every setting is.
+void CMainDlg::StartSpreadsheetEarly()
+{
+    if (m_startSpreadsheetEarly && ReadStartCalcEarlySetting(m_settings))
+        m_startSpreadsheetEarly();
 }
 
 void CMainDlg::ShowMessage(const std::string &strText)

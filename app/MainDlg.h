@@ -40,6 +40,10 @@ using ResultsJobFactory = std::function<ResultsJob(UserMessages &messages, RunPr
 // and the steady clock.
 struct MainDlgServices {
     ResultsJobFactory makeResultsJob;
+    // Starts the spreadsheet application for the next run in the background
+    // and returns at once (null: nothing is started ahead); called when the
+    // dialog opens and after each run, unless the settings turn it off.
+    std::function<void()> startSpreadsheetEarly;
     SettingsFile settings = SettingsForThisUser();
     UserMessages *pMessages = nullptr;
     PathBrowser *pBrowser = nullptr;
@@ -85,6 +89,7 @@ private:
     void AppendAboutItem();
     void ShowMessage(const std::string &strText);
     void ShowBusy(bool bBusy);
+    void StartSpreadsheetEarly();
     void KeepPainted();
     void WorkbookStarted(const std::string &strWorkbookPath) override;
     void RoundStarted(int32_t iRound, bool bPosting) override;
@@ -102,5 +107,6 @@ private:
     SteadyStopwatch m_steadyClock;
     Stopwatch &m_clock;
     ResultsJob m_job;
+    std::function<void()> m_startSpreadsheetEarly;
     std::unique_ptr<InputBlocker> m_pInputBlocker;
 };

@@ -37,6 +37,8 @@ public:
     // cell; cells with notes are always written on their own, because a run
     // write would remove the notes.
     void Flush();
+    // Drops every number kept back: their documents are closed unsaved.
+    void Discard() { m_sheets.clear(); }
 
 private:
     struct PendingSheet {

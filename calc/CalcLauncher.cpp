@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <mutex>
 
 #include "CalcModule.h"
 #include "DynamicLibrary.h"
@@ -45,10 +46,14 @@ void LoadUnoRuntime(const std::string &strOfficeFolder)
 // strOfficeFolder) and never unloaded (UNO cannot be unloaded safely, not
 // even at exit); null with strFailure set when it cannot be loaded.  What
 // runs after the start passes no folder: the module is loaded by then.
+// Sessions may be started from several threads at once, so loading is
+// guarded.
 CalcModule *LoadedCalcModule(const std::string &strOfficeFolder, std::string &strFailure)
 {
+    static std::mutex guard;
     static DynamicLibrary *library = new DynamicLibrary;
     static CalcModule *module = nullptr;
+    std::lock_guard<std::mutex> lock(guard);
     if (module)
         return module;
     LoadUnoRuntime(strOfficeFolder);

@@ -400,6 +400,7 @@ public:
     {
         return OpenWorkbook(strPath, true);
     }
+    void Close() override { m_session->CloseWorkbooks(); }
 
 private:
     std::unique_ptr<Workbook> OpenWorkbook(const std::string &strPath, bool bReadOnly)
@@ -491,10 +492,12 @@ public:
         m_session->ThrowIfGone();
         return NativePath(strFileName) == NativePath(m_session->ProgramFolder() + "\\Analysis\\Analys32.xll");
     }
-    // Every object of a session that has ended fails as disconnected.
+    // Every object of a session that has ended fails as disconnected; so
+    // does a Calc that has died since the last call, so that asking for the
+    // workbooks tells whether Calc is still there.
     std::unique_ptr<Workbooks> GetWorkbooks() override
     {
-        m_session->ThrowIfGone();
+        m_session->ThrowIfProcessGone();
         return std::make_unique<CalcWorkbooks>(m_session);
     }
     void Quit() override { m_session->Quit(); }

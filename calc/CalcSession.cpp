@@ -9,9 +9,11 @@
 #include <osl/file.hxx>
 #include <rtl/bootstrap.hxx>
 
+#include <exception>
 #include <filesystem>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "CalcProfile.h"
 #include "ChildProcess.h"
@@ -136,6 +138,7 @@ std::shared_ptr<CalcSession> CalcSession::Start(const CalcOptions &options, std:
     SweepStaleSessions(parent);
     if (!MakeSessionFolder(parent, session->m_strFolder, strFailure))
         return nullptr;
+    session->m_cleanup.Start(session->m_strFolder);
     if (!session->Launch(strFailure))
         return nullptr;  // the destructor removes what was made
     return session;
@@ -149,6 +152,7 @@ bool CalcSession::Launch(std::string &strFailure)
         m_iProcessId = StartTiedChild(CalcProcessLaunch(m_options, m_strFolder), strFailure);
         if (m_iProcessId < 0)
             return false;
+        m_cleanup.NoteCalc(m_iProcessId);
         const ConnectOutcome outcome = Connect(strFailure);
         if (outcome != ConnectOutcome::Restart)
             return outcome == ConnectOutcome::Connected;
@@ -271,22 +275,45 @@ void CalcSession::Quit()
         throw OleFailure(kStatusDisconnected);
 }
 
+void CalcSession::CloseWorkbooks()
+{
+    ThrowIfGone();
+    NoteContentChange();
+    m_deferred.Discard();
+    const auto documents = std::exchange(m_documents, {});
+    std::exception_ptr firstFailure;
+    for (const auto &entry : documents)
+        try {
+            CloseDocument(entry.second);
+        } catch (const AutomationFailure &) {
+            if (!firstFailure)
+                firstFailure = std::current_exception();
+        }
+    if (firstFailure)
+        std::rethrow_exception(firstFailure);
+}
+
 // Closes every document the session opened, discarding unsaved changes.
-// Asking a document for its closing interface is a call to Calc too, so it
-// is made within the call: a Calc that died unnoticed fails it like any
-// other call.
 void CalcSession::CloseDocuments()
 {
     for (const auto &entry : m_documents)
         try {
-            Call("Close", [&entry] {
-                const Reference<css::util::XCloseable> closeable(entry.second, UNO_QUERY);
-                if (closeable.is())
-                    closeable->close(true);
-            });
+            CloseDocument(entry.second);
         } catch (const AutomationFailure &) {
             // A document that does not close goes with its process.
         }
+}
+
+// Asking a document for its closing interface is a call to Calc too, so it
+// is made within the call: a Calc that died unnoticed fails it like any
+// other call.
+void CalcSession::CloseDocument(const Reference<css::lang::XComponent> &document)
+{
+    Call("Close", [&document] {
+        const Reference<css::util::XCloseable> closeable(document, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+    });
 }
 
 // Waits for Calc to end after terminate, kills it when it does not, and
@@ -304,11 +331,13 @@ void CalcSession::EndProcess()
 }
 
 // Removes what the session leaves: lock files on its workbooks (when Calc
-// died holding them), its sockets and its folder.
+// died holding them), its sockets and its folder; its clean-up helper then
+// has nothing left to do.
 void CalcSession::RemoveFiles()
 {
     m_documents.clear();
     m_desktop.clear();
     RemoveSession(m_strFolder);
+    m_cleanup.Stop();
     m_strFolder.clear();
 }

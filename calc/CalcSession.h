@@ -23,6 +23,7 @@
 #include "CalcDeferredValues.h"
 #include "CalcWorkbooks.h"
 #include "CallWatchdog.h"
+#include "SessionCleanup.h"
 
 namespace css = com::sun::star;
 
@@ -85,6 +86,11 @@ public:
     css::uno::Reference<css::lang::XComponent> OpenDocument(const std::string &strPath) const;
     void RememberDocument(const std::string &strPath, const css::uno::Reference<css::lang::XComponent> &document);
 
+    // Closes every document the session opened without saving and forgets
+    // them; numbers kept back for them go too.  Calc stays for the next
+    // documents.  Throws the first failure after trying every document.
+    void CloseWorkbooks();
+
     // Makes the numbers kept back, closes every document, ends Calc and
     // removes the session's files.
     // Throws the disconnect failure when Calc had already gone (the files
@@ -101,6 +107,7 @@ private:
     [[noreturn]] void ThrowLost();
     [[noreturn]] void ThrowTranslated(const css::uno::Exception &failure, const std::string &strWhat, bool bTimedOut);
     void CloseDocuments();
+    void CloseDocument(const css::uno::Reference<css::lang::XComponent> &document);
     void EndProcess();
     void RemoveFiles();
 
@@ -115,4 +122,5 @@ private:
     std::vector<std::pair<std::string, css::uno::Reference<css::lang::XComponent>>> m_documents;
     css::uno::Reference<css::frame::XDesktop2> m_desktop;
     CallWatchdog m_watchdog;
+    SessionCleanup m_cleanup;
 };

@@ -16,6 +16,7 @@
 #include "Commands.h"
 #include "D2ResultBinding.h"
 #include "FailureReports.h"
+#include "FilePath.h"
 #include "MappingTables.h"
 #include "Paths.h"
 #include "PostToSpreadsheet.h"
@@ -160,7 +161,8 @@ void CheckProject(const std::string &strProject, const ProjectCells &cells, cons
     std::string failure;
     if (!ListStore(storePath, store, failure)) {
         ++counts.iStoresFailed;
-        const bool bMissing = !std::filesystem::exists(storePath);
+        std::error_code error;
+        const bool bMissing = !std::filesystem::exists(FilePath(storePath), error);
         findings.push_back({strProject, "store", storePath, bMissing ? "missing" : "not readable: " + failure,
                             cells.all});
         return;
@@ -187,7 +189,7 @@ bool LooksLikeWorkbook(const std::string &strPath)
     static const std::string kCompoundFile = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
     static const std::string kMemoryWorkbook = "gombrel-memory-workbook";
     std::string start(kMemoryWorkbook.size(), '\0');
-    std::ifstream file(strPath, std::ios::binary);
+    std::ifstream file(FilePath(strPath), std::ios::binary);
     file.read(&start[0], static_cast<std::streamsize>(start.size()));
     start.resize(static_cast<size_t>(file.gcount()));
     return StartsWith(start, kCompoundFile) || start == kMemoryWorkbook;
@@ -197,7 +199,7 @@ bool LooksLikeWorkbook(const std::string &strPath)
 std::string WorkbookProblem(const std::string &strPath)
 {
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(strPath, error);
+    const std::filesystem::file_status status = std::filesystem::status(FilePath(strPath), error);
     if (!std::filesystem::exists(status))
         return "missing";
     if (!std::filesystem::is_regular_file(status))
@@ -207,7 +209,7 @@ std::string WorkbookProblem(const std::string &strPath)
     if (!LooksLikeWorkbook(strPath))
         return "not a workbook";
     const std::string lock = LockFilePath(strPath);
-    if (std::filesystem::exists(lock, error))
+    if (std::filesystem::exists(FilePath(lock), error))
         return "locked by another program (lock file " + lock + ")";
     if (!OpenAndClose(strPath, "r+b"))
         return "not writable";

@@ -20,6 +20,7 @@
 
 #include "Commands.h"
 #include "D2ResultBinding.h"
+#include "FilePath.h"
 #include "MappingTables.h"
 #include "Paths.h"
 #include "PostToSpreadsheet.h"
@@ -216,7 +217,7 @@ bool ReadSide(const DiffOptions &options, const std::string &strSide, ValueSet &
 {
     std::error_code error;
     std::string failure;
-    if (std::filesystem::is_directory(NativePath(strSide), error)) {
+    if (std::filesystem::is_directory(FilePath(NativePath(strSide)), error)) {
         const std::string folderProblem =
             options.strDoe2Folder.empty() ? "diff needs --doe2 DIR to evaluate the results folder " + strSide
                                           : OnOneLine(FolderCheckMessage(options.strDoe2Folder, strSide));
@@ -227,7 +228,7 @@ bool ReadSide(const DiffOptions &options, const std::string &strSide, ValueSet &
         if (EvaluateFolder(options, strSide, values, failure))
             return true;
     } else {
-        std::ifstream file(NativePath(strSide), std::ios::binary);
+        std::ifstream file(FilePath(NativePath(strSide)), std::ios::binary);
         if (!file) {
             err << "gombrel-cli: " << strSide << " is neither a results folder nor a readable file\n";
             return false;

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <iosfwd>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "RunCommand.h"
@@ -44,21 +47,51 @@ private:
 // Message boxes as "CAPTION: TEXT" lines on console.err; the Retry/Cancel
 // question is asked on the terminal (an answer starting with R retries) and
 // answered Cancel when standard input is not a terminal or has ended.
+// Runs side by side each put their folder before their lines
+// (strPrefix, "FOLDER: ") and share one pWriteLock, held for a whole line
+// or a whole question, so that their lines never mix.
 class ConsoleMessages : public UserMessages {
 public:
-    ConsoleMessages(RunConsole &console, ProgressLine &progress);
+    ConsoleMessages(RunConsole &console, ProgressLine &progress, std::string strPrefix = "",
+                    std::mutex *pWriteLock = nullptr);
     void ShowMessage(const std::string &strCaption, const std::string &strText) override;
     bool AskRetry(const std::string &strCaption, const std::string &strText) override;
 
 private:
+    std::unique_lock<std::mutex> LockWrites();
+    void WriteMessage(const std::string &strCaption, const std::string &strText);
+
     RunConsole &m_console;
     ProgressLine &m_progress;
+    std::string m_strPrefix;
+    std::mutex *m_pWriteLock;
 };
 
 // Parses the run options, runs the dialog's run command and prints its final
 // message on console.out.  Exit status: 0 when results were posted, 1 when
 // none were, kExitUsage for bad arguments or a folder that does not exist.
+// With several --results it runs RunResultsFolders.
 int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &backends);
+
+struct FoldersRequest {
+    std::string strDoe2Path;
+    std::vector<std::string> resultsPaths;  // as typed, in the order given
+    bool bCheckPosted = true;
+    bool bLog = false;      // the posting log whatever the settings say
+    bool bTimings = false;  // each folder's "FOLDER: timings: ..." line on console.err
+    int iJobs = 1;          // folders posted side by side
+};
+
+// Posts each results folder as a results run of its own, iJobs at a time,
+// each job keeping one spreadsheet application from folder to folder
+// (replaced when it stops answering).  Messages during the runs go to
+// console.err as "FOLDER: CAPTION: TEXT"; the Retry/Cancel question is asked
+// only with one job.  Then console.out gets one line per folder, in the
+// order given ("FOLDER: " and its final message on one line, or why it did
+// not run) and a total.  The settings are saved once, before the runs, with
+// the last folder that exists.  Exit status: 0 when every folder posted, 1
+// otherwise, kExitUsage when the DOE-2 folder does not exist.
+int RunResultsFolders(const FoldersRequest &request, RunConsole &console, RunBackends &backends);
 
 // strText on one line: every line break, with the blanks that follow it,
 // becomes one space.

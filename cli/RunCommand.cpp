@@ -1,9 +1,11 @@
 // gombrel-cli run: the dialog's run command without the dialog.  Message
 // boxes become "CAPTION: TEXT" lines on standard error, the Retry/Cancel
 // question is asked on the terminal, and progress is drawn on standard error
-// when it is a terminal.
+// when it is a terminal.  Several results folders are run by RunFolders.cpp.
+#include <algorithm>
 #include <iostream>
 #include <optional>
+#include <utility>
 
 #include "FailureReports.h"
 #include "RunCli.h"
@@ -14,35 +16,67 @@
 
 namespace {
 
-const char kRunUsage[] = "usage: gombrel-cli run --doe2 DIR --results DIR [--check | --no-check] [--log] [--timings]\n";
+const char kRunUsage[] =
+    "usage: gombrel-cli run --doe2 DIR --results DIR [--results DIR ...] [--jobs N] [--check | --no-check] [--log] "
+    "[--timings]\n";
+
+// More jobs than this would only start more Calcs than any machine runs well.
+constexpr int kMostJobs = 64;
 
 struct RunOptions {
     std::optional<std::string> doe2;
-    std::optional<std::string> results;
+    std::vector<std::string> results;
+    std::optional<int> jobs;
     std::optional<bool> check;
     bool bLog = false;
     bool bTimings = false;  // where the run's time went, on standard error
 };
 
+// A whole number of jobs from 1 to kMostJobs, written in digits alone.
+bool ParseJobs(const std::string &strText, std::optional<int> &jobs)
+{
+    if (strText.empty() || strText.size() > 2 ||
+        !std::all_of(strText.begin(), strText.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    const int count = std::stoi(strText);
+    if (count < 1 || count > kMostJobs)
+        return false;
+    jobs = count;
+    return true;
+}
+
+// Reads one option at args[i] (and its value, moving i on); false when it
+// is not one.
+bool ParseRunOption(const Arguments &args, size_t &i, RunOptions &options)
+{
+    const std::string &arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--doe2" && hasValue)
+        options.doe2 = args[++i];
+    else if (arg == "--results" && hasValue)
+        options.results.push_back(args[++i]);
+    else if (arg == "--jobs" && hasValue && !options.jobs && ParseJobs(args[i + 1], options.jobs))
+        ++i;
+    else if ((arg == "--check" || arg == "--no-check") && !options.check)
+        options.check = arg == "--check";
+    else if (arg == "--log")
+        options.bLog = true;
+    else if (arg == "--timings")
+        options.bTimings = true;
+    else
+        return false;
+    return true;
+}
+
 // Reads the options; false with a message on err for anything amiss.
 bool ParseRunOptions(const Arguments &args, RunOptions &options, std::ostream &err)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        if ((arg == "--doe2" || arg == "--results") && i + 1 < args.size())
-            (arg == "--doe2" ? options.doe2 : options.results) = args[++i];
-        else if ((arg == "--check" || arg == "--no-check") && !options.check)
-            options.check = arg == "--check";
-        else if (arg == "--log")
-            options.bLog = true;
-        else if (arg == "--timings")
-            options.bTimings = true;
-        else {
-            err << "gombrel-cli: unusable option '" << arg << "'\n" << kRunUsage;
+    for (size_t i = 0; i < args.size(); ++i)
+        if (!ParseRunOption(args, i, options)) {
+            err << "gombrel-cli: unusable option '" << args[i] << "'\n" << kRunUsage;
             return false;
         }
-    }
-    if (!options.doe2 || !options.results) {
+    if (!options.doe2 || options.results.empty()) {
         err << "gombrel-cli: run needs --doe2 and --results\n" << kRunUsage;
         return false;
     }
@@ -74,26 +108,40 @@ void ProgressLine::Clear()
     m_bShown = false;
 }
 
-ConsoleMessages::ConsoleMessages(RunConsole &console, ProgressLine &progress) : m_console(console), m_progress(progress)
+ConsoleMessages::ConsoleMessages(RunConsole &console, ProgressLine &progress, std::string strPrefix,
+                                 std::mutex *pWriteLock)
+    : m_console(console), m_progress(progress), m_strPrefix(std::move(strPrefix)), m_pWriteLock(pWriteLock)
 {
 }
 
 void ConsoleMessages::ShowMessage(const std::string &strCaption, const std::string &strText)
 {
-    m_progress.Clear();
-    m_console.err << strCaption << ": " << OnOneLine(strText) << std::endl;
+    const std::unique_lock<std::mutex> lock = LockWrites();
+    WriteMessage(strCaption, strText);
 }
 
 bool ConsoleMessages::AskRetry(const std::string &strCaption, const std::string &strText)
 {
-    ShowMessage(strCaption, strText);
+    const std::unique_lock<std::mutex> lock = LockWrites();
+    WriteMessage(strCaption, strText);
     if (!m_console.bInputIsTerminal)
         return false;
-    m_console.err << "[R]etry or [C]ancel? " << std::flush;
+    m_console.err << m_strPrefix << "[R]etry or [C]ancel? " << std::flush;
     std::string answer;
     if (!std::getline(m_console.in, answer))
         return false;
     return !answer.empty() && (answer[0] == 'r' || answer[0] == 'R');
+}
+
+std::unique_lock<std::mutex> ConsoleMessages::LockWrites()
+{
+    return m_pWriteLock ? std::unique_lock<std::mutex>(*m_pWriteLock) : std::unique_lock<std::mutex>();
+}
+
+void ConsoleMessages::WriteMessage(const std::string &strCaption, const std::string &strText)
+{
+    m_progress.Clear();
+    m_console.err << m_strPrefix << strCaption << ": " << OnOneLine(strText) << std::endl;
 }
 
 std::string OnOneLine(const std::string &strText)
@@ -116,6 +164,11 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
     RunOptions options;
     if (!ParseRunOptions(args, options, console.err))
         return kExitUsage;
+    const bool bCheckPosted = options.check.value_or(ReadCheckPostedSetting(backends.settings));
+    if (options.results.size() > 1)
+        return RunResultsFolders({*options.doe2, options.results, bCheckPosted, options.bLog, options.bTimings,
+                                  options.jobs.value_or(1)},
+                                 console, backends);
     ProgressLine progress(console.err, console.bErrorIsTerminal);
     ConsoleMessages messages(console, progress);
     // Every run is timed, so that --timings measures exactly what runs
@@ -130,8 +183,7 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
         pass.readLogFlag = [] { return 1; };
     RunServices services{pass, launcher, backends.bindResultLibrary, backends.retryPause};
 
-    const RunCommandRequest request{*options.doe2, *options.results,
-                                    options.check.value_or(ReadCheckPostedSetting(settings))};
+    const RunCommandRequest request{*options.doe2, options.results.front(), bCheckPosted};
     const RunCommandOutcome outcome =
         ExecuteRunCommand(request, settings, ProcessResultsJob(services), backends.clock);
     progress.Clear();

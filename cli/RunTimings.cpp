@@ -56,6 +56,7 @@ public:
         PhaseScope scope(m_timings, RunPhase::Opening);
         return Timed(m_pWorkbooks->OpenReadOnly(strPath));
     }
+    void Close() override { m_pWorkbooks->Close(); }
 
 private:
     std::unique_ptr<Workbook> Timed(std::unique_ptr<Workbook> pWorkbook)

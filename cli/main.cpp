@@ -3,11 +3,14 @@
 #include <iostream>
 
 #include "Commands.h"
+#include "Settings.h"
+#include "Terminal.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: gombrel-cli run    --doe2 DIR --results DIR [--check | --no-check] [--log] [--timings]\n"
+    "usage: gombrel-cli run    --doe2 DIR --results DIR [--results DIR ...] [--jobs N] [--check | --no-check] [--log]\n"
+    "                          [--timings]\n"
     "       gombrel-cli values --doe2 DIR --results DIR [--table NAME]\n"
     "       gombrel-cli check  --doe2 DIR --results DIR [--table NAME] [--tsv]\n"
     "       gombrel-cli diff   [--doe2 DIR] A B [--table NAME] [--tolerance PERCENT]\n"
@@ -17,9 +20,10 @@ const char kUsage[] =
     "       gombrel-cli store  FILE\n"
     "       gombrel-cli --help | --version\n"
     "\n"
-    "Tables: Std140Sec5_2Items, Std140Sec5_3Items, Std140Sec5_3BItems, Std140Sec5_4Items.\n"
-    "Settings: gombrel.ini beside the program when one is there, otherwise\n"
-    "$XDG_CONFIG_HOME/gombrel/gombrel.ini (default ~/.config/gombrel/gombrel.ini).\n";
+    "Tables: Std140Sec5_2Items, Std140Sec5_3Items, Std140Sec5_3BItems, Std140Sec5_4Items.\n";
+
+// The usage, then where this build keeps its settings.
+void PrintUsage(std::ostream &out) { out << kUsage << "Settings: " << SettingsPlaceText() << '\n'; }
 
 struct Command {
     const char *pszName;
@@ -41,13 +45,14 @@ const Command kCommands[] = {
 
 int main(int argc, char **argv)
 {
+    WriteStandardStreamsAsIs();
     if (argc < 2) {
-        std::cerr << kUsage;
+        PrintUsage(std::cerr);
         return kExitUsage;
     }
     const std::string name = argv[1];
     if (name == "--help" || name == "-h") {
-        std::cout << kUsage;
+        PrintUsage(std::cout);
         return 0;
     }
     if (name == "--version") {

@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
+#include "FilePath.h"
 #include "StoreSchema.h"
 
 namespace {
@@ -64,7 +66,7 @@ bool StoreWriter::Create(const std::string &strStorePath, std::string &strFailur
     Discard();
     m_strStorePath = strStorePath;
     m_strWorkPath = strStorePath + ".part";
-    std::remove(m_strWorkPath.c_str());
+    RemoveWorkFile();
     if (sqlite3_open_v2(m_strWorkPath.c_str(), &m_pDatabase, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                         nullptr) != SQLITE_OK)
         return Fail("cannot create", strFailure);
@@ -119,7 +121,11 @@ bool StoreWriter::Commit(std::string &strFailure)
         return false;
     sqlite3_close(m_pDatabase);
     m_pDatabase = nullptr;
-    if (std::rename(m_strWorkPath.c_str(), m_strStorePath.c_str()) != 0) {
+    // Replaces an older store on every system (the C library's rename does
+    // not on Windows).  The names are UTF-8, as SQLite takes them.
+    std::error_code error;
+    std::filesystem::rename(FilePath(m_strWorkPath), FilePath(m_strStorePath), error);
+    if (error) {
         strFailure = "cannot put the store in place at " + m_strStorePath;
         Discard();
         return false;
@@ -149,6 +155,12 @@ void StoreWriter::Discard()
     sqlite3_close(m_pDatabase);
     m_pDatabase = nullptr;
     if (!m_strWorkPath.empty())
-        std::remove(m_strWorkPath.c_str());
+        RemoveWorkFile();
     m_strWorkPath.clear();
+}
+
+void StoreWriter::RemoveWorkFile() const
+{
+    std::error_code ignored;
+    std::filesystem::remove(FilePath(m_strWorkPath), ignored);
 }

@@ -35,6 +35,7 @@ private:
     bool Execute(const char *pszSql, std::string &strFailure);
     bool Fail(const std::string &strWhat, std::string &strFailure);
     void Discard();
+    void RemoveWorkFile() const;
 
     sqlite3 *m_pDatabase = nullptr;
     std::string m_strStorePath;

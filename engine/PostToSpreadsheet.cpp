@@ -11,6 +11,7 @@
 
 #include "EvaluateItemValue.h"
 #include "FailureReports.h"
+#include "FilePath.h"
 #include "FormatText.h"
 #include "Paths.h"
 
@@ -26,10 +27,12 @@ public:
     ~PostingLog() { CloseQuietly(); }
 
     // Creates (or truncates) the file, or with bAppend opens it at its end
-    // (creating it when missing) and leaves two empty lines first.
+    // (creating it when missing) and leaves two empty lines first.  Lines
+    // end in LF on every system (binary mode), so a log reads the same
+    // wherever it was written.
     void Open(const std::string &strPath, bool bAppend)
     {
-        m_pFile = std::fopen(NativePath(strPath).c_str(), bAppend ? "a" : "w");
+        m_pFile = OpenFile(NativePath(strPath), bAppend ? "ab" : "wb");
         if (!m_pFile)
             throw FileFailure("cannot open the posting log '" + strPath + "'");
         if (bAppend)
@@ -307,9 +310,9 @@ void Finish(Pass &pass)
 bool OpenAndClose(const std::string &strPath, const char *pszMode)
 {
     std::error_code error;
-    if (std::filesystem::is_directory(NativePath(strPath), error))
+    if (std::filesystem::is_directory(FilePath(NativePath(strPath)), error))
         return false;
-    std::FILE *pFile = std::fopen(NativePath(strPath).c_str(), pszMode);
+    std::FILE *pFile = OpenFile(NativePath(strPath), pszMode);
     if (!pFile)
         return false;
     std::fclose(pFile);

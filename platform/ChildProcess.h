@@ -24,6 +24,13 @@ struct ChildProcessLaunch {
 // Returns its process id, or -1 with strFailure set.
 int StartTiedChild(const ChildProcessLaunch &launch, std::string &strFailure);
 
+// Starts a child that is not tied to this program: it goes on when this
+// program ends, however it ends (in a session of its own, so that a
+// terminal's interrupt does not reach it either).  Its standard input is
+// iInputFd, of which this process keeps its own copy.  Returns its process
+// id, or -1 with strFailure set.
+int StartUntiedChild(const ChildProcessLaunch &launch, int iInputFd, std::string &strFailure);
+
 // True when the child has ended (it is then reaped, and iExitCode holds its
 // exit code, or 128 + signal number when a signal ended it).  Waits up to
 // timeout; a zero timeout only looks.
@@ -35,6 +42,11 @@ void KillChild(int iProcessId);
 
 // True while a process with this id exists (a child not yet reaped counts).
 bool ProcessExists(int iProcessId);
+
+// True while a process with this id exists and has not ended: one that has
+// ended and is not yet reaped (by whichever parent it has now) does not
+// count.
+bool ProcessRunning(int iProcessId);
 
 // Makes writing to a connection whose other end has died fail with an
 // error instead of ending this program (the default for a broken pipe).

@@ -46,17 +46,27 @@ std::vector<char *> PointerArray(std::vector<std::string> &texts)
     return pointers;
 }
 
+// How the child is tied to this program and what it reads.
+struct ChildTies {
+    pid_t parent = 0;  // 0: not tied, in a session of its own
+    int inputFd = -1;  // -1: nothing (/dev/null)
+};
+
 // Runs in the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void BecomeChild(pid_t parent, int outputFd, char *const *argv, char *const *envp)
+[[noreturn]] void BecomeChild(const ChildTies &ties, int outputFd, char *const *argv, char *const *envp)
 {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent)
-        _exit(127);
+    if (ties.parent != 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != ties.parent)
+            _exit(127);
+    } else {
+        setsid();
+    }
     dup2(outputFd, STDOUT_FILENO);
     dup2(outputFd, STDERR_FILENO);
-    const int nullFd = open("/dev/null", O_RDONLY);
-    if (nullFd >= 0)
-        dup2(nullFd, STDIN_FILENO);
+    const int inputFd = ties.inputFd >= 0 ? ties.inputFd : open("/dev/null", O_RDONLY);
+    if (inputFd >= 0)
+        dup2(inputFd, STDIN_FILENO);
     syscall(SYS_close_range, 3u, ~0u, 0u);
     sigset_t none;
     sigemptyset(&none);
@@ -109,9 +119,7 @@ bool ParseProcessStat(const std::string &strStat, std::string &strName, char &cS
     return static_cast<bool>(rest >> cState >> iParentId);
 }
 
-}  // namespace
-
-int StartTiedChild(const ChildProcessLaunch &launch, std::string &strFailure)
+int StartChild(const ChildProcessLaunch &launch, ChildTies ties, std::string &strFailure)
 {
     std::vector<std::string> arguments{launch.strProgram};
     arguments.insert(arguments.end(), launch.arguments.begin(), launch.arguments.end());
@@ -123,10 +131,9 @@ int StartTiedChild(const ChildProcessLaunch &launch, std::string &strFailure)
         strFailure = "cannot open " + launch.strOutputFile + ": " + std::strerror(errno);
         return -1;
     }
-    const pid_t parent = getpid();
     const pid_t child = fork();
     if (child == 0)
-        BecomeChild(parent, outputFd, argv.data(), envp.data());
+        BecomeChild(ties, outputFd, argv.data(), envp.data());
     const int forkError = errno;
     close(outputFd);
     if (child < 0) {
@@ -134,6 +141,18 @@ int StartTiedChild(const ChildProcessLaunch &launch, std::string &strFailure)
         return -1;
     }
     return child;
+}
+
+}  // namespace
+
+int StartTiedChild(const ChildProcessLaunch &launch, std::string &strFailure)
+{
+    return StartChild(launch, {getpid(), -1}, strFailure);
+}
+
+int StartUntiedChild(const ChildProcessLaunch &launch, int iInputFd, std::string &strFailure)
+{
+    return StartChild(launch, {0, iInputFd}, strFailure);
 }
 
 bool WaitForChild(int iProcessId, std::chrono::milliseconds timeout, int &iExitCode)
@@ -165,6 +184,17 @@ void KillChild(int iProcessId)
 bool ProcessExists(int iProcessId)
 {
     return iProcessId > 0 && (kill(iProcessId, 0) == 0 || errno == EPERM);
+}
+
+bool ProcessRunning(int iProcessId)
+{
+    if (iProcessId <= 0)
+        return false;
+    std::ifstream file("/proc/" + std::to_string(iProcessId) + "/stat");
+    std::string stat, name;
+    char state = 'Z';
+    int parent = 0;
+    return std::getline(file, stat) && ParseProcessStat(stat, name, state, parent) && state != 'Z' && state != 'X';
 }
 
 void IgnoreBrokenPipeSignal() { signal(SIGPIPE, SIG_IGN); }

@@ -20,3 +20,9 @@ struct FileIdentity {
 // such file or it is something else (a folder, a pipe, a device): callers
 // must not open those as data files, a pipe would block them.
 bool ReadFileIdentity(const std::string &strPath, FileIdentity &identity);
+
+// Whether a file kept open stops other programs from replacing or deleting
+// it (Windows: SQLite, like most programs, opens files without sharing
+// deletion).  A reader that must not get in their way then holds such a file
+// only while it reads.
+bool OpenFilesPinTheirNames();

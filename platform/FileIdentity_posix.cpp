@@ -14,3 +14,6 @@ bool ReadFileIdentity(const std::string &strPath, FileIdentity &identity)
     identity.iModifiedNanoseconds = static_cast<int64_t>(status.st_mtim.tv_nsec);
     return true;
 }
+
+// An open file's name can be replaced or unlinked at any time.
+bool OpenFilesPinTheirNames() { return false; }

@@ -43,3 +43,5 @@ bool ReadFileIdentity(const std::string &strPath, FileIdentity &identity)
     SetModified(information.ftLastWriteTime, identity);
     return true;
 }
+
+bool OpenFilesPinTheirNames() { return true; }

@@ -20,3 +20,10 @@ std::string PathBelow(const std::string &strFolder, const std::string &strRelati
 // strFolder ending in the native separator (added only when missing; an
 // empty text stays empty).
 std::string WithTrailingSeparator(const std::string &strFolder);
+
+// Whether names made below strFolder (PathBelow) reach the folder the system
+// finds under that name.  Windows drops blanks and dots that end the last
+// part of a name ("C:\runs " opens C:\runs) but not those of a part further
+// up ("C:\runs \x" is not found), so such a folder name is no folder to run
+// in; elsewhere every name is taken as written.
+bool ReachesBelow(const std::string &strFolder);

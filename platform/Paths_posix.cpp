@@ -17,3 +17,5 @@ std::string WithTrailingSeparator(const std::string &strFolder)
         return strFolder;
     return strFolder + NativeSeparator();
 }
+
+bool ReachesBelow(const std::string &) { return true; }

@@ -1,8 +1,7 @@
 #include "ProgramPath.h"
 
+#include "FilePath.h"
 #include "Paths.h"
-
-#include <filesystem>
 
 std::string InstalledLibraryFolder()
 {
@@ -11,7 +10,7 @@ std::string InstalledLibraryFolder()
         return std::string();
     // The place the install rules give the libraries, relative to the one
     // they give the programs (set by the build).
-    std::string path = (std::filesystem::path(folder) / GOMBREL_LIBRARY_FOLDER_FROM_PROGRAM).lexically_normal().string();
+    std::string path = PathText((FilePath(folder) / GOMBREL_LIBRARY_FOLDER_FROM_PROGRAM).lexically_normal());
     while (path.size() > 1 && path.back() == NativeSeparator())
         path.pop_back();
     return path;

@@ -7,3 +7,8 @@ bool StandardInputIsTerminal();
 
 // True when standard error is a terminal.
 bool StandardErrorIsTerminal();
+
+// Makes standard output and standard error pass the program's bytes as they
+// are: lines end in LF on every system, so output compares byte for byte
+// across systems (Windows would otherwise put a CR before each LF).
+void WriteStandardStreamsAsIs();

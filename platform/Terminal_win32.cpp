@@ -1,5 +1,8 @@
 #include "Terminal.h"
 
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
 #include <windows.h>
 
 namespace {
@@ -17,3 +20,9 @@ bool IsConsole(DWORD uStandardHandle)
 bool StandardInputIsTerminal() { return IsConsole(STD_INPUT_HANDLE); }
 
 bool StandardErrorIsTerminal() { return IsConsole(STD_ERROR_HANDLE); }
+
+void WriteStandardStreamsAsIs()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}

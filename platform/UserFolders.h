@@ -9,3 +9,8 @@
 // when there is no such folder to name, or the platform keeps settings
 // beside the program instead.
 std::string UserConfigFolder();
+
+// Where UserConfigFolder looks, as a user is told it, with strName (a path
+// below that folder) appended; empty where the platform keeps settings
+// beside the program.
+std::string UserConfigPlace(const std::string &strName);

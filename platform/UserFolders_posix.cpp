@@ -50,3 +50,8 @@ std::string UserConfigFolder()
     home = WithoutTrailingSlashes(home);
     return (home == "/" ? "" : home) + "/.config";
 }
+
+std::string UserConfigPlace(const std::string &strName)
+{
+    return "$XDG_CONFIG_HOME/" + strName + " (default ~/.config/" + strName + ")";
+}

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "D2ResultBinding.h"
+#include "FilePath.h"
 #include "FormatText.h"
 #include "Paths.h"
 #include "Settings.h"
@@ -18,7 +19,7 @@ bool FolderExists(const std::string &strPath)
         name += '\\';
     name += '.';
     std::error_code error;
-    return std::filesystem::is_directory(NativePath(name), error);
+    return ReachesBelow(strPath) && std::filesystem::is_directory(FilePath(NativePath(name)), error);
 }
 
 std::string FolderCheckMessage(const std::string &strDoe2Path, const std::string &strResultsPath)
@@ -93,6 +94,7 @@ ResultLibraryBinder BoundResultLibrary::Binder()
 
 ResultLibrary *BoundResultLibrary::Bind(const std::string &strDoe2Folder, std::string &strFailure)
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_pLibrary)
         m_pLibrary = BindResultLibrary(strDoe2Folder, strFailure);
     return m_pLibrary.get();

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "ProcessResults.h"
@@ -64,7 +65,8 @@ ResultsJob ProcessResultsJob(RunServices &services);
 
 // The program's result library, bound at the first run and kept for the
 // next ones until this object goes.  Binder() is what
-// RunServices::bindResultLibrary wants.
+// RunServices::bindResultLibrary wants; runs on several threads may share
+// it (the library serialises its reads itself).
 class BoundResultLibrary {
 public:
     BoundResultLibrary() = default;
@@ -76,6 +78,7 @@ public:
 private:
     ResultLibrary *Bind(const std::string &strDoe2Folder, std::string &strFailure);
 
+    std::mutex m_mutex;
     std::unique_ptr<ResultLibrary> m_pLibrary;
 };
 

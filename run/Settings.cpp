@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "FilePath.h"
 #include "Paths.h"
 #include "ProgramPath.h"
 #include "TextMatch.h"
@@ -22,6 +23,7 @@ const char kKeyLastDoe2Path[] = "LastDOE2Path";
 const char kKeyLastResultsPath[] = "LastResultsPath";
 const char kKeyCheckPostedValues[] = "CheckPostedValues";
 const char kKeyDebugXlsPost[] = "DebugXLSPost";
+const char kKeyStartCalcEarly[] = "StartCalcEarly";
 const char kSettingsFileName[] = "gombrel.ini";
 
 namespace {
@@ -52,9 +54,10 @@ Lines ReadLines(const std::string &strPath)
 {
     Lines lines;
     std::error_code error;
-    if (!std::filesystem::is_regular_file(NativePath(strPath), error))
+    const std::filesystem::path path = FilePath(NativePath(strPath));
+    if (!std::filesystem::is_regular_file(path, error))
         return lines;  // a pipe or device would block or never end
-    std::ifstream file(NativePath(strPath), std::ios::binary);
+    std::ifstream file(path, std::ios::binary);
     std::string line;
     while (std::getline(file, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -144,13 +147,14 @@ std::string TemporaryNameBeside(const std::string &strPath)
 // be read, or is read-only, must not be replaced by a file with one key.
 bool MayRewrite(const std::string &strPath)
 {
-    const std::string path = NativePath(strPath);
+    const std::string name = NativePath(strPath);
+    const std::filesystem::path path = FilePath(name);
     std::error_code error;
     if (!std::filesystem::exists(path, error))
         return !error;
     if (!std::filesystem::is_regular_file(path, error))
         return false;
-    std::FILE *pFile = std::fopen(path.c_str(), "r+b");
+    std::FILE *pFile = OpenFile(name, "r+b");
     if (!pFile)
         return false;
     std::fclose(pFile);
@@ -161,8 +165,8 @@ bool MayRewrite(const std::string &strPath)
 // strPath.  Any failure removes the fresh file and leaves strPath unchanged.
 void ReplaceFile(const std::string &strPath, const Lines &lines)
 {
-    const std::string target = NativePath(strPath);
-    const std::string temporary = TemporaryNameBeside(target);
+    const std::filesystem::path target = FilePath(NativePath(strPath));
+    const std::filesystem::path temporary = FilePath(TemporaryNameBeside(NativePath(strPath)));
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         for (const std::string &line : lines)
@@ -203,7 +207,7 @@ int32_t LeadingInteger(const std::string &strText)
 // written.
 void MakeFolderOf(const SettingsFile &settings)
 {
-    const std::string folder = NativePath(settings.Folder());
+    const std::filesystem::path folder = FilePath(NativePath(settings.Folder()));
     std::error_code error;
     if (folder.empty() || std::filesystem::exists(folder, error))
         return;
@@ -238,12 +242,19 @@ SettingsFile SettingsFileFor(const std::string &strProgramFolder)
 {
     SettingsFile beside(WithTrailingSeparator(strProgramFolder) + kSettingsFileName);
     std::error_code error;
-    if (std::filesystem::exists(NativePath(beside.Path()), error))
+    if (std::filesystem::exists(FilePath(NativePath(beside.Path())), error))
         return beside;
     const std::string configFolder = UserConfigFolder();
     if (configFolder.empty())
         return beside;
     return SettingsFile(WithTrailingSeparator(configFolder) + "gombrel" + NativeSeparator() + kSettingsFileName);
+}
+
+std::string SettingsPlaceText()
+{
+    const std::string beside = std::string(kSettingsFileName) + " beside the program";
+    const std::string user = UserConfigPlace(std::string("gombrel/") + kSettingsFileName);
+    return user.empty() ? beside + "." : beside + " when one is there, otherwise\n" + user + ".";
 }
 
 std::string ReadSettingString(const SettingsFile &settings, const char *pszSection, const char *pszKey,

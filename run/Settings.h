@@ -1,7 +1,8 @@
 // The settings file: the two folders of the last run, the confirm-posting
-// choice and the posting-log switch, kept in a plain initialisation file
-// ("[section]" lines followed by "key=value" lines) beside the programs or
-// in the user's configuration folder (SettingsForThisUser).
+// choice, the posting-log switch and the dialog's early Calc start, kept in
+// a plain initialisation file ("[section]" lines followed by "key=value"
+// lines) beside the programs or in the user's configuration folder
+// (SettingsForThisUser).
 // Both programs share the one file; each front end makes one SettingsFile
 // for it and hands it to whatever reads or writes a setting.  Nothing is
 // cached: every read goes to the file, and no function reports a failure (a
@@ -19,6 +20,7 @@ extern const char kKeyLastDoe2Path[];          // "LastDOE2Path"
 extern const char kKeyLastResultsPath[];       // "LastResultsPath"
 extern const char kKeyCheckPostedValues[];     // "CheckPostedValues"
 extern const char kKeyDebugXlsPost[];          // "DebugXLSPost"
+extern const char kKeyStartCalcEarly[];        // "StartCalcEarly"
 
 // The settings file's name, beside the program or in the user's folder.
 extern const char kSettingsFileName[];         // "gombrel.ini"
@@ -56,6 +58,10 @@ SettingsFile SettingsForThisUser();
 // the first write makes.  Beside the program too when the system names no
 // configuration folder.
 SettingsFile SettingsFileFor(const std::string &strProgramFolder);
+
+// Where SettingsForThisUser finds the file, as a sentence for the user (a
+// line break before the second place, none at the end).
+std::string SettingsPlaceText();
 
 // The value of key in section (section and key names compare without regard
 // to letter case, blanks around the value are dropped and so is one pair of

@@ -1,5 +1,6 @@
 // The spreadsheet application this build drives, for both front ends:
-// LibreOffice Calc, or none in a build made without it.
+// Excel on Windows, elsewhere LibreOffice Calc, or none in a build made
+// without it.
 #pragma once
 
 #include <memory>

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "FilePath.h"
 #include "Paths.h"
 #include "ResultNeeds.h"
 #include "SampleModel.h"
@@ -31,15 +32,16 @@ bool WriteProjectStore(const std::string &strFolder, const std::string &strProje
     SampleModel model;
     if (!model.Build(strProject, strFailure))
         return false;
-    const std::filesystem::path store = PathBelow(strFolder, strProject) + ".d2r";
+    const std::string store = PathBelow(strFolder, strProject) + ".d2r";
+    const std::filesystem::path folder = FilePath(store).parent_path();
     std::error_code error;
-    std::filesystem::create_directories(store.parent_path(), error);
+    std::filesystem::create_directories(folder, error);
     if (error) {
-        strFailure = "cannot create the folder " + store.parent_path().string() + ": " + error.message();
+        strFailure = "cannot create the folder " + PathText(folder) + ": " + error.message();
         return false;
     }
     StoreWriter writer;
-    return writer.Create(store.string(), strFailure) && WriteNeeds(model, needs, writer, strFailure) &&
+    return writer.Create(store, strFailure) && WriteNeeds(model, needs, writer, strFailure) &&
            writer.Commit(strFailure);
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "FilePath.h"
 #include "FormatText.h"
 #include "MappingTables.h"
 
@@ -83,7 +84,7 @@ std::vector<SampleWorkbook> SampleWorkbookPlan()
 bool WriteSampleWorkbooks(const std::string &strFolder, std::string &strFailure)
 {
     std::error_code error;
-    std::filesystem::create_directories(strFolder, error);
+    std::filesystem::create_directories(FilePath(strFolder), error);
     KeptMessages messages;
     DispatchHolder<Application> calc;
     if (!CalcLauncher().StartExcel(calc, messages)) {
@@ -93,7 +94,7 @@ bool WriteSampleWorkbooks(const std::string &strFolder, std::string &strFailure)
     bool written = true;
     try {
         for (const SampleWorkbook &workbook : SampleWorkbookPlan())
-            CreateCalcWorkbook(*calc, (std::filesystem::path(strFolder) / workbook.strFileName).string(), workbook.sheets);
+            CreateCalcWorkbook(*calc, PathText(FilePath(strFolder) / workbook.strFileName), workbook.sheets);
     } catch (const AutomationFailure &failure) {
         strFailure = failure.what();
         written = false;

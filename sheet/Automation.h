@@ -100,6 +100,9 @@ public:
     // workbook the application has open already is handed out as Open
     // hands it out.
     virtual std::unique_ptr<Workbook> OpenReadOnly(const std::string &strPath) = 0;
+    // Closes every open workbook without saving: what was not saved is
+    // lost.  The application stays, ready to open the next workbooks.
+    virtual void Close() = 0;
 };
 
 class Application {
@@ -127,6 +130,9 @@ public:
         m_pObject = std::move(pObject);
     }
     void Release() { m_pObject.reset(); }
+    // Hands the reference over without releasing it; the holder is empty
+    // afterwards.
+    std::unique_ptr<T> Detach() { return std::move(m_pObject); }
     bool IsEmpty() const { return !m_pObject; }
     T *operator->() const { return m_pObject.get(); }
     T &operator*() const { return *m_pObject; }

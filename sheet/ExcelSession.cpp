@@ -12,3 +12,13 @@ void EndExcel(DispatchHolder<Application> &application)
     }
     application.Release();
 }
+
+bool ApplicationAnswers(Application &application)
+{
+    try {
+        application.GetWorkbooks();
+        return true;
+    } catch (const AutomationFailure &) {
+        return false;
+    }
+}

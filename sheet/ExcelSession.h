@@ -21,3 +21,9 @@ public:
 // Tells the application to quit, then releases it.  An empty holder is left
 // alone.
 void EndExcel(DispatchHolder<Application> &application);
+
+// True while the application still answers (asked for its workbooks, which
+// Calc's application checks against its process); false once it has gone,
+// for example when its process was killed while it sat idle.  Whoever keeps
+// a session for later asks this before handing it on.
+bool ApplicationAnswers(Application &application);

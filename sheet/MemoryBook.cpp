@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "FilePath.h"
 #include "FormatText.h"
 
 namespace {
@@ -127,7 +128,7 @@ std::string CellValueField(const MemoryCell &cell)
 
 bool LoadMemoryBook(const std::string &strPath, MemoryBook &book, std::string &strFailure)
 {
-    std::ifstream file(strPath, std::ios::binary);
+    std::ifstream file(FilePath(strPath), std::ios::binary);
     if (!file) {
         strFailure = FormatText("cannot open '%s': %s", strPath.c_str(), std::strerror(errno));
         return false;
@@ -150,7 +151,7 @@ bool LoadMemoryBook(const std::string &strPath, MemoryBook &book, std::string &s
 bool SaveMemoryBook(const std::string &strPath, const MemoryBook &book, std::string &strFailure)
 {
     // Binary, so that the file is the same on every system (no CRLF).
-    std::ofstream file(strPath, std::ios::binary | std::ios::trunc);
+    std::ofstream file(FilePath(strPath), std::ios::binary | std::ios::trunc);
     if (file) {
         file << kHeader << '\n';
         for (const MemorySheet &sheet : book.sheets) {

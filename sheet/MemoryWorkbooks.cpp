@@ -214,6 +214,11 @@ public:
         m_state->Enter(SpreadsheetCall::OpenReadOnly, "OpenReadOnly " + strPath);
         return OpenWorkbook(strPath, true);
     }
+    void Close() override
+    {
+        m_state->Enter(SpreadsheetCall::Close, "Close");
+        m_state->CloseBooks();
+    }
 
 private:
     // Opening a workbook that is already open hands out the open one, as a

@@ -29,6 +29,7 @@ enum class SpreadsheetCall {
     GetValue2,
     ClearContents,
     Save,
+    Close,
     Quit,
 };
 
@@ -74,6 +75,8 @@ public:
     // fail (injected, or the application has quit).
     void Enter(SpreadsheetCall call, const std::string &strLogLine);
     void Quit() { m_bQuit = true; }
+    // Forgets every open workbook, unsaved changes with it.
+    void CloseBooks() { m_openBooks.clear(); }
     bool IsSheetHidden(const std::string &strName) const { return m_hiddenSheets.count(strName) != 0; }
     bool IsCellUnreadable(const std::string &strSheet, const std::string &strCell) const;
     bool IsOpenRefused(const std::string &strPath) const { return m_refusedOpens.count(strPath) != 0; }

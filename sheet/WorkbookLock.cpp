@@ -1,9 +1,9 @@
 #include "WorkbookLock.h"
 
-#include <filesystem>
+#include "FilePath.h"
 
 std::string LockFilePath(const std::string &strPath)
 {
-    const std::filesystem::path workbook(strPath);
-    return (workbook.parent_path() / (".~lock." + workbook.filename().string() + "#")).string();
+    const std::filesystem::path workbook = FilePath(strPath);
+    return PathText(workbook.parent_path() / FilePath(".~lock." + PathText(workbook.filename()) + "#"));
 }

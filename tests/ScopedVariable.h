@@ -5,6 +5,20 @@
 #include <cstdlib>
 #include <string>
 
+// Sets the variable of this process, or with a null pszValue removes it.
+inline void SetVariable(const char *pszName, const char *pszValue)
+{
+#ifdef _WIN32
+    // Windows has no setenv; an empty value removes the variable.
+    _putenv_s(pszName, pszValue ? pszValue : "");
+#else
+    if (pszValue)
+        setenv(pszName, pszValue, 1);
+    else
+        unsetenv(pszName);
+#endif
+}
+
 class ScopedVariable {
 public:
     // A null pszValue unsets the variable.
@@ -14,22 +28,12 @@ public:
         m_bHad = pszOld != nullptr;
         if (m_bHad)
             m_strOld = pszOld;
-        if (pszValue)
-            setenv(pszName, pszValue, 1);
-        else
-            unsetenv(pszName);
+        SetVariable(pszName, pszValue);
     }
-    ~ScopedVariable()
-    {
-        if (m_bHad)
-            setenv(m_strName.c_str(), m_strOld.c_str(), 1);
-        else
-            unsetenv(m_strName.c_str());
-    }
+    ~ScopedVariable() { SetVariable(m_strName.c_str(), m_bHad ? m_strOld.c_str() : nullptr); }
 
 private:
     std::string m_strName;
     std::string m_strOld;
     bool m_bHad = false;
 };
-

@@ -1,7 +1,7 @@
 // A fresh, empty folder for one test, removed with everything in it when the
 // test ends.  Named after the running test (or a purpose) and the process, so
 // that parallel test programs, also the same program of two build folders,
-// never share one.
+// never share one.  Its names are UTF-8 texts, as the program's are.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,9 +37,12 @@ public:
     }
 
     // The folder, without a trailing separator.
-    std::string Path() const { return m_path.string(); }
+    std::string Path() const { return m_path.u8string(); }
     // A name inside the folder.
-    std::string operator/(const std::string &strName) const { return (m_path / strName).string(); }
+    std::string operator/(const std::string &strName) const
+    {
+        return (m_path / std::filesystem::u8path(strName)).u8string();
+    }
 
 private:
     static std::string RunningTestName()
@@ -55,7 +58,7 @@ private:
 inline std::string ReadWholeFile(const std::string &strPath)
 {
     std::ostringstream text;
-    std::ifstream file(strPath, std::ios::binary);
+    std::ifstream file(std::filesystem::u8path(strPath), std::ios::binary);
     if (file)
         text << file.rdbuf();
     return text.str();
@@ -63,5 +66,5 @@ inline std::string ReadWholeFile(const std::string &strPath)
 
 inline void WriteWholeFile(const std::string &strPath, const std::string &strText)
 {
-    std::ofstream(strPath, std::ios::binary) << strText;
+    std::ofstream(std::filesystem::u8path(strPath), std::ios::binary) << strText;
 }

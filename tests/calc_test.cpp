@@ -230,6 +230,24 @@ TEST_F(CalcTest, OpeningAnOpenWorkbookAgainGivesTheSameDocument)
     EXPECT_EQ(OpenWorkbook()->GetWorksheets()->Item("A")->GetRange("A5", "A5")->GetValue2().dNumber, 9.0);
 }
 
+// Closing between results runs: what was saved stays, what was only
+// written (numbers kept back too) is dropped, and the workbook is free again.
+TEST_F(CalcTest, CloseKeepsWhatWasSavedAndDropsTheRest)
+{
+    {
+        auto workbook = OpenWorkbook();
+        auto sheet = workbook->GetWorksheets()->Item("A");
+        sheet->GetRange("C1", "C1")->PutValue2(1.5);
+        workbook->Save();
+        sheet->GetRange("C2", "C2")->PutValue2(2.5);
+    }
+    Calc().GetWorkbooks()->Close();
+    EXPECT_FALSE(fs::exists(m_folder / ".~lock.Book.xls#"));
+    auto sheet = OpenWorkbook()->GetWorksheets()->Item("A");
+    EXPECT_EQ(sheet->GetRange("C1", "C1")->GetValue2().dNumber, 1.5);
+    EXPECT_EQ(sheet->GetRange("C2", "C2")->GetValue2().kind, CellValue::Kind::None);
+}
+
 TEST_F(CalcTest, FindsSheetsIgnoringCaseAndRefusesAMissingOne)
 {
     auto sheets = OpenWorkbook()->GetWorksheets();

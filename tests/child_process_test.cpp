@@ -5,6 +5,7 @@
 #include <sstream>
 #include <thread>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -137,6 +138,41 @@ TEST(StartTiedChild, TheChildDiesWithTheProcessThatStartedIt)
     while (ProcessExists(child) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
     EXPECT_FALSE(ProcessExists(child));
+}
+
+// The untied child reads what the starter wrote, sees its input end when the
+// starter dies (nobody else holds the pipe), and goes on after that.
+TEST(StartUntiedChild, OutlivesItsStarterAndReadsItsInputUntilTheStarterEnds)
+{
+    ScratchFolder folder;
+    const std::string output = folder / "out.txt";
+    int channel[2];
+    ASSERT_EQ(pipe(channel), 0);
+    const pid_t starter = fork();
+    ASSERT_GE(starter, 0);
+    if (starter == 0) {
+        int input[2];
+        std::string failure;
+        const int child = pipe2(input, O_CLOEXEC) == 0
+                              ? StartUntiedChild({"/bin/sh", {"-c", "cat; echo ended"}, {}, output}, input[0], failure)
+                              : -1;
+        const bool told = write(input[1], "hello\n", 6) == 6 && write(channel[1], &child, sizeof child) == sizeof child;
+        _exit(told ? 0 : 1);
+    }
+    int child = 0;
+    ASSERT_EQ(read(channel[0], &child, sizeof child), static_cast<ssize_t>(sizeof child));
+    close(channel[0]);
+    close(channel[1]);
+    int exitCode = 0;
+    ASSERT_TRUE(WaitForChild(starter, 10s, exitCode));
+    EXPECT_EQ(exitCode, 0);
+    ASSERT_GT(child, 0);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while ((ProcessRunning(child) || ReadAll(output) != "hello\nended\n") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_EQ(ReadAll(output), "hello\nended\n");
+    EXPECT_FALSE(ProcessRunning(child)) << "an ended child, reaped or not, is no longer running";
+    EXPECT_TRUE(ProcessRunning(CurrentProcessId()));
 }
 
 TEST(IgnoreBrokenPipeSignal, WritingToAClosedPipeFailsInsteadOfEndingTheProgram)

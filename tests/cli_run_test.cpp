@@ -7,6 +7,7 @@
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
 #include "PassTestSupport.h"
+#include "Paths.h"
 #include "RunCli.h"
 #include "ScratchFolder.h"
 #include "Settings.h"
@@ -111,7 +112,7 @@ TEST_F(CliRun, NothingPostedExitsOne)
     const Outcome run = Run(Folders());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Results not posted to XLS file(s):\n   DOE-2 Results spreadsheet file not found  '" +
-                           m_scratch.Path() + "/Std140Sec5-2.xls'\n");
+                           m_scratch.Path() + NativePath("\\Std140Sec5-2.xls") + "'\n");
 }
 
 TEST_F(CliRun, MissingFolderExitsTwoWithTheDialogsMessage)
@@ -129,7 +130,7 @@ TEST_F(CliRun, BoxesDuringTheRunAreLinesOnStandardError)
     const Outcome run = Run(Folders({"--no-check"}));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err.rfind("Gombrel: Error interfacing with Excel spreadsheet: " + m_scratch.Path() +
-                                "/Std140Sec5-2.xls tab: A cell: ",
+                                NativePath("\\Std140Sec5-2.xls") + " tab: A cell: ",
                             0),
               0u)
         << run.err;

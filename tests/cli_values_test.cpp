@@ -9,6 +9,7 @@
 #include "CountingResultLibrary.h"
 #include "D2ResultBinding.h"
 #include "FakeResultLibrary.h"
+#include "Paths.h"
 #include "SampleResults.h"
 #include "ScratchFolder.h"
 #include "ValuesCommand.h"
@@ -82,7 +83,7 @@ TEST_F(Values, PrintsTheOutcomeOfEveryEvaluatedRecord)
               "T\t3\tE5\tskip\t\t\n"
               "T\t5\tG7\terror\t\tEncountered unrecognized special processing key: 'Bogus'\n"
               "T\t7\tI9\ttext\t5\t1/1\n");
-    EXPECT_EQ(library.calls.front().strProjectPath, "/results/P");
+    EXPECT_EQ(library.calls.front().strProjectPath, "/results" + NativePath("\\P"));
 }
 
 TEST_F(Values, ErrorLineCarriesTheFailureWithTheRecord)
@@ -101,8 +102,8 @@ TEST_F(Values, WalksEveryTableInRunOrderWithTheFolderCompleted)
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.err.empty());
     EXPECT_EQ(nBindings, 1);
-    EXPECT_EQ(strBoundFolder, strDoe2 + "/");
-    EXPECT_EQ(library.calls.front().strDoe2Folder, strDoe2 + "/");
+    EXPECT_EQ(strBoundFolder, strDoe2 + NativeSeparator());
+    EXPECT_EQ(library.calls.front().strDoe2Folder, strDoe2 + NativeSeparator());
     EXPECT_EQ(run.out.rfind(kValuesHeader, 0), 0u);
     EXPECT_EQ(Lines(run.out), 1u + 1580u + 570u);  // every number and every keyed text record
     const size_t sec52 = run.out.find("\nStd140Sec5_2Items\t"), sec53 = run.out.find("\nStd140Sec5_3Items\t"),

@@ -9,6 +9,7 @@
 #include "FakeResultLibrary.h"
 #include "HourlyStatistics.h"
 #include "MappingTables.h"
+#include "Paths.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ TEST_F(RouteChoice, ProjectPathIsTheResultsFolderFollowedByTheProject)
     library.SetResult(kResult, {1.0f});
     ASSERT_TRUE(Evaluate(Record(nullptr, 1)).strError.empty());
     ASSERT_EQ(library.calls.size(), 1u);
-    EXPECT_EQ(library.calls[0].strProjectPath, strResults + "/Sec5-2/600-Zv/600-Zv - Baseline Design");
+    EXPECT_EQ(library.calls[0].strProjectPath, strResults + NativePath("\\Sec5-2\\600-Zv\\600-Zv - Baseline Design"));
     EXPECT_EQ(library.calls[0].strDoe2Folder, "/doe2/");
 }
 

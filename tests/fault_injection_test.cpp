@@ -21,16 +21,15 @@
 #include <regex>
 #include <sstream>
 #include <thread>
-#include <linux/capability.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
+#include "CalcLockFiles.h"
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
 #include "Commands.h"
 #include "CountingResultLibrary.h"
 #include "D2ResultBinding.h"
+#include "FileModes.h"
 #include "FormatText.h"
 #include "MappingTables.h"
 #include "Paths.h"
@@ -88,17 +87,6 @@ const std::string &SampleFolder()
 
 // The running Calc processes started by this process.
 std::vector<int> OurCalcs() { return ChildProcessesNamed(CurrentProcessId(), kCalcProcess); }
-
-// The names of Calc's lock files in strFolder.
-std::vector<std::string> LockFilesIn(const std::string &strFolder)
-{
-    std::vector<std::string> locks;
-    std::error_code error;
-    for (const auto &entry : fs::directory_iterator(strFolder, error))
-        if (entry.path().filename().string().rfind(".~lock.", 0) == 0)
-            locks.push_back(entry.path().filename().string());
-    return locks;
-}
 
 // text with every regular-expression metacharacter escaped.
 std::string Escaped(const std::string &strText)
@@ -169,31 +157,6 @@ private:
     Fault m_fault;
     int m_iCalls = 0;
 };
-
-// Makes file modes bind this process and every process it starts, also
-// when it runs as root: without the two capabilities by which root passes
-// them by, dropped from the bounding set too, so that a root child does not
-// get them back.  False when that cannot be done here.
-bool MakeFileModesBind()
-{
-    if (geteuid() != 0)
-        return true;
-    const int capabilities[] = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH};
-    for (int capability : capabilities)
-        if (prctl(PR_CAPBSET_DROP, capability, 0, 0, 0) != 0)
-            return false;
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
-    if (syscall(SYS_capget, &header, data) != 0)
-        return false;
-    for (int capability : capabilities) {
-        const uint32_t bit = 1u << (capability % 32);
-        data[capability / 32].effective &= ~bit;
-        data[capability / 32].permitted &= ~bit;
-        data[capability / 32].inheritable &= ~bit;
-    }
-    return syscall(SYS_capset, &header, data) == 0;
-}
 
 // Takes the write permission off a file or folder for as long as it lives
 // (file modes bind this program once MakeFileModesBind succeeded).

@@ -102,6 +102,10 @@ protected:
                     return RunJob(strErrorText, strDoe2, strResults, iCheckFlag);
                 });
             };
+            services.startSpreadsheetEarly = [this] {
+                m_earlyStarts.push_back("after " + std::to_string(m_job.nCalls) + " runs and " +
+                                        std::to_string(m_messages.shown.size()) + " messages");
+            };
             services.pMessages = &m_messages;
             services.pBrowser = &m_browser;
             services.pModalRunner = &m_runner;
@@ -148,6 +152,7 @@ protected:
     ManualClock m_clock;
     NoBrowser m_browser;
     JobScript m_job;
+    std::vector<std::string> m_earlyStarts;  // when the dialog started the spreadsheet early
     std::unique_ptr<CMainDlg> m_pDialog;
 };
 
@@ -193,7 +198,14 @@ QWidget *NextTabStop(QWidget *pWidget)
     return pWidget;
 }
 
+struct EarlyStartCase {
+    const char *pszName;
+    const char *pszSettings;
+    std::vector<std::string> starts;
+};
+
 void PrintTo(const StoredCheckCase &checkCase, std::ostream *pStream) { *pStream << checkCase.pszName; }
+void PrintTo(const EarlyStartCase &startCase, std::ostream *pStream) { *pStream << startCase.pszName; }
 void PrintTo(const TimingCase &timingCase, std::ostream *pStream) { *pStream << timingCase.pszName; }
 
 } // namespace
@@ -450,6 +462,30 @@ TEST_F(MainDlgTest, SeveralRunsCanBeMadeBeforeClosing)
 }
 
 // --- About box
+
+// --- The spreadsheet application started before the button is pressed
+
+class MainDlgEarlyStart : public MainDlgTest, public ::testing::WithParamInterface<EarlyStartCase> {};
+
+// On opening, and after each run before its message, so that Calc starts
+// while the user reads it; StartCalcEarly=0 (or less) starts nothing.
+TEST_P(MainDlgEarlyStart, StartsTheSpreadsheetOnOpeningAndAfterEachRunUnlessTurnedOff)
+{
+    Store(GetParam().pszSettings);
+    Dialog();
+    RunWithValidFolders();
+    EXPECT_EQ(m_earlyStarts, GetParam().starts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, MainDlgEarlyStart,
+    ::testing::Values(
+        EarlyStartCase{"NoSetting", "", {"after 0 runs and 0 messages", "after 1 runs and 0 messages"}},
+        EarlyStartCase{"One", "[preferences]\nStartCalcEarly=1\n",
+                       {"after 0 runs and 0 messages", "after 1 runs and 0 messages"}},
+        EarlyStartCase{"Zero", "[preferences]\nStartCalcEarly=0\n", {}},
+        EarlyStartCase{"Negative", "[preferences]\nStartCalcEarly=-1\n", {}}),
+    [](const ::testing::TestParamInfo<EarlyStartCase> &info) { return std::string(info.param.pszName); });
 
 TEST_F(MainDlgTest, SystemMenuHasTheAboutItemAfterASeparator)
 {

@@ -1,19 +1,38 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstdlib>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
+#include "FilePath.h"
 #include "Paths.h"
 #include "ProgramPath.h"
 #include "ScopedVariable.h"
+#include "ScratchFolder.h"
 #include "UserFolders.h"
+
+namespace {
+
+// strPath written with '/', in the platform's form.
+std::string Native(std::string strPath)
+{
+    for (char &c : strPath)
+        if (c == '/')
+            c = NativeSeparator();
+    return strPath;
+}
+
+// Where this platform names no configuration folder of the user's, the
+// settings stay beside the program and the XDG rules do not apply.
+bool HasUserConfigFolder() { return !UserConfigPlace("x").empty(); }
+
+}  // namespace
 
 TEST(NativePath, TurnsEveryBackslashIntoTheSeparator)
 {
-    EXPECT_EQ(NativePath("/data/results\\Sec5-2\\600-Zv\\600-Zv - Baseline Design"),
-              "/data/results/Sec5-2/600-Zv/600-Zv - Baseline Design");
-    EXPECT_EQ(NativePath("\\Std140Sec5-2.xls"), "/Std140Sec5-2.xls");
+    EXPECT_EQ(NativePath("C:\\data\\results\\Sec5-2\\600-Zv\\600-Zv - Baseline Design"),
+              Native("C:/data/results/Sec5-2/600-Zv/600-Zv - Baseline Design"));
+    EXPECT_EQ(NativePath("\\Std140Sec5-2.xls"), Native("/Std140Sec5-2.xls"));
 }
 
 TEST(NativePath, LeavesTextWithoutBackslashesAlone)
@@ -24,38 +43,57 @@ TEST(NativePath, LeavesTextWithoutBackslashesAlone)
 
 TEST(WithTrailingSeparator, AddsTheSeparatorOnlyWhenMissing)
 {
-    EXPECT_EQ(WithTrailingSeparator("/opt/doe22"), "/opt/doe22/");
-    EXPECT_EQ(WithTrailingSeparator("/opt/doe22/"), "/opt/doe22/");
+    EXPECT_EQ(WithTrailingSeparator("/opt/doe22"), "/opt/doe22" + std::string(1, NativeSeparator()));
+    EXPECT_EQ(WithTrailingSeparator(Native("/opt/doe22/")), Native("/opt/doe22/"));
     EXPECT_EQ(WithTrailingSeparator(""), "");
+}
+
+TEST(FilePath, NamesOutsideAsciiReachTheFileSystemAndComeBackAsWritten)
+{
+    const ScratchFolder scratch;
+    const std::string folder = scratch / "Wärme Ω";
+    const std::string file = folder + NativeSeparator() + "Ergebnisse-é.txt";
+    ASSERT_TRUE(std::filesystem::create_directory(FilePath(folder)));
+    std::FILE *pFile = OpenFile(file, "wb");
+    ASSERT_NE(pFile, nullptr);
+    std::fclose(pFile);
+    ASSERT_TRUE(std::filesystem::is_regular_file(FilePath(file)));
+    std::filesystem::directory_iterator entries(FilePath(scratch.Path()));
+    ASSERT_NE(entries, std::filesystem::directory_iterator());
+    EXPECT_EQ(PathText(entries->path()), folder);
+    EXPECT_EQ(PathText(std::filesystem::directory_iterator(FilePath(folder))->path().filename()), "Ergebnisse-é.txt");
 }
 
 TEST(ExecutableFolder, IsTheAbsoluteFolderOfTheRunningProgram)
 {
-    std::string folder = ExecutableFolder();
-    char *resolved = realpath(program_invocation_name, nullptr);
-    ASSERT_NE(resolved, nullptr);
-    std::string expected(resolved);
-    free(resolved);
-    EXPECT_EQ(folder, expected.substr(0, expected.rfind('/')));
+    const std::filesystem::path folder = FilePath(ExecutableFolder());
+    EXPECT_TRUE(folder.is_absolute());
+    EXPECT_TRUE(std::filesystem::equivalent(folder, FilePath(PLATFORM_TEST_FOLDER)));
 }
 
 TEST(ExecutableFolder, HasNoTrailingSeparator)
 {
-    std::string folder = ExecutableFolder();
-    ASSERT_GT(folder.size(), 1u);
-    EXPECT_EQ(folder.front(), '/');
-    EXPECT_NE(folder.back(), '/');
+    const std::string folder = ExecutableFolder();
+    ASSERT_GT(folder.size(), 3u);
+    EXPECT_NE(folder.back(), NativeSeparator());
 }
 
 TEST(InstalledLibraryFolder, IsLibGombrelBesideTheProgramsFolder)
 {
     const std::string programFolder = ExecutableFolder();
-    const std::string root = programFolder.substr(0, programFolder.rfind('/'));
-    EXPECT_EQ(InstalledLibraryFolder(), root + "/lib/gombrel");
+    const std::string root = programFolder.substr(0, programFolder.rfind(NativeSeparator()));
+    EXPECT_EQ(InstalledLibraryFolder(), root + Native("/lib/gombrel"));
+}
+
+TEST(UserConfigFolder, IsNamedExactlyWhereThePlatformKeepsSettingsInOne)
+{
+    EXPECT_EQ(UserConfigFolder().empty(), !HasUserConfigFolder());
 }
 
 TEST(UserConfigFolder, IsXdgConfigHomeWhenAbsolute)
 {
+    if (!HasUserConfigFolder())
+        GTEST_SKIP() << "settings stay beside the program here";
     ScopedVariable config("XDG_CONFIG_HOME", "/srv/config/");
     ScopedVariable home("HOME", "/home/someone");
     EXPECT_EQ(UserConfigFolder(), "/srv/config");
@@ -63,6 +101,8 @@ TEST(UserConfigFolder, IsXdgConfigHomeWhenAbsolute)
 
 TEST(UserConfigFolder, IsDotConfigInTheHomeFolderOtherwise)
 {
+    if (!HasUserConfigFolder())
+        GTEST_SKIP() << "settings stay beside the program here";
     ScopedVariable home("HOME", "/home/someone");
     {
         ScopedVariable config("XDG_CONFIG_HOME", nullptr);
@@ -74,6 +114,8 @@ TEST(UserConfigFolder, IsDotConfigInTheHomeFolderOtherwise)
 
 TEST(UserConfigFolder, WithoutHomeIsTheAccountsHomeFolder)
 {
+    if (!HasUserConfigFolder())
+        GTEST_SKIP() << "settings stay beside the program here";
     ScopedVariable config("XDG_CONFIG_HOME", nullptr);
     ScopedVariable home("HOME", nullptr);
     const std::string folder = UserConfigFolder();

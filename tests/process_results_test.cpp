@@ -6,6 +6,7 @@
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
 #include "PassTestSupport.h"
+#include "Paths.h"
 #include "ProcessResults.h"
 #include "ScratchFolder.h"
 
@@ -34,7 +35,7 @@ protected:
         m_services.pass.pProgress = &m_progress;
     }
 
-    static std::string NativeName(const char *pszFile) { return "/" + std::string(pszFile + 1); }
+    static std::string NativeName(const char *pszFile) { return NativePath(pszFile); }
 
     int32_t Run(const std::string &strDoe2Folder, int32_t iCheckFlag = 0)
     {
@@ -133,11 +134,11 @@ TEST_P(Doe2Folder, IsCompletedWithTheNativeSeparator)
 {
     m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
     Run(GetParam().pszTyped);
-    EXPECT_EQ(m_library.folders, std::set<std::string>{GetParam().pszHandedOn});
+    EXPECT_EQ(m_library.folders, std::set<std::string>{NativePath(GetParam().pszHandedOn)});
 }
 
 INSTANTIATE_TEST_SUITE_P(Typed, Doe2Folder,
-                         ::testing::Values(FolderCase{"WithoutSeparator", "/opt/doe22", "/opt/doe22/"},
+                         ::testing::Values(FolderCase{"WithoutSeparator", "/opt/doe22", "/opt/doe22\\"},
                                            FolderCase{"WithSeparator", "/opt/doe22/", "/opt/doe22/"},
                                            FolderCase{"Empty", "", ""}),
                          [](const ::testing::TestParamInfo<FolderCase> &info) { return info.param.pszName; });
@@ -146,9 +147,10 @@ TEST_F(ProcessResultsTest, ResultsFolderIsUsedAsTyped)
 {
     m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
     ProcessResults(m_errorText, "/doe22", m_scratch.Path() + "/", 0, m_services);
-    EXPECT_EQ(m_progress.workbooks, std::vector<std::string>{m_scratch.Path() + "//Std140Sec5-2.xls"});
+    const std::string workbook = m_scratch.Path() + "/" + NativePath("\\Std140Sec5-2.xls");
+    EXPECT_EQ(m_progress.workbooks, std::vector<std::string>{workbook});
     EXPECT_NE(std::find(m_state->CallLog().begin(), m_state->CallLog().end(),
-                        "Open " + m_scratch.Path() + "//Std140Sec5-2.xls"),
+                        "Open " + workbook),
               m_state->CallLog().end());
 }
 
@@ -235,7 +237,7 @@ TEST_F(ProcessResultsTest, UnboundLibraryStopsBeforeAnythingElse)
         return static_cast<ResultLibrary *>(nullptr);
     };
     EXPECT_EQ(Run("/doe22"), 0);
-    EXPECT_EQ(m_errorText, "no result library for /doe22/");
+    EXPECT_EQ(m_errorText, "no result library for " + NativePath("/doe22\\"));
     EXPECT_TRUE(m_state->CallLog().empty());
     EXPECT_TRUE(m_library.folders.empty());
 }

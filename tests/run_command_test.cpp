@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
+#include "Paths.h"
 #include "RunCommand.h"
 #include "ScratchFolder.h"
 #include "Settings.h"
@@ -56,7 +58,10 @@ TEST_F(RunCommand, FolderExistsOnlyForFolders)
     EXPECT_FALSE(FolderExists(""));
     EXPECT_FALSE(FolderExists(m_scratch / "file"));
     EXPECT_FALSE(FolderExists(m_scratch / "missing"));
-    EXPECT_FALSE(FolderExists(folder + " "));
+    // A name the system does not take as the folder (on Linux, trailing
+    // blanks make another name; Windows drops them) passes the check only
+    // when the files below it are reached through it as well.
+    EXPECT_EQ(FolderExists(folder + " "), std::filesystem::exists(folder + " " + NativeSeparator() + "file"));
 }
 
 TEST_F(RunCommand, BothFieldsEmptyTellsOnlyTheDoe2Path)

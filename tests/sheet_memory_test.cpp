@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
+#include <filesystem>
 
 #include "MemoryWorkbooks.h"
 #include "RecordingMessages.h"
@@ -135,8 +135,8 @@ TEST_F(MemorySpreadsheetTest, SaveWritesWhatWasPutAndCleared)
 TEST_F(MemorySpreadsheetTest, ReportsASaveThatCannotWrite)
 {
     auto workbook = m_application->GetWorkbooks()->Open(m_strPath);
-    ASSERT_EQ(std::remove(m_strPath.c_str()), 0);
-    ASSERT_EQ(std::remove(m_strFolder.c_str()), 0);
+    ASSERT_TRUE(std::filesystem::remove(m_strPath));
+    ASSERT_TRUE(std::filesystem::remove(m_strFolder));
     EXPECT_THROW(workbook->Save(), DispatchFailure);
 }
 

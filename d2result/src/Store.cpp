@@ -62,18 +62,42 @@ private:
     sqlite3_stmt *m_pStatement;
 };
 
-}  // namespace
-
-std::unique_ptr<Store> Store::Open(const std::string &strPath)
+sqlite3 *OpenDatabase(const char *pszName, int iFlags)
 {
     sqlite3 *pDatabase = nullptr;
-    if (sqlite3_open_v2(strPath.c_str(), &pDatabase, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_open_v2(pszName, &pDatabase, iFlags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         sqlite3_close(pDatabase);
         return nullptr;
     }
-    std::unique_ptr<Store> store(new Store(pDatabase));
     sqlite3_busy_timeout(pDatabase, kBusyTimeoutMilliseconds);
+    return pDatabase;
+}
+
+// A copy in memory of the database, taken under SQLite's locks (so never
+// half a writer's change); the file's connection is closed either way.
+sqlite3 *CopiedIntoMemory(sqlite3 *pFile)
+{
+    sqlite3 *pMemory = OpenDatabase(":memory:", SQLITE_OPEN_READWRITE);
+    sqlite3_backup *pBackup = pMemory ? sqlite3_backup_init(pMemory, "main", pFile, "main") : nullptr;
+    const bool bCopied = pBackup && sqlite3_backup_step(pBackup, -1) == SQLITE_DONE;
+    sqlite3_backup_finish(pBackup);
+    sqlite3_close(pFile);
+    if (bCopied)
+        return pMemory;
+    sqlite3_close(pMemory);
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<Store> Store::Open(const std::string &strPath, Hold hold)
+{
+    sqlite3 *pDatabase = OpenDatabase(strPath.c_str(), SQLITE_OPEN_READONLY);
+    if (pDatabase && hold == Hold::Copy)
+        pDatabase = CopiedIntoMemory(pDatabase);
+    if (!pDatabase)
+        return nullptr;
+    std::unique_ptr<Store> store(new Store(pDatabase));
     if (!HasStoreMarks(pDatabase) || !store->Prepare())
         return nullptr;
     return store;

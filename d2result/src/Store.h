@@ -20,9 +20,14 @@ enum class ReadOutcome {
 
 class Store {
 public:
+    // How an open store holds its file: open for as long as the store lives,
+    // or only while the store is copied into memory, after which the file is
+    // free for others to replace or delete.
+    enum class Hold { File, Copy };
+
     // The store at strPath, or null when it is missing, not SQLite, of a
     // foreign or newer layout, or lacks a table or column.
-    static std::unique_ptr<Store> Open(const std::string &strPath);
+    static std::unique_ptr<Store> Open(const std::string &strPath, Hold hold);
     ~Store();
     Store(const Store &) = delete;
     Store &operator=(const Store &) = delete;

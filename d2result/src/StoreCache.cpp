@@ -14,7 +14,7 @@ Store *StoreCache::Acquire(const char *pszProjectPath)
     }
     if (m_store && path == m_strPath && identity == m_identity)
         return m_store.get();
-    m_store = Store::Open(path);
+    m_store = Store::Open(path, OpenFilesPinTheirNames() ? Store::Hold::Copy : Store::Hold::File);
     m_strPath = m_store ? path : std::string();
     m_identity = identity;
     return m_store.get();

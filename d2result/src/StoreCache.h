@@ -1,7 +1,9 @@
 // The store of the project asked for last, kept open between calls: a run
 // of records on one project opens its file once.  The file's identity is
 // looked at on every call, so a store written again (a results folder
-// simulated anew) is opened again.
+// simulated anew) is opened again.  Where an open file cannot be replaced
+// or deleted (Windows), the store is kept as a copy in memory instead, so
+// the library never stands in the way of whoever writes the results.
 #pragma once
 
 #include <memory>

@@ -1,0 +1,416 @@
+#include "FakeExcelServer.h"
+
+#include <optional>
+
+#include "WindowsText_win32.h"
+
+struct FakeExcelState {
+    std::vector<RecordedInvoke> invokes;
+    std::optional<ScriptedFailure> nextFailure;
+    int nLive = 0;
+    bool bDisplayAlerts = true;
+};
+
+namespace {
+
+// The arguments of one Invoke in the member's order.
+using Arguments = std::vector<const VARIANT *>;
+
+// A call that does not fit the member: Invoke answers hResult.
+struct CallRejected {
+    HRESULT hResult;
+};
+
+void Require(bool bFits, HRESULT hResult)
+{
+    if (!bFits)
+        throw CallRejected{hResult};
+}
+
+std::string TextArgument(const VARIANT &argument)
+{
+    Require(argument.vt == VT_BSTR, DISP_E_TYPEMISMATCH);
+    return Utf8FromWide(std::wstring(argument.bstrVal, SysStringLen(argument.bstrVal)));
+}
+
+bool IsOmitted(const VARIANT &argument) { return argument.vt == VT_ERROR && argument.scode == DISP_E_PARAMNOTFOUND; }
+
+RecordedArgument Recorded(const VARIANT &argument)
+{
+    RecordedArgument recorded;
+    recorded.vt = argument.vt;
+    if (argument.vt == VT_BSTR)
+        recorded.strText = TextArgument(argument);
+    else if (argument.vt == VT_R8)
+        recorded.dNumber = argument.dblVal;
+    else if (argument.vt == VT_ERROR)
+        recorded.scode = argument.scode;
+    else if (argument.vt == VT_BOOL)
+        recorded.bValue = argument.boolVal != VARIANT_FALSE;
+    return recorded;
+}
+
+Arguments InMemberOrder(const DISPPARAMS &params)
+{
+    Arguments arguments;
+    for (UINT i = params.cArgs; i > 0; --i)
+        arguments.push_back(&params.rgvarg[i - 1]);
+    return arguments;
+}
+
+RecordedInvoke Record(DISPID dispid, WORD wKind, const DISPPARAMS &params)
+{
+    RecordedInvoke invoke;
+    invoke.dispid = dispid;
+    invoke.wKind = wKind;
+    invoke.namedArguments.assign(params.rgdispidNamedArgs, params.rgdispidNamedArgs + params.cNamedArgs);
+    for (const VARIANT *pArgument : InMemberOrder(params))
+        invoke.arguments.push_back(Recorded(*pArgument));
+    return invoke;
+}
+
+HRESULT Fail(const ScriptedFailure &failure, EXCEPINFO *pInfo)
+{
+    if (failure.hResult == DISP_E_EXCEPTION && pInfo) {
+        *pInfo = EXCEPINFO();
+        pInfo->wCode = failure.wCode;
+        pInfo->scode = failure.scode;
+        pInfo->bstrSource = SysAllocString(L"Microsoft Excel");
+        const std::wstring description = WideFromUtf8(failure.strDescription);
+        pInfo->bstrDescription = SysAllocStringLen(description.data(), static_cast<UINT>(description.size()));
+    }
+    return failure.hResult;
+}
+
+// An error raised inside the call, as Excel reports one: the code in scode
+// (FACILITY_CONTROL), wCode left 0.
+ScriptedFailure AsExcelReportsIt(const DispatchFailure &failure)
+{
+    return {DISP_E_EXCEPTION, 0, MAKE_SCODE(SEVERITY_ERROR, FACILITY_CONTROL, failure.Code()), failure.Description()};
+}
+
+void SetText(VARIANT *pResult, const std::string &strText)
+{
+    const std::wstring wide = WideFromUtf8(strText);
+    pResult->vt = VT_BSTR;
+    pResult->bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+}
+
+void SetBoolean(VARIANT *pResult, bool bValue)
+{
+    pResult->vt = VT_BOOL;
+    pResult->boolVal = bValue ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+// Every object of the fake: reference counting, recording, failures; each
+// kind answers its members in Answer.
+class FakeObject : public IDispatch {
+public:
+    explicit FakeObject(std::shared_ptr<FakeExcelState> state) : m_state(std::move(state)) { ++m_state->nLive; }
+    FakeObject(const FakeObject &) = delete;
+    FakeObject &operator=(const FakeObject &) = delete;
+    virtual ~FakeObject() { --m_state->nLive; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppObject) override
+    {
+        if (riid != IID_IUnknown && riid != IID_IDispatch) {
+            *ppObject = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        *ppObject = static_cast<IDispatch *>(this);
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_uReferences; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG uLeft = --m_uReferences;
+        if (uLeft == 0)
+            delete this;
+        return uLeft;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *puCount) override
+    {
+        *puCount = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    // The program binds late by DISPID, never by name.
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID, LCID, WORD wKind, DISPPARAMS *pParams, VARIANT *pResult,
+                                     EXCEPINFO *pInfo, UINT *) override
+    {
+        m_state->invokes.push_back(Record(dispid, wKind, *pParams));
+        if (m_state->nextFailure) {
+            const ScriptedFailure failure = *m_state->nextFailure;
+            m_state->nextFailure.reset();
+            return Fail(failure, pInfo);
+        }
+        return Answered(dispid, wKind, *pParams, pResult, pInfo);
+    }
+
+protected:
+    // Does what member dispid of kind wKind does, or throws CallRejected.
+    virtual void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) = 0;
+
+    // The new object in the result, which takes its one reference.
+    static void SetObject(VARIANT *pResult, FakeObject *pObject)
+    {
+        pResult->vt = VT_DISPATCH;
+        pResult->pdispVal = pObject;
+    }
+
+    std::shared_ptr<FakeExcelState> m_state;
+
+private:
+    HRESULT Answered(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult, EXCEPINFO *pInfo)
+    {
+        VARIANT ignored;
+        VariantInit(&ignored);
+        try {
+            Answer(dispid, wKind, params, pResult ? pResult : &ignored);
+            VariantClear(&ignored);
+            return S_OK;
+        } catch (const CallRejected &rejected) {
+            return rejected.hResult;
+        } catch (const DispatchFailure &failure) {
+            return Fail(AsExcelReportsIt(failure), pInfo);
+        } catch (const OleFailure &failure) {
+            return static_cast<HRESULT>(failure.Status());
+        }
+    }
+
+    ULONG m_uReferences = 1;
+};
+
+// Member dispid of kind wKind with uCount arguments (none named) is what
+// the call asks for; another kind or count of the same member is rejected.
+bool Asks(DISPID dispid, WORD wKind, const DISPPARAMS &params, DISPID member, WORD kind, UINT uCount)
+{
+    if (dispid != member)
+        return false;
+    Require(wKind == kind, DISP_E_MEMBERNOTFOUND);
+    Require(params.cArgs == uCount && params.cNamedArgs == 0, DISP_E_BADPARAMCOUNT);
+    return true;
+}
+
+// The new value of a property put: the one argument, named DISPID_PROPERTYPUT.
+const VARIANT &PutArgument(const DISPPARAMS &params)
+{
+    Require(params.cArgs == 1 && params.cNamedArgs == 1 && params.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT,
+            DISP_E_PARAMNOTFOUND);
+    return params.rgvarg[0];
+}
+
+class FakeRange : public FakeObject {
+public:
+    FakeRange(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Range> range)
+        : FakeObject(std::move(state)), m_range(std::move(range))
+    {
+    }
+
+protected:
+    void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
+    {
+        if (dispid == kValue2 && wKind == DISPATCH_PROPERTYPUT)
+            PutValue2(params);
+        else if (Asks(dispid, wKind, params, kValue2, DISPATCH_PROPERTYGET, 0))
+            GetValue2(pResult);
+        else if (Asks(dispid, wKind, params, kClearContents, DISPATCH_METHOD, 0)) {
+            m_range->ClearContents();
+            SetBoolean(pResult, true);
+        } else
+            throw CallRejected{DISP_E_MEMBERNOTFOUND};
+    }
+
+private:
+    void PutValue2(const DISPPARAMS &params)
+    {
+        const VARIANT &value = PutArgument(params);
+        Require(value.vt == VT_R8 || value.vt == VT_BSTR, DISP_E_TYPEMISMATCH);
+        if (value.vt == VT_R8)
+            m_range->PutValue2(value.dblVal);
+        else
+            m_range->PutValue2(TextArgument(value));
+    }
+    void GetValue2(VARIANT *pResult)
+    {
+        const CellValue value = m_range->GetValue2();
+        if (value.kind == CellValue::Kind::Number) {
+            pResult->vt = VT_R8;
+            pResult->dblVal = value.dNumber;
+        } else if (value.kind == CellValue::Kind::Text) {
+            SetText(pResult, value.strText);
+        }
+    }
+
+    std::unique_ptr<Range> m_range;
+};
+
+class FakeWorksheet : public FakeObject {
+public:
+    FakeWorksheet(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Worksheet> worksheet)
+        : FakeObject(std::move(state)), m_worksheet(std::move(worksheet))
+    {
+    }
+
+protected:
+    // Range(Cell1) or Range(Cell1, Cell2), both addresses as texts.
+    void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
+    {
+        Require(dispid == kRange, DISP_E_MEMBERNOTFOUND);
+        Require(wKind == DISPATCH_PROPERTYGET, DISP_E_MEMBERNOTFOUND);
+        Require((params.cArgs == 1 || params.cArgs == 2) && params.cNamedArgs == 0, DISP_E_BADPARAMCOUNT);
+        const Arguments cells = InMemberOrder(params);
+        const std::string first = TextArgument(*cells.front());
+        SetObject(pResult, new FakeRange(m_state, m_worksheet->GetRange(first, TextArgument(*cells.back()))));
+    }
+
+private:
+    std::unique_ptr<Worksheet> m_worksheet;
+};
+
+class FakeWorksheets : public FakeObject {
+public:
+    FakeWorksheets(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Worksheets> worksheets)
+        : FakeObject(std::move(state)), m_worksheets(std::move(worksheets))
+    {
+    }
+
+protected:
+    void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
+    {
+        Require(Asks(dispid, wKind, params, kItem, DISPATCH_PROPERTYGET, 1), DISP_E_MEMBERNOTFOUND);
+        SetObject(pResult, new FakeWorksheet(m_state, m_worksheets->Item(TextArgument(params.rgvarg[0]))));
+    }
+
+private:
+    std::unique_ptr<Worksheets> m_worksheets;
+};
+
+class FakeWorkbook : public FakeObject {
+public:
+    FakeWorkbook(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Workbook> workbook)
+        : FakeObject(std::move(state)), m_workbook(std::move(workbook))
+    {
+    }
+
+protected:
+    void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
+    {
+        if (Asks(dispid, wKind, params, kWorksheets, DISPATCH_PROPERTYGET, 0))
+            SetObject(pResult, new FakeWorksheets(m_state, m_workbook->GetWorksheets()));
+        else if (Asks(dispid, wKind, params, kSave, DISPATCH_METHOD, 0))
+            m_workbook->Save();
+        else
+            throw CallRejected{DISP_E_MEMBERNOTFOUND};
+    }
+
+private:
+    std::unique_ptr<Workbook> m_workbook;
+};
+
+class FakeWorkbooks : public FakeObject {
+public:
+    FakeWorkbooks(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Workbooks> workbooks)
+        : FakeObject(std::move(state)), m_workbooks(std::move(workbooks))
+    {
+    }
+
+protected:
+    void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
+    {
+        if (dispid == kOpen && wKind == DISPATCH_METHOD)
+            SetObject(pResult, new FakeWorkbook(m_state, Open(InMemberOrder(params))));
+        else if (Asks(dispid, wKind, params, kClose, DISPATCH_METHOD, 0))
+            Close();
+        else
+            throw CallRejected{DISP_E_MEMBERNOTFOUND};
+    }
+
+private:
+    // Excel with alerts on would ask about every unsaved workbook, a
+    // question that nobody answers in a hidden Excel; the fake refuses.
+    void Close()
+    {
+        Require(!m_state->bDisplayAlerts, RPC_E_CALL_REJECTED);
+        m_workbooks->Close();
+    }
+
+    // FileName, then at most fourteen optional arguments: UpdateLinks a
+    // number, ReadOnly a boolean, every other one left out.
+    std::unique_ptr<Workbook> Open(const Arguments &arguments)
+    {
+        Require(!arguments.empty() && arguments.size() <= 15, DISP_E_BADPARAMCOUNT);
+        bool bReadOnly = false;
+        for (size_t i = 1; i < arguments.size(); ++i) {
+            const VARIANT &argument = *arguments[i];
+            if (IsOmitted(argument))
+                continue;
+            Require((i == 1 && argument.vt == VT_R8) || (i == 2 && argument.vt == VT_BOOL), DISP_E_TYPEMISMATCH);
+            bReadOnly = i == 2 && argument.boolVal != VARIANT_FALSE;
+        }
+        const std::string path = TextArgument(*arguments[0]);
+        return bReadOnly ? m_workbooks->OpenReadOnly(path) : m_workbooks->Open(path);
+    }
+
+    std::unique_ptr<Workbooks> m_workbooks;
+};
+
+class FakeApplication : public FakeObject {
+public:
+    FakeApplication(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Application> application)
+        : FakeObject(std::move(state)), m_application(std::move(application))
+    {
+    }
+
+protected:
+    void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
+    {
+        if (Asks(dispid, wKind, params, kLibraryPath, DISPATCH_PROPERTYGET, 0))
+            SetText(pResult, m_application->LibraryPath());
+        else if (Asks(dispid, wKind, params, kRegisterXLL, DISPATCH_METHOD, 1))
+            SetBoolean(pResult, m_application->RegisterXLL(TextArgument(params.rgvarg[0])));
+        else if (Asks(dispid, wKind, params, kWorkbooks, DISPATCH_PROPERTYGET, 0))
+            SetObject(pResult, new FakeWorkbooks(m_state, m_application->GetWorkbooks()));
+        else if (Asks(dispid, wKind, params, kQuit, DISPATCH_METHOD, 0))
+            m_application->Quit();
+        else if (dispid == kDisplayAlerts && wKind == DISPATCH_PROPERTYPUT)
+            PutDisplayAlerts(PutArgument(params));
+        else
+            throw CallRejected{DISP_E_MEMBERNOTFOUND};
+    }
+
+private:
+    void PutDisplayAlerts(const VARIANT &value)
+    {
+        Require(value.vt == VT_BOOL, DISP_E_TYPEMISMATCH);
+        m_state->bDisplayAlerts = value.boolVal != VARIANT_FALSE;
+    }
+
+    std::unique_ptr<Application> m_application;
+};
+
+}  // namespace
+
+FakeExcelServer::FakeExcelServer(std::shared_ptr<MemorySpreadsheet> spreadsheet)
+    : m_spreadsheet(std::move(spreadsheet)), m_state(std::make_shared<FakeExcelState>())
+{
+}
+
+IDispatch *FakeExcelServer::NewApplication() { return new FakeApplication(m_state, MakeMemoryApplication(m_spreadsheet)); }
+
+const std::vector<RecordedInvoke> &FakeExcelServer::Invokes() const { return m_state->invokes; }
+
+std::vector<RecordedInvoke> FakeExcelServer::InvokesOf(DISPID dispid) const
+{
+    std::vector<RecordedInvoke> found;
+    for (const RecordedInvoke &invoke : m_state->invokes)
+        if (invoke.dispid == dispid)
+            found.push_back(invoke);
+    return found;
+}
+
+void FakeExcelServer::FailNextInvoke(ScriptedFailure failure) { m_state->nextFailure = std::move(failure); }
+
+int FakeExcelServer::LiveObjects() const { return m_state->nLive; }

@@ -1,0 +1,455 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "D2ResultBinding.h"
+#include "ExcelLauncher.h"
+#include "ExcelObjects.h"
+#include "FakeExcelServer.h"
+#include "MappingTables.h"
+#include "PassTestSupport.h"
+#include "ProcessResults.h"
+#include "RecordingMessages.h"
+#include "SampleResults.h"
+#include "ScratchFolder.h"
+
+namespace {
+
+void NoPause(int) {}
+
+const char kWorkbookText[] = "gombrel-memory-workbook 1\nsheet\tA\ncell\tC65\tnumber\t2.5\nsheet\tB\n";
+
+// Excel's wrappers over the fake server, on a one-workbook folder.
+class ExcelObjectsTest : public ::testing::Test {
+protected:
+    void SetUp() override { WriteWholeFile(m_strPath, kWorkbookText); }
+
+    std::unique_ptr<Workbook> OpenWorkbook() { return m_application->GetWorkbooks()->Open(m_strPath); }
+    std::unique_ptr<Range> CellOfSheetA(const std::string &strCell)
+    {
+        return OpenWorkbook()->GetWorksheets()->Item("A")->GetRange(strCell, strCell);
+    }
+    RecordedInvoke OnlyInvokeOf(DISPID dispid) const
+    {
+        const std::vector<RecordedInvoke> invokes = m_server.InvokesOf(dispid);
+        EXPECT_EQ(invokes.size(), 1u);
+        return invokes.empty() ? RecordedInvoke() : invokes.front();
+    }
+
+    ScratchFolder m_scratch;
+    const std::string m_strPath = m_scratch / "Book.xls";
+    std::shared_ptr<MemorySpreadsheet> m_spreadsheet = std::make_shared<MemorySpreadsheet>();
+    FakeExcelServer m_server{m_spreadsheet};
+    std::unique_ptr<Application> m_application = MakeExcelApplication(m_server.NewApplication());
+};
+
+using ExcelWorkbooks = ExcelObjectsTest;
+
+TEST_F(ExcelWorkbooks, OpenPassesThePathAndFourteenOmittedArguments)
+{
+    OpenWorkbook();
+    const RecordedInvoke open = OnlyInvokeOf(kOpen);
+    EXPECT_EQ(open.wKind, DISPATCH_METHOD);
+    ASSERT_EQ(open.arguments.size(), 15u);
+    EXPECT_EQ(open.arguments[0].vt, VT_BSTR);
+    EXPECT_EQ(open.arguments[0].strText, m_strPath);
+    for (size_t i = 1; i < open.arguments.size(); ++i) {
+        EXPECT_EQ(open.arguments[i].vt, VT_ERROR) << i;
+        EXPECT_EQ(open.arguments[i].scode, DISP_E_PARAMNOTFOUND) << i;
+    }
+}
+
+TEST_F(ExcelWorkbooks, OpenReadOnlyAsksForReadOnlyWithoutUpdatingLinks)
+{
+    const std::unique_ptr<Workbook> workbook = m_application->GetWorkbooks()->OpenReadOnly(m_strPath);
+    const RecordedInvoke open = OnlyInvokeOf(kOpen);
+    ASSERT_EQ(open.arguments.size(), 15u);
+    EXPECT_EQ(open.arguments[0].strText, m_strPath);
+    EXPECT_EQ(open.arguments[1].vt, VT_R8);
+    EXPECT_EQ(open.arguments[1].dNumber, 0.0);
+    EXPECT_EQ(open.arguments[2].vt, VT_BOOL);
+    EXPECT_TRUE(open.arguments[2].bValue);
+    for (size_t i = 3; i < open.arguments.size(); ++i)
+        EXPECT_EQ(open.arguments[i].scode, DISP_E_PARAMNOTFOUND) << i;
+    EXPECT_EQ(m_spreadsheet->Calls(SpreadsheetCall::OpenReadOnly), 1);
+    EXPECT_THROW(workbook->Save(), DispatchFailure);
+}
+
+// A hidden Excel asked whether to save an unsaved workbook would wait for
+// an answer for ever (the fake refuses such a Close).
+TEST_F(ExcelWorkbooks, CloseTurnsAlertsOffForItsOneCallWithoutArguments)
+{
+    OpenWorkbook();
+    m_application->GetWorkbooks()->Close();
+    const RecordedInvoke close = OnlyInvokeOf(kClose);
+    EXPECT_EQ(close.wKind, DISPATCH_METHOD);
+    EXPECT_TRUE(close.arguments.empty());
+    const std::vector<RecordedInvoke> alerts = m_server.InvokesOf(kDisplayAlerts);
+    ASSERT_EQ(alerts.size(), 2u);
+    for (const RecordedInvoke &alert : alerts) {
+        EXPECT_EQ(alert.wKind, DISPATCH_PROPERTYPUT);
+        ASSERT_EQ(alert.arguments.size(), 1u);
+        EXPECT_EQ(alert.arguments[0].vt, VT_BOOL);
+    }
+    EXPECT_FALSE(alerts[0].arguments[0].bValue);
+    EXPECT_TRUE(alerts[1].arguments[0].bValue);
+    EXPECT_EQ(m_spreadsheet->OpenBook(m_strPath), nullptr);
+}
+
+using ExcelWorksheet = ExcelObjectsTest;
+
+TEST_F(ExcelWorksheet, RangeNamesTheSameCellTwice)
+{
+    CellOfSheetA("C65");
+    const RecordedInvoke range = OnlyInvokeOf(kRange);
+    EXPECT_EQ(range.wKind, DISPATCH_PROPERTYGET);
+    ASSERT_EQ(range.arguments.size(), 2u);
+    for (const RecordedArgument &cell : range.arguments) {
+        EXPECT_EQ(cell.vt, VT_BSTR);
+        EXPECT_EQ(cell.strText, "C65");
+    }
+}
+
+// Each member the posting pass uses, invoked by its DISPID as the kind the
+// object model gives it, with its count of arguments.
+TEST_F(ExcelObjectsTest, EveryMemberIsInvokedByItsDispidAndKind)
+{
+    m_application->LibraryPath();
+    m_application->RegisterXLL("Analys32.xll");
+    const std::unique_ptr<Workbook> workbook = OpenWorkbook();
+    const std::unique_ptr<Range> range = workbook->GetWorksheets()->Item("A")->GetRange("C65", "C65");
+    range->PutValue2(2.0);
+    range->GetValue2();
+    range->ClearContents();
+    workbook->Save();
+    m_application->Quit();
+    struct Expected {
+        DISPID dispid;
+        WORD wKind;
+        size_t uArguments;
+    };
+    const std::vector<Expected> expected = {
+        {kLibraryPath, DISPATCH_PROPERTYGET, 0}, {kRegisterXLL, DISPATCH_METHOD, 1},
+        {kWorkbooks, DISPATCH_PROPERTYGET, 0},   {kOpen, DISPATCH_METHOD, 15},
+        {kWorksheets, DISPATCH_PROPERTYGET, 0},  {kItem, DISPATCH_PROPERTYGET, 1},
+        {kRange, DISPATCH_PROPERTYGET, 2},       {kValue2, DISPATCH_PROPERTYPUT, 1},
+        {kValue2, DISPATCH_PROPERTYGET, 0},      {kClearContents, DISPATCH_METHOD, 0},
+        {kSave, DISPATCH_METHOD, 0},             {kQuit, DISPATCH_METHOD, 0},
+    };
+    const std::vector<RecordedInvoke> &invokes = m_server.Invokes();
+    ASSERT_EQ(invokes.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(invokes[i].dispid, expected[i].dispid) << i;
+        EXPECT_EQ(invokes[i].wKind, expected[i].wKind) << i;
+        EXPECT_EQ(invokes[i].arguments.size(), expected[i].uArguments) << i;
+    }
+    EXPECT_EQ(invokes[7].namedArguments, std::vector<DISPID>{DISPID_PROPERTYPUT});
+}
+
+TEST_F(ExcelObjectsTest, ApplicationAnswersAreConvertedToTheProgramsTypes)
+{
+    m_spreadsheet->strLibraryPath = "C:\\Programme\\Büro\\Library";
+    m_spreadsheet->bRegisterXLL = false;
+    EXPECT_EQ(m_application->LibraryPath(), "C:\\Programme\\Büro\\Library");
+    EXPECT_FALSE(m_application->RegisterXLL("C:\\Programme\\Büro\\Library\\Analysis\\Analys32.xll"));
+    EXPECT_EQ(OnlyInvokeOf(kRegisterXLL).arguments[0].strText, "C:\\Programme\\Büro\\Library\\Analysis\\Analys32.xll");
+}
+
+TEST_F(ExcelObjectsTest, EveryObjectIsReleasedWithItsOwner)
+{
+    {
+        const std::unique_ptr<Range> range = CellOfSheetA("C65");
+        EXPECT_GT(m_server.LiveObjects(), 1);
+    }
+    EXPECT_EQ(m_server.LiveObjects(), 1);
+    m_application.reset();
+    EXPECT_EQ(m_server.LiveObjects(), 0);
+}
+
+struct NumberCase {
+    const char *pszName;
+    double dNumber;
+};
+
+class ExcelRangeNumber : public ExcelObjectsTest, public ::testing::WithParamInterface<NumberCase> {};
+
+TEST_P(ExcelRangeNumber, IsSentAsADouble)
+{
+    const std::unique_ptr<Range> range = CellOfSheetA("D7");
+    range->PutValue2(GetParam().dNumber);
+    const RecordedInvoke put = OnlyInvokeOf(kValue2);
+    EXPECT_EQ(put.wKind, DISPATCH_PROPERTYPUT);
+    EXPECT_EQ(put.namedArguments, std::vector<DISPID>{DISPID_PROPERTYPUT});
+    ASSERT_EQ(put.arguments.size(), 1u);
+    EXPECT_EQ(put.arguments[0].vt, VT_R8);
+    EXPECT_EQ(put.arguments[0].dNumber, GetParam().dNumber);
+    const CellValue value = range->GetValue2();
+    EXPECT_EQ(value.kind, CellValue::Kind::Number);
+    EXPECT_EQ(value.dNumber, GetParam().dNumber);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExcelRange, ExcelRangeNumber,
+                         ::testing::Values(NumberCase{"WholeNumber", 2.0}, NumberCase{"Zero", 0.0},
+                                           NumberCase{"NegativeFraction", -7.46}, NumberCase{"Large", 8760000.0}),
+                         [](const ::testing::TestParamInfo<NumberCase> &info) { return info.param.pszName; });
+
+struct TextCase {
+    const char *pszName;
+    const char *pszText;
+};
+
+class ExcelRangeText : public ExcelObjectsTest, public ::testing::WithParamInterface<TextCase> {};
+
+TEST_P(ExcelRangeText, IsSentAsABstr)
+{
+    CellOfSheetA("E5")->PutValue2(std::string(GetParam().pszText));
+    const RecordedInvoke put = OnlyInvokeOf(kValue2);
+    ASSERT_EQ(put.arguments.size(), 1u);
+    EXPECT_EQ(put.arguments[0].vt, VT_BSTR);
+    EXPECT_EQ(put.arguments[0].strText, GetParam().pszText);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExcelRange, ExcelRangeText,
+                         ::testing::Values(TextCase{"Date", "1/4"}, TextCase{"Hour", "13"},
+                                           TextCase{"Formula", "= 1235 + D146"}, TextCase{"Empty", ""},
+                                           TextCase{"NotAscii", "ΔT 5 °F"}),
+                         [](const ::testing::TestParamInfo<TextCase> &info) { return info.param.pszName; });
+
+TEST_F(ExcelObjectsTest, Value2GivesNumbersTextsOrNothing)
+{
+    const std::unique_ptr<Range> number = CellOfSheetA("C65");
+    const std::unique_ptr<Range> text = CellOfSheetA("D1");
+    text->PutValue2(std::string("Büro"));
+    EXPECT_EQ(number->GetValue2().dNumber, 2.5);
+    EXPECT_EQ(text->GetValue2().strText, "Büro");
+    text->ClearContents();
+    EXPECT_EQ(text->GetValue2().kind, CellValue::Kind::None);
+}
+
+// What a failed call answers, and the failure the wrappers make of it.
+struct FailureCase {
+    const char *pszName;
+    ScriptedFailure answer;
+    bool bDispatch;
+    uint32_t uStatus;  // the OLE failure's status
+    uint16_t wCode;    // the dispatch failure's code
+    const char *pszDescription;
+};
+
+class ExcelCallFailure : public ExcelObjectsTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ExcelCallFailure, BecomesTheFailureOfItsKind)
+{
+    const FailureCase &expected = GetParam();
+    m_server.FailNextInvoke(expected.answer);
+    try {
+        m_application->LibraryPath();
+        FAIL() << "no failure";
+    } catch (const DispatchFailure &failure) {
+        EXPECT_TRUE(expected.bDispatch);
+        EXPECT_EQ(failure.Code(), expected.wCode);
+        EXPECT_EQ(failure.Description(), expected.pszDescription);
+    } catch (const OleFailure &failure) {
+        EXPECT_FALSE(expected.bDispatch);
+        EXPECT_EQ(failure.Status(), expected.uStatus);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ExcelCallFailure,
+    ::testing::Values(
+        FailureCase{"ExceptionWithItsCode", {DISP_E_EXCEPTION, 1004, 0, "Open method failed"}, true, 0, 1004,
+                    "Open method failed"},
+        FailureCase{"ExceptionWithItsCodeInScode",
+                    {DISP_E_EXCEPTION, 0, static_cast<SCODE>(0x800A03ECu), "Unable to get the Value2 property"},
+                    true, 0, 0x03EC, "Unable to get the Value2 property"},
+        FailureCase{"ExceptionDescribedInGerman", {DISP_E_EXCEPTION, 9, 0, "Index außerhalb des gültigen Bereichs"},
+                    true, 0, 9, "Index außerhalb des gültigen Bereichs"},
+        FailureCase{"ExceptionWithoutDescription", {DISP_E_EXCEPTION, 1004, 0, ""}, true, 0, 1004, ""},
+        FailureCase{"DisconnectedServer", {static_cast<HRESULT>(0x80010108u), 0, 0, ""}, false, 0x80010108u, 0, ""},
+        FailureCase{"UnknownMember", {DISP_E_MEMBERNOTFOUND, 0, 0, ""}, false, 0x80020003u, 0, ""}),
+    [](const ::testing::TestParamInfo<FailureCase> &info) { return info.param.pszName; });
+
+TEST_F(ExcelObjectsTest, MissingSheetOrWorkbookIsExcelsError)
+{
+    m_spreadsheet->HideSheet("B");
+    const std::unique_ptr<Worksheets> worksheets = OpenWorkbook()->GetWorksheets();
+    EXPECT_THROW(worksheets->Item("B"), DispatchFailure);
+    EXPECT_THROW(m_application->GetWorkbooks()->Open(m_scratch / "missing.xls"), DispatchFailure);
+}
+
+// A pass through the fake reports a failing Open as the user sees it:
+// Excel's code and description.
+TEST_F(ExcelObjectsTest, FailingOpenIsReportedWithExcelsCodeAndDescription)
+{
+    m_spreadsheet->FailOpen(m_strPath);
+    ScriptedUser user;
+    PassServices services{user};
+    ResultAccess access(nullptr, NoPause);
+    GombrelData items[] = {SheetRecord("A"), kDefaultGombrelData};
+    std::string errorText;
+    EXPECT_EQ(PostToSpreadsheet(*m_application, PassRequest(m_scratch.Path(), m_strPath, items, 0, 0), access,
+                                errorText, services),
+              0);
+    EXPECT_EQ(user.shown, std::vector<std::string>{"COleDispatchException: COleDispatchException. SCODE: 000003ec, "
+                                                   "Description: \"Cannot open '" + m_strPath + "'\"."});
+    EXPECT_EQ(m_server.InvokesOf(kSave).size(), 0u);
+}
+
+// ---- starting and ending Excel ------------------------------------------
+
+// The first two need a machine without Excel, such as Wine: with Excel
+// registered they would start it.
+TEST(StartExcel, WithoutTheRegistryKeyTellsTheUserAndFails)
+{
+    if (ExcelIsRegistered())
+        GTEST_SKIP() << "Excel is registered on this machine";
+    int nCreated = 0;
+    ExcelLauncher launcher({ExcelIsRegistered, [&nCreated]() -> IDispatch * {
+                                ++nCreated;
+                                return nullptr;
+                            }});
+    DispatchHolder<Application> application;
+    RecordingMessages messages;
+    EXPECT_FALSE(launcher.StartExcel(application, messages));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Gombrel: Excel is not installed on this machine."});
+    EXPECT_EQ(nCreated, 0);
+    EXPECT_TRUE(application.IsEmpty());
+}
+
+TEST(StartExcel, RegisteredButNotCreatableFailsWithoutAMessage)
+{
+    if (ExcelIsRegistered())
+        GTEST_SKIP() << "Excel is registered on this machine";
+    ExcelLauncher launcher({[] { return true; }, CreateExcelApplication});
+    DispatchHolder<Application> application;
+    RecordingMessages messages;
+    EXPECT_FALSE(launcher.StartExcel(application, messages));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(application.IsEmpty());
+}
+
+TEST(StartExcel, AttachesTheCreatedObjectWhichEndExcelQuitsAndReleases)
+{
+    auto spreadsheet = std::make_shared<MemorySpreadsheet>();
+    FakeExcelServer server(spreadsheet);
+    ExcelLauncher launcher({[] { return true; }, [&server] { return server.NewApplication(); }});
+    DispatchHolder<Application> application;
+    RecordingMessages messages;
+    ASSERT_TRUE(launcher.StartExcel(application, messages));
+    EXPECT_EQ(server.LiveObjects(), 1);
+    EndExcel(application);
+    EXPECT_TRUE(application.IsEmpty());
+    EXPECT_TRUE(spreadsheet->HasQuit());
+    ASSERT_EQ(server.Invokes().size(), 1u);
+    EXPECT_EQ(server.Invokes()[0].dispid, kQuit);
+    EXPECT_EQ(server.LiveObjects(), 0);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// ---- a whole run over the sample --------------------------------------
+
+// The sample's stores and four empty workbooks in one results folder, the
+// stores written once for the suite; a results run with confirmation
+// through the in-memory application directly, or through Excel's wrappers
+// over the fake server.
+class ExcelRun : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_sample = std::make_unique<ScratchFolder>("ExcelRun");
+        std::string failure;
+        ASSERT_TRUE(WriteSampleResults(s_sample->Path(), failure)) << failure;
+        s_library = BindResultLibrary(Doe2Folder(), failure);
+        ASSERT_TRUE(s_library) << failure;
+    }
+    static void TearDownTestSuite()
+    {
+        s_library.reset();
+        s_sample.reset();
+    }
+
+    static std::string Doe2Folder() { return *s_sample / "no-doe2-files"; }
+    static std::string WorkbookPath(const MappingTable &table) { return *s_sample / (table.pszWorkbookFile + 1); }
+
+    static std::vector<std::string> WorkbookTexts()
+    {
+        std::vector<std::string> texts;
+        for (const MappingTable &table : g_aMappingTables)
+            texts.push_back(ReadWholeFile(WorkbookPath(table)));
+        return texts;
+    }
+
+    static int32_t Run(SpreadsheetLauncher &launcher, ScriptedUser &user, std::string &errorText)
+    {
+        for (const MappingTable &table : g_aMappingTables)
+            WriteWholeFile(WorkbookPath(table), WorkbookFor(table.pItems()));
+        RunServices services{{user},
+                             launcher,
+                             [](const std::string &, std::string &) { return s_library.get(); },
+                             NoPause};
+        return ProcessResults(errorText, Doe2Folder(), s_sample->Path(), 1, services);
+    }
+
+    static std::unique_ptr<ScratchFolder> s_sample;
+    static std::unique_ptr<ResultLibrary> s_library;
+};
+
+std::unique_ptr<ScratchFolder> ExcelRun::s_sample;
+std::unique_ptr<ResultLibrary> ExcelRun::s_library;
+
+TEST_F(ExcelRun, SampleThroughTheFakePostsWhatTheInMemoryRunPosts)
+{
+    ScriptedUser memoryUser;
+    std::string memoryErrors;
+    MemoryLauncher memoryLauncher(std::make_shared<MemorySpreadsheet>());
+    const int32_t iMemoryTotal = Run(memoryLauncher, memoryUser, memoryErrors);
+    const std::vector<std::string> memoryWorkbooks = WorkbookTexts();
+
+    auto spreadsheet = std::make_shared<MemorySpreadsheet>();
+    FakeExcelServer server(spreadsheet);
+    ExcelLauncher excelLauncher({[] { return true; }, [&server] { return server.NewApplication(); }});
+    ScriptedUser excelUser;
+    std::string excelErrors;
+    const int32_t iExcelTotal = Run(excelLauncher, excelUser, excelErrors);
+
+    EXPECT_GT(iMemoryTotal, 2000);
+    EXPECT_EQ(memoryErrors, "");
+    EXPECT_TRUE(memoryUser.shown.empty());
+    EXPECT_EQ(iExcelTotal, iMemoryTotal);
+    EXPECT_EQ(excelErrors, memoryErrors);
+    EXPECT_EQ(excelUser.shown, memoryUser.shown);
+    EXPECT_EQ(WorkbookTexts(), memoryWorkbooks);
+    EXPECT_GT(spreadsheet->Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_EQ(server.LiveObjects(), 0);
+    EXPECT_TRUE(spreadsheet->HasQuit());
+}
+
+TEST_F(ExcelRun, EveryCallKeepsExcelsArgumentConventions)
+{
+    auto spreadsheet = std::make_shared<MemorySpreadsheet>();
+    FakeExcelServer server(spreadsheet);
+    ExcelLauncher launcher({[] { return true; }, [&server] { return server.NewApplication(); }});
+    ScriptedUser user;
+    std::string errors;
+    ASSERT_GT(Run(launcher, user, errors), 0);
+    size_t nNumbers = 0, nTexts = 0;
+    for (const RecordedInvoke &invoke : server.Invokes()) {
+        if (invoke.dispid == kOpen) {
+            EXPECT_EQ(invoke.arguments.size(), 15u);
+        } else if (invoke.dispid == kRange) {
+            ASSERT_EQ(invoke.arguments.size(), 2u);
+            EXPECT_EQ(invoke.arguments[0].strText, invoke.arguments[1].strText);
+        } else if (invoke.dispid == kValue2 && invoke.wKind == DISPATCH_PROPERTYPUT) {
+            nNumbers += invoke.arguments.at(0).vt == VT_R8;
+            nTexts += invoke.arguments.at(0).vt == VT_BSTR;
+        }
+    }
+    EXPECT_EQ(server.InvokesOf(kOpen).size(), 4u);
+    EXPECT_EQ(nNumbers + nTexts, static_cast<size_t>(spreadsheet->Calls(SpreadsheetCall::PutValue2)));
+    EXPECT_GT(nNumbers, 1500u);
+    EXPECT_GT(nTexts, 500u);
+    EXPECT_EQ(server.InvokesOf(kQuit).size(), 1u);
+}
+
+}  // namespace
