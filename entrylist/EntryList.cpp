@@ -1,5 +1,7 @@
 #include "EntryList.h"
 
+#include "FilePath.h"
+
 #include <cctype>
 #include <filesystem>
 
@@ -35,7 +37,7 @@ std::string MakeAbsolute(const std::string &strPath)
 {
     if (strPath.empty())
         return strPath;
-    return std::filesystem::absolute(std::filesystem::path(strPath)).lexically_normal().string();
+    return PathText(std::filesystem::absolute(FilePath(strPath)).lexically_normal());
 }
 
 } // namespace
@@ -52,9 +54,9 @@ EntryList ParseEntryText(const std::string &strText, bool bMultipleFiles)
         list.entries.push_back(MakeAbsolute(strFirst));
         return list;
     }
-    std::filesystem::path firstPath(strFirst);
-    list.strEntryFolder = std::filesystem::path(firstPath).remove_filename().string();
-    list.entries.push_back(firstPath.filename().string());
+    std::filesystem::path firstPath = FilePath(strFirst);
+    list.strEntryFolder = PathText(std::filesystem::path(firstPath).remove_filename());
+    list.entries.push_back(PathText(firstPath.filename()));
     for (nNext = SkipSeparatorsAndBlanks(strText, nNext); nNext < strText.size();
          nNext = SkipSeparatorsAndBlanks(strText, nNext))
         list.entries.push_back(EntryAt(strText, nNext, nNext));
@@ -63,7 +65,7 @@ EntryList ParseEntryText(const std::string &strText, bool bMultipleFiles)
 
 std::string AbsoluteEntryPath(const EntryList &list, const std::string &strEntry)
 {
-    if (std::filesystem::path(strEntry).is_absolute())
+    if (FilePath(strEntry).is_absolute())
         return MakeAbsolute(strEntry);
     return MakeAbsolute(list.strEntryFolder + strEntry);
 }

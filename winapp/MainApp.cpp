@@ -1,0 +1,17 @@
+#include "MainApp.h"
+
+#include "DialogProgram.h"
+#include "MainDlg.h"
+
+bool CMainApp::InitInstance()
+{
+    MainDlgServices services;  // its settings: gombrel.ini beside the program
+    DialogProgramServices program(services.settings);
+    services.makeResultsJob = [&program](UserMessages &messages, RunProgress &progress) {
+        return program.MakeResultsJob(messages, progress);
+    };
+    services.startSpreadsheetEarly = [&program] { program.StartSpreadsheetEarly(); };
+    CMainDlg dialog(nullptr, services);
+    dialog.DoModal();
+    return false;
+}

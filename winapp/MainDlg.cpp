@@ -1,0 +1,277 @@
+#include "MainDlg.h"
+
+#include "AboutDlg.h"
+#include "EarlyStartLauncher.h"
+#include "WindowsText_win32.h"
+
+#include <filesystem>
+
+namespace {
+
+HINSTANCE ProgramInstance()
+{
+    return GetModuleHandleW(nullptr);
+}
+
+// The icon's image drawn at the given size (the 16-pixel one is drawn for
+// its size, not shrunk from the big one).
+HICON LoadAppIcon(int nSize)
+{
+    return static_cast<HICON>(
+        LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, nSize, nSize, LR_DEFAULTCOLOR));
+}
+
+std::wstring LoadResourceText(UINT nId)
+{
+    const wchar_t *pszText = nullptr;
+    // Length 0 asks for a pointer into the resource itself.
+    const int nLength = LoadStringW(ProgramInstance(), nId, reinterpret_cast<wchar_t *>(&pszText), 0);
+    return nLength > 0 ? std::wstring(pszText, static_cast<std::size_t>(nLength)) : std::wstring();
+}
+
+} // namespace
+
+std::string ApplicationName()
+{
+    std::wstring strPath(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD nLength = GetModuleFileNameW(nullptr, strPath.data(), static_cast<DWORD>(strPath.size()));
+        if (nLength < strPath.size()) {
+            strPath.resize(nLength);
+            break;
+        }
+        strPath.resize(strPath.size() * 2);
+    }
+    return Utf8FromWide(std::filesystem::path(strPath).stem().wstring());
+}
+
+CMainDlg::CMainDlg(HWND hParent, const MainDlgServices &services)
+    : m_hParent(hParent),
+      m_settings(services.settings),
+      m_bCheckPosted(ReadCheckPostedSetting(m_settings)),
+      m_hAppIcon(LoadAppIcon(GetSystemMetrics(SM_CXICON))),
+      m_hSmallIcon(LoadAppIcon(GetSystemMetrics(SM_CXSMICON))),
+      m_messages(services.pMessages != nullptr ? *services.pMessages : m_ownMessages),
+      m_pBrowser(services.pBrowser),
+      m_clock(services.pClock != nullptr ? *services.pClock : m_steadyClock),
+      m_job(services.makeResultsJob(m_messages, *this)),
+      m_startSpreadsheetEarly(services.startSpreadsheetEarly)
+{
+    if (m_pBrowser != nullptr) {
+        m_doe2PathEdit.SetPathBrowser(*m_pBrowser);
+        m_resultsPathEdit.SetPathBrowser(*m_pBrowser);
+    }
+}
+
+CMainDlg::~CMainDlg()
+{
+    if (m_hWnd != nullptr)
+        DestroyWindow(m_hWnd);
+    DestroyIcon(m_hAppIcon);
+    DestroyIcon(m_hSmallIcon);
+}
+
+INT_PTR CMainDlg::DoModal()
+{
+    m_bModal = true;
+    return DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_MAIN), m_hParent, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+HWND CMainDlg::Create()
+{
+    m_bModal = false;
+    return CreateDialogParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_MAIN), m_hParent, DialogProc,
+                              reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK CMainDlg::DialogProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam)
+{
+    if (uMessage == WM_INITDIALOG) {
+        auto *pDialog = reinterpret_cast<CMainDlg *>(lParam);
+        SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
+        pDialog->m_hWnd = hDlg;
+        return pDialog->OnInitDialog();
+    }
+    auto *pDialog = reinterpret_cast<CMainDlg *>(GetWindowLongPtrW(hDlg, DWLP_USER));
+    if (pDialog == nullptr)
+        return FALSE;
+    const INT_PTR nAnswer = pDialog->OnMessage(uMessage, wParam, lParam);
+    if (uMessage == WM_NCDESTROY)
+        pDialog->m_hWnd = nullptr;
+    return nAnswer;
+}
+
+INT_PTR CMainDlg::OnMessage(UINT uMessage, WPARAM wParam, LPARAM)
+{
+    switch (uMessage) {
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam));
+    case WM_SYSCOMMAND:
+        return OnSysCommand(static_cast<UINT>(wParam));
+    case WM_DESTROY:
+        // Closes a help window opened for the program, as every program of
+        // its kind does; without one this does nothing.
+        WinHelpW(m_hWnd, nullptr, HELP_QUIT, 0);
+        return FALSE;
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(m_hAppIcon);
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CMainDlg::OnInitDialog()
+{
+    m_ownMessages.SetOwner(m_hWnd);
+    UpdateData(false);
+    AppendAboutItem();
+    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hAppIcon));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+    m_doe2PathEdit.SetWindowText(ReadSettingString(m_settings, kSectionPaths, kKeyLastDoe2Path));
+    m_resultsPathEdit.SetWindowText(ReadSettingString(m_settings, kSectionPaths, kKeyLastResultsPath));
+    StartSpreadsheetEarly();
+    return TRUE;  // the focus goes to the first tab stop, the DOE-2 field
+}
+
+void CMainDlg::AppendAboutItem()
+{
+    HMENU hSystemMenu = GetSystemMenu(m_hWnd, FALSE);
+    const std::wstring strAboutItem = LoadResourceText(IDS_ABOUT_ITEM);
+    if (hSystemMenu == nullptr || strAboutItem.empty())
+        return;
+    AppendMenuW(hSystemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(hSystemMenu, MF_STRING, ID_SYS_ABOUT, strAboutItem.c_str());
+}
+
+bool CMainDlg::UpdateData(bool bSaveAndValidate)
+{
+    CDataExchange dx;
+    dx.m_hDialog = m_hWnd;
+    dx.m_bSaveAndValidate = bSaveAndValidate;
+    DoDataExchange(dx);
+    return true;
+}
+
+void CMainDlg::DoDataExchange(CDataExchange &dx)
+{
+    if (dx.m_bSaveAndValidate)
+        m_bCheckPosted = IsDlgButtonChecked(m_hWnd, IDC_CHECK_POSTED) == BST_CHECKED;
+    else
+        CheckDlgButton(m_hWnd, IDC_CHECK_POSTED, m_bCheckPosted ? BST_CHECKED : BST_UNCHECKED);
+    DDX_BrowseEdit(dx, IDC_DOE2_PATH, m_doe2PathEdit, true);
+    DDX_BrowseEdit(dx, IDC_RESULTS_PATH, m_resultsPathEdit, true);
+}
+
+bool CMainDlg::OnCommand(UINT nId)
+{
+    switch (nId) {
+    case IDC_PROCESS_RESULTS:
+        OnProcessResults();
+        return true;
+    case IDOK:  // "&Done" and Enter: the controls are read, nothing is saved
+        if (UpdateData(true))
+            EndDialog(IDOK);
+        return true;
+    case IDCANCEL:  // Esc and the close box
+        EndDialog(IDCANCEL);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainDlg::OnSysCommand(UINT nId)
+{
+    if ((nId & 0xFFF0) != ID_SYS_ABOUT)
+        return false;
+    CAboutDlg(m_hWnd).DoModal();
+    return true;
+}
+
+// A minimised dialog shows its icon centred in the client area.
+bool CMainDlg::OnPaint()
+{
+    if (!IsIconic(m_hWnd))
+        return false;
+    PAINTSTRUCT paint;
+    HDC hDC = BeginPaint(m_hWnd, &paint);
+    SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
+    RECT rcClient;
+    GetClientRect(m_hWnd, &rcClient);
+    const int x = (rcClient.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (rcClient.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(hDC, x, y, m_hAppIcon);
+    EndPaint(m_hWnd, &paint);
+    return true;
+}
+
+void CMainDlg::EndDialog(INT_PTR nResult)
+{
+    m_endedWith = nResult;
+    if (m_bModal)
+        ::EndDialog(m_hWnd, nResult);
+    else
+        ShowWindow(m_hWnd, SW_HIDE);
+}
+
+void CMainDlg::OnProcessResults()
+{
+    if (!UpdateData(true))
+        return;
+    RunCommandRequest request;
+    request.strDoe2Path = m_doe2PathEdit.GetWindowText();
+    request.strResultsPath = m_resultsPathEdit.GetWindowText();
+    request.bCheckPosted = m_bCheckPosted;
+    RunCommandOutcome outcome =
+        ExecuteRunCommand(request, m_settings, m_job, m_clock, [this](bool bBusy) { ShowBusy(bBusy); });
+    StartSpreadsheetEarly();  // while the user reads the message
+    ShowMessage(outcome.strMessage);
+}
+
+// The next run finds the spreadsheet application started instead of waiting
+// for it; the setting is read each time, as every setting is.
+void CMainDlg::StartSpreadsheetEarly()
+{
+    if (m_startSpreadsheetEarly && ReadStartCalcEarlySetting(m_settings))
+        m_startSpreadsheetEarly();
+}
+
+void CMainDlg::ShowMessage(const std::string &strText)
+{
+    m_messages.ShowMessage(ApplicationName(), strText);
+}
+
+// The wait cursor for the whole run; what the user typed or clicked
+// meanwhile is dropped, before any box the run opens and at its end.
+void CMainDlg::ShowBusy(bool bBusy)
+{
+    m_ownMessages.SetDropWaitingInput(bBusy);
+    if (bBusy) {
+        m_hCursorBeforeRun = SetCursor(WaitCursor());
+        return;
+    }
+    DropWaitingInput();
+    SetCursor(m_hCursorBeforeRun);
+}
+
+// Repaints the window between workbooks and rounds; input stays queued (to
+// be dropped), so nothing the user does reaches the dialog mid-run.
+void CMainDlg::KeepPainted()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT))
+        DispatchMessageW(&msg);
+}
+
+void CMainDlg::WorkbookStarted(const std::string &)
+{
+    KeepPainted();
+}
+
+void CMainDlg::RoundStarted(int32_t, bool)
+{
+    KeepPainted();
+}
