@@ -373,28 +373,6 @@ TEST_F(FileEditCtrlTest, ChosenFilesBecomeFirstPathAndFurtherNames)
     EXPECT_EQ(EntryPaths(), (std::vector<std::string>{"D:\\Other\\x.dat", "D:\\Other\\y.dat"}));
 }
 
-// --- Modes and the file dialog
-
-TEST_F(FileEditCtrlTest, FileModeDialogIsTheOpenFileDialogOfTheField)
-{
-    EXPECT_TRUE(m_field.IsFolderMode());
-    EXPECT_EQ(m_field.FileDialog(), nullptr);
-    ASSERT_TRUE(m_field.SetFolderMode(false));
-    CFECFileDialog *pDialog = m_field.FileDialog();
-    ASSERT_NE(pDialog, nullptr);
-    const OPENFILENAMEW &settings = pDialog->m_ofn;
-    EXPECT_EQ(settings.hwndOwner, Field());
-    EXPECT_EQ(std::wstring(settings.lpstrTitle), L"Browse for File");
-    EXPECT_EQ(std::wstring(settings.lpstrFilter, 21), std::wstring(L"All Files (*.*)\0*.*\0\0", 21));
-    EXPECT_EQ(settings.Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY
-                                                 | OFN_EXPLORER | OFN_ENABLEHOOK));
-    EXPECT_NE(settings.lpfnHook, nullptr);
-    pDialog->SetAllowMultiSelect(true);
-    EXPECT_TRUE(pDialog->AllowsMultiSelect());
-    ASSERT_TRUE(m_field.SetFolderMode(true));
-    EXPECT_EQ(m_field.FileDialog(), nullptr);
-}
-
 // --- Dropped files
 
 // A drop as the shell hands it over: wide names, each ended by a null
@@ -484,14 +462,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"C:\\W\xC3\xA4rme \xCE\xA9\\Ergebnisse-\xC3\xA9"}},
         ParseCase{"BlanksOnlyHaveNoEntry", "  ; ;\t", false, true, {}}),
     [](const ::testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.pszName); });
-
-TEST_F(FileEditCtrlTest, NonAsciiTextRoundTripsThroughTheWindow)
-{
-    const std::string strFolder = "C:\\W\xC3\xA4rme \xCE\xA9\\Ergebnisse-\xC3\xA9";
-    m_field.SetWindowText(strFolder);
-    EXPECT_EQ(WindowTextOf(Field()), strFolder);
-    EXPECT_EQ(m_field.GetWindowText(), strFolder);
-}
 
 TEST_F(FileEditCtrlTest, TypedTextIsParsedAgain)
 {
@@ -666,20 +636,20 @@ void CALLBACK ReadAndCancelDialog(HWND hDialog, UINT, UINT_PTR uTimer, DWORD)
 
 bool s_bDeadlinePassed = false;
 
+BOOL CALLBACK CancelOwnedWindow(HWND hWnd, LPARAM)
+{
+    if (GetWindow(hWnd, GW_OWNER) != nullptr)
+        PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
 // Ends the dialogs of this thread when the watcher never met the file
 // dialog, so that the test fails instead of waiting for ever.
 void CALLBACK CancelDialogsAtTheDeadline(HWND, UINT, UINT_PTR uTimer, DWORD)
 {
     KillTimer(nullptr, uTimer);
     s_bDeadlinePassed = true;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM) -> BOOL {
-            if (GetWindow(hWnd, GW_OWNER) != nullptr)
-                PostMessageW(hWnd, WM_COMMAND, IDCANCEL, 0);
-            return TRUE;
-        },
-        0);
+    EnumThreadWindows(GetCurrentThreadId(), CancelOwnedWindow, 0);
 }
 
 } // namespace

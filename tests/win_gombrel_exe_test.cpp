@@ -77,20 +77,21 @@ private:
         HWND hFound;
     };
 
+    static BOOL CALLBACK TakeIfMatching(HWND hWnd, LPARAM lParam)
+    {
+        auto *pSearch = reinterpret_cast<Search *>(lParam);
+        DWORD nProcessId = 0;
+        GetWindowThreadProcessId(hWnd, &nProcessId);
+        if (nProcessId != pSearch->nProcessId || !IsWindowVisible(hWnd) || !(*pSearch->pMatches)(hWnd))
+            return TRUE;
+        pSearch->hFound = hWnd;
+        return FALSE;
+    }
+
     HWND FindWindowOfProgram(const std::function<bool(HWND)> &matches)
     {
         Search search{m_process.dwProcessId, &matches, nullptr};
-        EnumWindows(
-            [](HWND hWnd, LPARAM lParam) -> BOOL {
-                auto *pSearch = reinterpret_cast<Search *>(lParam);
-                DWORD nProcessId = 0;
-                GetWindowThreadProcessId(hWnd, &nProcessId);
-                if (nProcessId != pSearch->nProcessId || !IsWindowVisible(hWnd) || !(*pSearch->pMatches)(hWnd))
-                    return TRUE;
-                pSearch->hFound = hWnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        EnumWindows(TakeIfMatching, reinterpret_cast<LPARAM>(&search));
         return search.hFound;
     }
 
