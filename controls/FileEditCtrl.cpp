@@ -100,17 +100,12 @@ EntryPosition CFileEditCtrl::GetFirstEntryPosition()
         ParseEntries();
         m_bTextDirty = false;
     }
-    if (m_entryList.entries.empty())
-        return std::nullopt;
-    return 0;
+    return FirstEntryPosition(m_entryList);
 }
 
 std::string CFileEditCtrl::GetNextEntryPath(EntryPosition &position)
 {
-    const std::string &strEntry = m_entryList.entries.at(*position);
-    std::size_t nNext = *position + 1;
-    position = nNext < m_entryList.entries.size() ? EntryPosition(nNext) : std::nullopt;
-    return AbsoluteEntryPath(m_entryList, strEntry);
+    return NextEntryPath(m_entryList, position);
 }
 
 void CFileEditCtrl::ParseEntries()

@@ -69,3 +69,18 @@ std::string AbsoluteEntryPath(const EntryList &list, const std::string &strEntry
         return MakeAbsolute(strEntry);
     return MakeAbsolute(list.strEntryFolder + strEntry);
 }
+
+EntryPosition FirstEntryPosition(const EntryList &list)
+{
+    if (list.entries.empty())
+        return std::nullopt;
+    return 0;
+}
+
+std::string NextEntryPath(const EntryList &list, EntryPosition &position)
+{
+    const std::string &strEntry = list.entries.at(*position);
+    const std::size_t nNext = *position + 1;
+    position = nNext < list.entries.size() ? EntryPosition(nNext) : std::nullopt;
+    return AbsoluteEntryPath(list, strEntry);
+}

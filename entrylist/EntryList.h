@@ -27,3 +27,10 @@ EntryList ParseEntryText(const std::string &strText, bool bMultipleFiles);
 // below the list's entry folder (or the current directory when that is
 // empty), with "." and ".." resolved.  No length limit.
 std::string AbsoluteEntryPath(const EntryList &list, const std::string &strEntry);
+
+// The position of the list's first entry; none when it holds none.
+EntryPosition FirstEntryPosition(const EntryList &list);
+
+// The absolute path of the entry at position, which moves on to the next
+// entry, or to none after the last.
+std::string NextEntryPath(const EntryList &list, EntryPosition &position);
