@@ -5,6 +5,10 @@
 
 #include <string>
 
+// The full path of the running program's executable; empty when the system
+// cannot tell.
+std::string ExecutablePath();
+
 // The folder of the running program's executable, without a trailing
 // separator.  Empty when the system cannot tell (no /proc, for instance).
 std::string ExecutableFolder();

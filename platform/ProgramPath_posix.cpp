@@ -5,10 +5,7 @@
 
 #include <vector>
 
-namespace {
-
-// The resolved path of the running executable, or "" when /proc/self/exe
-// cannot be read.  readlink does not terminate the text and truncates
+// /proc/self/exe resolved.  readlink does not terminate the text and truncates
 // silently, so a full buffer is treated as a possible truncation and retried
 // with a larger one.
 std::string ExecutablePath()
@@ -23,8 +20,6 @@ std::string ExecutablePath()
         buffer.resize(buffer.size() * 2);
     }
 }
-
-} // namespace
 
 std::string ExecutableFolder()
 {

@@ -4,29 +4,24 @@
 
 #include <windows.h>
 
-namespace {
-
-// The full path of the running executable, or "" when the system cannot
-// tell.  GetModuleFileNameW truncates silently to a full buffer, so a full
-// buffer is retried with a larger one.
-std::wstring ExecutablePath()
+// GetModuleFileNameW truncates silently to a full buffer, so a full buffer
+// is retried with a larger one.
+std::string ExecutablePath()
 {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD uLength = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (uLength == 0)
-            return std::wstring();
+            return std::string();
         if (uLength < buffer.size())
-            return buffer.substr(0, uLength);
+            return Utf8FromWide(buffer.substr(0, uLength));
         buffer.resize(buffer.size() * 2);
     }
 }
 
-}  // namespace
-
 std::string ExecutableFolder()
 {
-    const std::string path = Utf8FromWide(ExecutablePath());
+    const std::string path = ExecutablePath();
     const std::string::size_type separator = path.find_last_of("\\/");
     if (separator == std::string::npos)
         return std::string();

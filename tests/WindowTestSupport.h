@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "WindowsText_win32.h"
+
 // Dispatches this thread's messages until done() holds; false when the
 // deadline passed first.  Between messages the thread waits for the next
 // one to arrive, not for a time.  Messages for hDialog (a modeless dialog)
@@ -47,11 +49,7 @@ inline std::string WindowTextOf(HWND hWnd)
 {
     std::wstring strText(static_cast<std::size_t>(GetWindowTextLengthW(hWnd)) + 1, L'\0');
     strText.resize(static_cast<std::size_t>(GetWindowTextW(hWnd, strText.data(), static_cast<int>(strText.size()))));
-    const int nBytes = WideCharToMultiByte(CP_UTF8, 0, strText.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string strUtf8(static_cast<std::size_t>(nBytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, strText.c_str(), -1, strUtf8.data(), nBytes, nullptr, nullptr);
-    strUtf8.resize(static_cast<std::size_t>(nBytes > 0 ? nBytes - 1 : 0));
-    return strUtf8;
+    return Utf8FromWide(strText);
 }
 
 // While it lives, every owned window that this thread activates (a modal

@@ -17,9 +17,9 @@ namespace {
 // where they were asked to open.
 class FakePathBrowser : public PathBrowser {
 public:
-    std::optional<std::string> BrowseForFolder(HWND hOwner, const std::string &strStartPath) override
+    std::optional<std::string> BrowseForFolder(const BROWSEINFOW &settings, const std::string &strStartPath) override
     {
-        Record(hOwner, strStartPath);
+        Record(settings.hwndOwner, strStartPath);
         return folderAnswer;
     }
 

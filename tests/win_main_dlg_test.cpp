@@ -28,7 +28,10 @@ using ::testing::ElementsAreArray;
 
 class NoBrowser : public PathBrowser {
 public:
-    std::optional<std::string> BrowseForFolder(HWND, const std::string &) override { return std::nullopt; }
+    std::optional<std::string> BrowseForFolder(const BROWSEINFOW &, const std::string &) override
+    {
+        return std::nullopt;
+    }
     std::vector<std::string> BrowseForFiles(CFECFileDialog &, HWND, const std::string &) override { return {}; }
 };
 

@@ -2,9 +2,8 @@
 
 #include "AboutDlg.h"
 #include "EarlyStartLauncher.h"
-#include "WindowsText_win32.h"
-
-#include <filesystem>
+#include "FilePath.h"
+#include "ProgramPath.h"
 
 namespace {
 
@@ -33,16 +32,7 @@ std::wstring LoadResourceText(UINT nId)
 
 std::string ApplicationName()
 {
-    std::wstring strPath(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD nLength = GetModuleFileNameW(nullptr, strPath.data(), static_cast<DWORD>(strPath.size()));
-        if (nLength < strPath.size()) {
-            strPath.resize(nLength);
-            break;
-        }
-        strPath.resize(strPath.size() * 2);
-    }
-    return Utf8FromWide(std::filesystem::path(strPath).stem().wstring());
+    return PathText(FilePath(ExecutablePath()).stem());
 }
 
 CMainDlg::CMainDlg(HWND hParent, const MainDlgServices &services)

@@ -434,7 +434,7 @@ bool CFileEditCtrl::BrowseForFolder()
 {
     if (!m_pFolderBrowseInfo)
         return false;
-    std::optional<std::string> folder = m_pBrowser->BrowseForFolderWith(*m_pFolderBrowseInfo, FirstEntryPath());
+    std::optional<std::string> folder = m_pBrowser->BrowseForFolder(*m_pFolderBrowseInfo, FirstEntryPath());
     if (folder)
         SetWindowText(*folder);
     ReturnFocusAfterBrowse();

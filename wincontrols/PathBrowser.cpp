@@ -55,16 +55,7 @@ std::vector<std::string> ChosenFiles(const std::wstring &strBuffer)
 // needs and they lack is lent to a copy.
 class ShellPathBrowser : public PathBrowser {
 public:
-    std::optional<std::string> BrowseForFolder(HWND hOwner, const std::string &strStartPath) override
-    {
-        BROWSEINFOW settings = {};
-        settings.hwndOwner = hOwner;
-        settings.ulFlags = BIF_RETURNONLYFSDIRS;
-        return BrowseForFolderWith(settings, strStartPath);
-    }
-
-    std::optional<std::string> BrowseForFolderWith(const BROWSEINFOW &settings,
-                                                   const std::string &strStartPath) override
+    std::optional<std::string> BrowseForFolder(const BROWSEINFOW &settings, const std::string &strStartPath) override
     {
         BROWSEINFOW browse = settings;
         wchar_t szDisplayName[MAX_PATH] = L"";

@@ -17,18 +17,11 @@ class PathBrowser {
 public:
     virtual ~PathBrowser() = default;
 
-    // The folder the user chose in a folder browser owned by hOwner that
-    // opens on strStartPath (nothing preselected when empty); none when the
-    // user cancelled.
-    virtual std::optional<std::string> BrowseForFolder(HWND hOwner, const std::string &strStartPath) = 0;
-
-    // The same with a field's own folder browser settings.  Browsers that
-    // have no use for them answer as for the settings' owner.
-    virtual std::optional<std::string> BrowseForFolderWith(const BROWSEINFOW &settings,
-                                                           const std::string &strStartPath)
-    {
-        return BrowseForFolder(settings.hwndOwner, strStartPath);
-    }
+    // The folder the user chose in a folder browser with a field's settings
+    // (its owner among them) that opens on strStartPath (nothing preselected
+    // when empty); none when the user cancelled.
+    virtual std::optional<std::string> BrowseForFolder(const BROWSEINFOW &settings,
+                                                       const std::string &strStartPath) = 0;
 
     // The full paths of the files the user chose in dialog, owned by hOwner
     // and opening on strStartPath (nothing preselected when empty); empty
