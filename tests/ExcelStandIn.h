@@ -32,6 +32,8 @@ inline const wchar_t kStandInExeName[] = L"excel-standin.exe";
 //   --unwritable=NAME            Save of workbook NAME fails (error 1004)
 //   --signal=NAME                sets the named event NAME when it hangs or
 //                                asks, so that a test knows it is there
+//   --signal-on=HEX              ... and when the member with this DISPID
+//                                is called
 // With alerts on, a question (Quit with unsaved changes, Save of a flagged
 // workbook) waits for an answer nobody gives: its message loop runs and
 // every call is refused meanwhile, as with a dialog in a hidden window.

@@ -27,6 +27,7 @@ struct Switches {
     LCID userLocale = 0x0409;
     DWORD dwBusyAfterOpenMs = 0;
     DISPID hangOn = DISPID_UNKNOWN;
+    DISPID signalOn = DISPID_UNKNOWN;
     std::string strCompatibilityFlagged;
     std::string strUnwritable;
     std::wstring strSignal;
@@ -47,6 +48,8 @@ Switches ReadSwitches()
             switches.dwBusyAfterOpenMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10));
         else if (name == "--hang")
             switches.hangOn = static_cast<DISPID>(std::strtol(value.c_str(), nullptr, 16));
+        else if (name == "--signal-on")
+            switches.signalOn = static_cast<DISPID>(std::strtol(value.c_str(), nullptr, 16));
         else if (name == "--compatibility-flagged")
             switches.strCompatibilityFlagged = value;
         else if (name == "--unwritable")
@@ -129,6 +132,8 @@ HRESULT BeforeCall(DISPID dispid)
     if (g_state.IsBusy())
         return RPC_E_SERVERCALL_RETRYLATER;
     g_state.bOpened = dispid == kOpen;
+    if (dispid == g_state.switches.signalOn)
+        Signal();
     if (dispid == g_state.switches.hangOn) {
         Signal();
         for (;;)
