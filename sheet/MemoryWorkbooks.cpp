@@ -116,7 +116,11 @@ public:
         if (m_place.state->IsCellUnreadable(m_place.Sheet().strName, FormatCellAddress(m_place.address)))
             throw DispatchFailure(kApplicationErrorCode, "Unable to get the Value2 property of the Range class");
         const auto found = m_place.Sheet().cells.find(m_place.address);
-        return found == m_place.Sheet().cells.end() ? CellValue() : ValueOf(found->second);
+        if (found == m_place.Sheet().cells.end())
+            return CellValue();
+        if (found->second.kind == MemoryCell::Kind::Formula && m_place.state->computeFormula)
+            return m_place.state->computeFormula(found->second, m_place.Sheet());
+        return ValueOf(found->second);
     }
     void ClearContents() override
     {
