@@ -23,6 +23,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "AwaitCondition.h"
 #include "CalcLockFiles.h"
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
@@ -644,15 +645,6 @@ TEST_F(FaultInjection, VerifyReportsAChangedResultAndLeavesEverythingAsItWas)
     EXPECT_TRUE(OurCalcs().empty()) << "Calc still runs after verify";
 }
 
-// Waits, without sleeping, until done() or the deadline; done()'s last answer.
-bool AwaitCondition(const std::function<bool()> &done, std::chrono::seconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    return done();
-}
-
 // The settings file beside the programs, where gombrel-cli itself keeps the
 // folders of its run: put back as it was, or removed when there was none,
 // once the test that started the program is done.
@@ -698,7 +690,7 @@ TEST_F(FaultInjection, ProgramKilledMidRunTakesItsCalcWithIt)
     ASSERT_TRUE(WaitForChild(program, 30s, exitCode));
     ASSERT_TRUE(posting) << "the run never got to posting: " << ReadWholeFile(m_scratch / "cli.out");
     EXPECT_EQ(exitCode, 128 + 9);
-    EXPECT_TRUE(AwaitCondition([&] { return !ProcessExists(calcs.front()); }, 30s))
+    EXPECT_TRUE(AwaitCondition([&] { return !ProcessRunning(calcs.front()); }, 30s))
         << "Calc (" << calcs.front() << ") outlived the program that started it";
     // The next run clears what the killed one left (its lock on the
     // workbook, unless a Calc session started meanwhile by any program has
