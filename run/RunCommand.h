@@ -27,17 +27,6 @@ bool FolderExists(const std::string &strPath);
 // path (only the first failing check is told); empty when both exist.
 std::string FolderCheckMessage(const std::string &strDoe2Path, const std::string &strResultsPath);
 
-// The stored confirm-posting choice: set unless the settings hold 0 or less.
-bool ReadCheckPostedSetting(const SettingsFile &settings);
-
-// The stored posting-log switch ("DebugXLSPost" in "preferences", 0 when
-// missing), asked by every pass.
-int32_t ReadLogFlagSetting(const SettingsFile &settings);
-
-// Saves, in this order, both paths as typed and the confirm-posting choice.
-void SaveRunSettings(const SettingsFile &settings, const std::string &strDoe2Path, const std::string &strResultsPath,
-                     bool bCheckPosted);
-
 // The final message of a run: the not-posted texts for a result below 1,
 // otherwise the count and the time in seconds (up to 90), minutes (up to
 // 5400 seconds) or hours, with a non-empty error text below it.
