@@ -15,6 +15,7 @@
 
 #include "Commands.h"
 #include "D2ResultBinding.h"
+#include "DynamicLibrary.h"
 #include "FailureReports.h"
 #include "FilePath.h"
 #include "MappingTables.h"
@@ -58,6 +59,7 @@ struct CheckCounts {
     std::set<std::string> failedCells;
     size_t iCells = 0;
     bool bLibraryUnbound = false;
+    std::string strLibraryFile;  // the library that answered
 };
 
 const char kTsvHeader[] = "project\tkind\titem\tproblem\tcells\n";
@@ -235,10 +237,12 @@ void CheckWorkbooks(const CheckOptions &options, std::vector<Finding> &findings,
 void CheckLibrary(const CheckOptions &options, std::vector<Finding> &findings, CheckCounts &counts)
 {
     std::string failure;
-    if (BindResultLibrary(WithTrailingSeparator(options.folders.strDoe2Folder), failure))
+    if (const auto library = BindResultLibrary(WithTrailingSeparator(options.folders.strDoe2Folder), failure)) {
+        counts.strLibraryFile = library->LibraryFile();
         return;
+    }
     counts.bLibraryUnbound = true;
-    findings.push_back({"", "library", "libd2result", "cannot be bound: " + OnOneLine(failure), {}});
+    findings.push_back({"", "library", SharedLibraryFileName("d2result"), "cannot be bound: " + OnOneLine(failure), {}});
 }
 
 std::string JoinCells(const std::vector<std::string> &cells)
@@ -273,7 +277,7 @@ std::string CountsLine(const CheckCounts &counts)
                        std::to_string(counts.failedCells.size()) + " of " + std::to_string(counts.iCells) +
                        " cells would fail; " + std::to_string(counts.iWorkbooks) + " workbooks, " +
                        std::to_string(counts.iWorkbooksFailed) + " not ready";
-    return line + (counts.bLibraryUnbound ? "; result library not bound\n" : "\n");
+    return line + (counts.bLibraryUnbound ? "; result library not bound\n" : "; result library " + counts.strLibraryFile + "\n");
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ int32_t PostWorkbook(Application &application, const MappingTable &table, bool b
     request.strFileDesc = kResultsFileDescription;
     // Shown in messages and the log as well as opened, so in the platform's own form.
     request.strWorkbookPath = PathBelow(strResultsFolder, table.pszWorkbookFile);
+    request.strLibraryFile = access.pLibrary ? access.pLibrary->LibraryFile() : std::string();
     request.pTable = table.pItems();
     request.bCheckPosted = iCheckFlag != 0;
     request.bAppendLog = !bFirst;
@@ -49,6 +50,8 @@ int32_t ProcessResults(std::string &strErrorText, const std::string &strDoe2Fold
         strErrorText = failure;
         return 0;
     }
+    if (services.pass.pProgress)
+        services.pass.pProgress->LibraryBound(pLibrary->LibraryFile());
     ResultAccess access(pLibrary, services.retryPause);
     PreCheck(access, strErrorText, doe2Folder, strResultsFolder);
 

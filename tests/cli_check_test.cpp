@@ -11,8 +11,10 @@
 #include "CommandOutput.h"
 #include "Commands.h"
 #include "D2ResultBinding.h"
+#include "DynamicLibrary.h"
 #include "MappingTables.h"
 #include "Paths.h"
+#include "ProgramPath.h"
 #include "ResultNeeds.h"
 #include "SampleResults.h"
 #include "ScratchFolder.h"
@@ -119,6 +121,9 @@ TEST_F(Check, CompleteSampleFindsNothingAndChangesNothing)
     EXPECT_EQ(outcome.out.rfind("check: 85 stores, 0 missing or not readable; 0 results and 0 series lacking; 0 of ", 0),
               0u)
         << outcome.out;
+    // The DOE-2 folder holds no library: the one beside the program answers, and the line says which.
+    const std::string beside = WithTrailingSeparator(ExecutableFolder()) + SharedLibraryFileName("d2result");
+    EXPECT_EQ(outcome.out.substr(outcome.out.find("; result library ")), "; result library " + beside + "\n");
     EXPECT_EQ(ReadWholeFile(Workbook(g_aMappingTables[0])), workbookBefore);
 }
 
