@@ -165,11 +165,12 @@ private:
 };
 
 // Whether anything is there under that name: a file that cannot be looked
-// at counts as there, so that the loader says what is wrong with it.
+// at, or a link to nothing, counts as there, so that the loader says what
+// is wrong with it.
 bool IsThere(const std::string &strPath)
 {
     std::error_code error;
-    return std::filesystem::status(FilePath(strPath), error).type() != std::filesystem::file_type::not_found;
+    return std::filesystem::symlink_status(FilePath(strPath), error).type() != std::filesystem::file_type::not_found;
 }
 
 }  // namespace
