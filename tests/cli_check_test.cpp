@@ -243,7 +243,9 @@ TEST_F(Check, SeriesWithOnlyMissingHoursIsPostedFromNoData)
                         "hourly results): Std140Sec5_3Items:F48; 3 cells would be posted from no data: "
                         "Std140Sec5_3Items:L48=0 Std140Sec5_3Items:O48=-100000000 Std140Sec5_3Items:R48=100000000");
     EXPECT_EQ(lines[2], "check: 85 stores, 0 missing or not readable; 0 results and 2 series lacking; 1 of 2150 cells "
-                        "would fail; 34 would be posted from no data; 0 would be skipped; 4 workbooks, 0 not ready");
+                        "would fail; 34 would be posted from no data; 0 would be skipped; 4 workbooks, 0 not ready; result "
+                        "library " +
+                            WithTrailingSeparator(ExecutableFolder()) + SharedLibraryFileName("d2result"));
 }
 
 // Without its monthly peaks no month wins: the round skips the peak's date
