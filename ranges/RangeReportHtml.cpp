@@ -241,17 +241,17 @@ void WriteRangeChart(const QuantityGroup &group, const std::vector<RangeRow> &ro
         longest = std::max(longest, label.size());
     const double bottom = kTop + kPlotHeight, height = bottom + 24 + 4.6 * longest;
     const Scale y = MakeScale(all, bottom, kTop);
-    const double kLeft = LeftMargin(y);
+    const double left = LeftMargin(y);
     const double width = std::clamp(880.0 / count, 26.0, 64.0);
-    const double right = kLeft + width * count;
+    const double right = left + width * count;
     out << "<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" << At(right + 12) << "\" height=\""
         << At(height) << "\" viewBox=\"0 0 " << At(right + 12) << ' ' << At(height) << "\" role=\"img\" aria-label=\""
         << Escaped(group.strTitle) << "\">";
-    WriteYAxis(y, kLeft, right, group.strUnit, out);
+    WriteYAxis(y, left, right, group.strUnit, out);
     for (size_t k = 0; k < count; ++k) {
         const RangeRow &row = rows[group.rows[k]];
         const ReferenceRow &reference = *row.pReference;
-        const double cx = kLeft + (k + 0.5) * width;
+        const double cx = left + (k + 0.5) * width;
         double min = 0.0, max = 0.0;
         out << "<g><title>" << Escaped(group.labels[k]) << ": DOE-2 "
             << (row.doe2 ? Readable(*row.doe2) : std::string("no value")) << "; example results "
@@ -346,18 +346,18 @@ void WriteSeriesChart(const QuantityGroup &group, const std::vector<RangeRow> &r
     const double bottom = kTop + kPlotHeight;
     const double height = std::max(bottom + 44, kTop + 18.0 * (programs.size() + 2));
     const Scale y = MakeScale(all, bottom, kTop);
-    const double kLeft = LeftMargin(y), plotRight = kLeft + 560, legendX = plotRight + 24;
-    const Scale x = MakeScale({xLo, xHi}, kLeft + 8, plotRight - 8, group.strAxis == "hour" ? 12 : 10);
-    auto px = [&](double value) { return kLeft + 8 + (value - xLo) / std::max(1e-9, xHi - xLo) * (560 - 16); };
+    const double left = LeftMargin(y), plotRight = left + 560, legendX = plotRight + 24;
+    const Scale x = MakeScale({xLo, xHi}, left + 8, plotRight - 8, group.strAxis == "hour" ? 12 : 10);
+    auto px = [&](double value) { return left + 8 + (value - xLo) / std::max(1e-9, xHi - xLo) * (560 - 16); };
     out << "<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" << At(legendX + 150) << "\" height=\""
         << At(height) << "\" viewBox=\"0 0 " << At(legendX + 150) << ' ' << At(height) << "\" role=\"img\" aria-label=\""
         << Escaped(group.strTitle) << "\">";
-    WriteYAxis(y, kLeft, plotRight, group.strUnit, out);
+    WriteYAxis(y, left, plotRight, group.strUnit, out);
     for (const double tick : x.ticks)
         if (tick >= xLo - 1e-9 && tick <= xHi + 1e-9)
             out << "<text x=\"" << At(px(tick)) << "\" y=\"" << At(bottom + 16) << "\" text-anchor=\"middle\">"
                 << x.Label(tick) << "</text>";
-    out << "<text x=\"" << At((kLeft + plotRight) / 2) << "\" y=\"" << At(bottom + 36) << "\" text-anchor=\"middle\">"
+    out << "<text x=\"" << At((left + plotRight) / 2) << "\" y=\"" << At(bottom + 36) << "\" text-anchor=\"middle\">"
         << (group.strAxis == "hour" ? "hour of the day" : "free-float temperature bin (\u00b0C)") << "</text>";
     for (size_t p = 0; p < programs.size(); ++p) {
         std::vector<std::pair<double, double>> points;
