@@ -116,13 +116,17 @@ bool ReadValuesText(std::istream &in, const char *pszTable, ValueSet &values, st
 
 namespace {
 
-// The records of a results folder as values evaluates them.
+// The records of a results folder as values evaluates them; a library
+// that cannot be bound fails every record, and is said on err as values
+// says it.
 bool EvaluateFolder(const std::string &strDoe2Folder, const char *pszTable, const std::string &strFolder,
-                    ValueSet &values, std::string &strFailure)
+                    ValueSet &values, std::string &strFailure, std::ostream &err)
 {
     const std::string doe2Folder = WithTrailingSeparator(strDoe2Folder);
     std::string unbound;
     const std::unique_ptr<ResultLibrary> library = BindResultLibrary(doe2Folder, unbound);
+    if (!library)
+        err << "gombrel-cli: " << unbound << '\n';
     ResultAccess access(library.get());
     std::stringstream text;
     text << kValuesHeader;
@@ -147,7 +151,7 @@ bool ReadValuesSource(const std::string &strDoe2Folder, const char *pszTable, co
             err << "gombrel-cli: " << folderProblem << '\n';
             return false;
         }
-        if (EvaluateFolder(strDoe2Folder, pszTable, strSide, values, failure))
+        if (EvaluateFolder(strDoe2Folder, pszTable, strSide, values, failure, err))
             return true;
     } else {
         std::ifstream file(FilePath(NativePath(strSide)), std::ios::binary);
