@@ -51,13 +51,35 @@ std::string Format(const char *pszFormat, double dValue)
 // A coordinate, to a tenth of a pixel.
 std::string At(double dValue) { return Format("%.1f", dValue); }
 
+// 10 to the power iExponent, by multiplications alone: the C libraries' pow
+// and log10 differ in their last bits from one system to another, and the
+// page must come out the same on Windows as on Linux.
+double PowerOfTen(int iExponent)
+{
+    double power = 1.0;
+    for (int i = 0; i < std::abs(iExponent); ++i)
+        power *= 10.0;
+    return iExponent < 0 ? 1.0 / power : power;
+}
+
+// The k with 10^k <= dValue < 10^(k+1), for a positive dValue.
+int DecimalExponent(double dValue)
+{
+    int exponent = static_cast<int>(std::floor(std::log10(dValue)));
+    while (exponent > -300 && PowerOfTen(exponent) > dValue)
+        --exponent;
+    while (exponent < 300 && PowerOfTen(exponent + 1) <= dValue)
+        ++exponent;
+    return exponent;
+}
+
 // A number for reading: about four significant digits, no exponent, no
 // trailing zeros.
 std::string Readable(double dValue)
 {
     if (dValue == 0.0 || !std::isfinite(dValue))
         return dValue == 0.0 ? "0" : "";
-    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(dValue))));
+    const int magnitude = DecimalExponent(std::fabs(dValue));
     const int decimals = std::clamp(3 - magnitude, 0, 8);
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, dValue);
@@ -125,20 +147,21 @@ Scale MakeScale(std::vector<double> values, double dFrom, double dTo, int iTicks
         hi += pad;
     }
     const double rough = (hi - lo) / iTicks;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = power;
-    for (const double factor : {1.0, 2.0, 2.5, 5.0, 10.0})
+    const int exponent = DecimalExponent(rough);
+    const double power = PowerOfTen(exponent);
+    // Steps of 1, 2, 2.5 or 5 times a power of ten, or the next power.
+    double step = 10 * power;
+    scale.decimals = std::max(0, -exponent - 1);
+    for (const double factor : {1.0, 2.0, 2.5, 5.0})
         if (factor * power >= rough) {
             step = factor * power;
+            scale.decimals = std::max(0, -exponent + (factor == 2.5 ? 1 : 0));
             break;
         }
     scale.lo = std::floor(lo / step + 1e-9) * step;
     scale.hi = std::ceil(hi / step - 1e-9) * step;
-    for (double tick = scale.lo; tick <= scale.hi + step / 2; tick += step)
+    for (double tick = scale.lo; tick <= scale.hi + step / 2 && scale.ticks.size() < 50; tick += step)
         scale.ticks.push_back(tick);
-    scale.decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
-    if (step * std::pow(10.0, scale.decimals) != std::round(step * std::pow(10.0, scale.decimals)))
-        ++scale.decimals;  // steps of 2.5
     return scale;
 }
 
