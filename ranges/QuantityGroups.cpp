@@ -202,7 +202,8 @@ std::vector<QuantityGroup> GroupQuantities(const std::vector<RangeRow> &rows)
             group.strTitle = TitleOf(placement, row);
             group.strUnit = row.strUnit;
             group.kind = placement.kind;
-            group.strAxis = StartsWith(row.strQuantity, "ff_temp_bin_hours_") ? "degC" : "hour";
+            if (group.kind == ChartKind::Series)
+                group.strAxis = StartsWith(row.strQuantity, "ff_temp_bin_hours_") ? "degC" : "hour";
             found = byKey.emplace(placement.strKey, groups.size()).first;
             groups.push_back(std::move(group));
         }

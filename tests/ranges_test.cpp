@@ -2,6 +2,7 @@
 // the posted cells into its units, and the placing of a value in a range.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -10,6 +11,7 @@
 #include "CellFormula.h"
 #include "GombrelData.h"
 #include "MappingTables.h"
+#include "QuantityGroups.h"
 #include "RangeComparison.h"
 #include "ReferenceData.h"
 
@@ -374,6 +376,39 @@ TEST(Conversions, Section5_3BAsTheWorkbookFormsThem)
             EXPECT_NEAR(*pRow->doe2, test.dExpected, 1e-9 * std::fabs(test.dExpected));
         }
     }
+}
+
+// The charts follow the standard's figures: the 5.2 loads of the low-mass
+// and of the high-mass cases apart, each numeric row in one chart, dates
+// and hours in none, each hourly series a line chart of its own.
+TEST(QuantityGroups, OneChartForEachOfTheStandardsFigures)
+{
+    const std::vector<RangeRow> rows = CompareWithReference(Std140ReferenceData(), {});
+    const std::vector<QuantityGroup> groups = GroupQuantities(rows);
+    std::vector<int> charted(rows.size());
+    std::map<std::string, const QuantityGroup *> byTitle;
+    for (const QuantityGroup &group : groups) {
+        byTitle[group.strTitle] = &group;
+        for (const size_t index : group.rows)
+            ++charted[index];
+        EXPECT_EQ(group.kind == ChartKind::Range ? group.labels.size() : group.xs.size(), group.rows.size());
+    }
+    for (size_t index = 0; index < rows.size(); ++index)
+        EXPECT_EQ(charted[index], rows[index].pReference->IsDateOrHour() ? 0 : 1) << rows[index].pReference->strQuantity;
+    const std::vector<std::string> highMass = {"900", "910", "920", "930", "940", "950", "960", "800", "810"};
+    EXPECT_EQ(byTitle.at("Annual heating, high-mass cases")->labels, highMass);
+    const std::vector<std::string> &lowMass = byTitle.at("Peak sensible cooling, low-mass cases")->labels;
+    EXPECT_EQ(lowMass.size(), 26u);
+    EXPECT_EQ(std::count(lowMass.begin(), lowMass.end(), "600") + std::count(lowMass.begin(), lowMass.end(), "440"), 2);
+    const QuantityGroup *pHours = byTitle.at("Compressor electricity, 28 June, case CE300");
+    EXPECT_EQ(pHours->kind, ChartKind::Series);
+    EXPECT_EQ(pHours->xs.front(), 1);
+    EXPECT_EQ(pHours->xs.back(), 24);
+    const QuantityGroup *pBins = byTitle.at("Hours in each 1-degree bin of free-float temperature, case 900FF");
+    EXPECT_EQ(pBins->xs.size(), 149u);
+    EXPECT_EQ(pBins->strAxis, "degC");
+    EXPECT_EQ(byTitle.at("Mean hourly compressor electricity of one day")->labels,
+              (std::vector<std::string>{"CE500 30 Apr", "CE500 25 Jun", "CE530 30 Apr", "CE530 25 Jun"}));
 }
 
 }  // namespace
