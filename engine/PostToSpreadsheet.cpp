@@ -118,10 +118,16 @@ void LogLine(Pass &pass, const std::string &strText)
         pass.log.Line(strText);
 }
 
-void ShowReport(Pass &pass, const FailureReport &report)
+// Every box a pass shows tells of something that went wrong; the first is
+// kept for the run.
+void ShowFailure(Pass &pass, const std::string &strCaption, const std::string &strText)
 {
-    pass.services.messages.ShowMessage(report.strCaption, report.strText);
+    if (pass.services.outcome.strFailureShown.empty())
+        pass.services.outcome.strFailureShown = strText;
+    pass.services.messages.ShowMessage(strCaption, strText);
 }
+
+void ShowReport(Pass &pass, const FailureReport &report) { ShowFailure(pass, report.strCaption, report.strText); }
 
 // The existence and writability checks made before the spreadsheet is
 // touched; false (with the error text set) when the pass must not go on.
@@ -150,7 +156,7 @@ void SetUp(Pass &pass)
 {
     const std::string addIn = FormatText("%s\\Analysis\\Analys32.xll", pass.application.LibraryPath().c_str());
     if (!pass.application.RegisterXLL(addIn))
-        pass.services.messages.ShowMessage(kApplicationCaption, "Didn't register the Analys32.xll");
+        ShowFailure(pass, kApplicationCaption, "Didn't register the Analys32.xll");
     AttachRequired(pass.workbooks, pass.application.GetWorkbooks(), "Application.Workbooks");
     AttachRequired(pass.workbook, pass.workbooks->Open(pass.request.strWorkbookPath), "Workbooks.Open");
     AttachRequired(pass.worksheets, pass.workbook->GetWorksheets(), "Workbook.Worksheets");
@@ -237,7 +243,7 @@ void Evaluate(Pass &pass, const GombrelData &item, ItemValue &value)
         EvaluateItemValue(pass.access, item, pass.request.strDoe2Folder, pass.request.strResultsFolder,
                           pass.strErrorText, value);
     else if (item.iAction == GOMBREL_ACTION_TEXT)
-        pass.services.messages.ShowMessage(kApplicationCaption, kStringNotImplemented);
+        ShowFailure(pass, kApplicationCaption, kStringNotImplemented);
 }
 
 void RecordStep(Pass &pass, const GombrelData &item)
@@ -375,6 +381,7 @@ double LeadingNumber(const std::string &strText)
 int32_t PostToSpreadsheet(Application &application, const PostingRequest &request, ResultAccess &access,
                           std::string &strErrorText, PassServices &services)
 {
+    services.outcome = PassOutcome();
     Pass pass(application, request, access, strErrorText, services);
     if (!CheckWorkbookFile(pass))
         return 0;
@@ -385,6 +392,7 @@ int32_t PostToSpreadsheet(Application &application, const PostingRequest &reques
         SetUp(pass);
         RunRounds(pass);
         Finish(pass);
+        services.outcome.bConfirmed = request.bCheckPosted && pass.bVerified;
         return pass.iCount;
     } catch (const OleFailure &failure) {
         ShowReport(pass, OleFailureReport(failure.Status()));

@@ -29,14 +29,23 @@ public:
 using FileProbe = std::function<bool(const std::string &strPath, const char *pszMode)>;
 bool OpenAndClose(const std::string &strPath, const char *pszMode);
 
+// How a pass went beyond its count and the error text, for a run that must
+// tell a pass that posted its workbook whole from one that went wrong.
+struct PassOutcome {
+    std::string strFailureShown;  // the text of the first failure the pass showed in a box
+    bool bConfirmed = false;      // its last checking round found every number equal
+};
+
 // What a pass needs besides its request: where messages go, the posting-log
 // switch (asked once per pass; none: no log), how the workbook file is
-// probed, and an optional progress display.
+// probed, and an optional progress display; and where the pass tells how it
+// went (filled anew by every pass).
 struct PassServices {
     UserMessages &messages;
     std::function<int32_t()> readLogFlag = nullptr;
     FileProbe probeFile = OpenAndClose;
     RunProgress *pProgress = nullptr;
+    PassOutcome outcome{};
 };
 
 // What one pass posts where.
