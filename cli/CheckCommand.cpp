@@ -17,6 +17,7 @@
 #include "Commands.h"
 #include "D2ResultBinding.h"
 #include "EvaluateItemValue.h"
+#include "DynamicLibrary.h"
 #include "FailureReports.h"
 #include "FilePath.h"
 #include "FormatText.h"
@@ -61,6 +62,7 @@ struct CheckCounts {
     int iCells = 0, iFailing = 0, iNoData = 0, iSkipped = 0;
     int iWorkbooks = 0, iWorkbooksFailed = 0;
     bool bLibraryUnbound = false;
+    std::string strLibraryFile;  // the library that answered
 };
 
 const char kTsvHeader[] = "project\tkind\titem\tproblem\tcell\toutcome\tdetail\n";
@@ -289,10 +291,12 @@ void CheckWorkbooks(const CheckOptions &options, std::vector<Finding> &findings,
 void CheckLibrary(const CheckOptions &options, std::vector<Finding> &findings, CheckCounts &counts)
 {
     std::string failure;
-    if (BindResultLibrary(WithTrailingSeparator(options.folders.strDoe2Folder), failure))
+    if (const auto library = BindResultLibrary(WithTrailingSeparator(options.folders.strDoe2Folder), failure)) {
+        counts.strLibraryFile = library->LibraryFile();
         return;
+    }
     counts.bLibraryUnbound = true;
-    findings.push_back({"", "library", "libd2result", "cannot be bound: " + OnOneLine(failure), {}});
+    findings.push_back({"", "library", SharedLibraryFileName("d2result"), "cannot be bound: " + OnOneLine(failure), {}});
 }
 
 const char *FateName(Fate fate)
@@ -371,7 +375,7 @@ std::string CountsLine(const CheckCounts &counts)
                        std::to_string(counts.iSkipped) + " would be skipped; " +
                        std::to_string(counts.iWorkbooks) + " workbooks, " +
                        std::to_string(counts.iWorkbooksFailed) + " not ready";
-    return line + (counts.bLibraryUnbound ? "; result library not bound\n" : "\n");
+    return line + (counts.bLibraryUnbound ? "; result library not bound\n" : "; result library " + counts.strLibraryFile + "\n");
 }
 
 }  // namespace

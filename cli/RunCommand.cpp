@@ -218,8 +218,11 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
         ExecuteRunCommand(request, settings, ProcessResultsJob(services), backends.clock);
     progress.Clear();
     timings.Enter(RunPhase::Other);
-    if (options.bTimings && outcome.bRan)
+    if (options.bTimings && outcome.bRan) {
         console.err << timings.Report() << std::endl;
+        if (!timings.LibraryReport().empty())
+            console.err << timings.LibraryReport() << std::endl;
+    }
     if (!outcome.bRan) {
         messages.ShowMessage(kApplicationCaption, outcome.strMessage);
         return kExitUsage;

@@ -56,6 +56,8 @@ void TellTimings(FoldersRun &run, const std::string &strFolder, RunTimings &timi
         return;
     const std::lock_guard<std::mutex> lock(run.writeLock);
     run.console.err << strFolder << ": " << timings.Report() << std::endl;
+    if (!timings.LibraryReport().empty())
+        run.console.err << strFolder << ": " << timings.LibraryReport() << std::endl;
 }
 
 // Tells, on the folder's last line on console.err, what made its run

@@ -288,6 +288,8 @@ void RunRounds(Pass &pass)
         if (pass.bLogOn) {
             pass.log.Open(PathBelow(pass.request.strResultsFolder, "\\GombrelApp Dbg.txt"), pass.request.bAppendLog);
             pass.log.Line(FormatText("Posting results to:  '%s'", pass.request.strWorkbookPath.c_str()));
+            if (!pass.request.strLibraryFile.empty())
+                pass.log.Line(FormatText("Result library:  '%s'", pass.request.strLibraryFile.c_str()));
         }
         const int32_t iRoundLimit = pass.request.bCheckPosted ? 10 : 1;
         for (int32_t iRound = 1; iRound <= iRoundLimit && !pass.bVerified && pass.strErrorText.empty(); ++iRound)

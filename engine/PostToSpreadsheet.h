@@ -22,6 +22,9 @@ public:
     virtual void WorkbookStarted(const std::string &strWorkbookPath) = 0;
     // iRound counts from 1; odd rounds post, even rounds check.
     virtual void RoundStarted(int32_t iRound, bool bPosting) = 0;
+    // The run reads through the library loaded from strLibraryFile (empty
+    // for one not loaded from a file).
+    virtual void LibraryBound(const std::string &strLibraryFile) { (void)strLibraryFile; }
 };
 
 // Opens strPath in the C library mode pszMode and closes it again; true when
@@ -55,6 +58,7 @@ struct PostingRequest {
                                    // and the posting log "GombrelApp Dbg.txt" lie below it
     std::string strFileDesc;       // the kind of file, as messages name it
     std::string strWorkbookPath;
+    std::string strLibraryFile;    // the result library's file, named in the posting log
     const GombrelData *pTable = nullptr;  // one mapping table, ended by the end record
     bool bCheckPosted = false;     // read the numbers back until they agree
     bool bAppendLog = false;       // append to the posting log instead of starting it anew

@@ -40,6 +40,7 @@ int32_t PostWorkbook(Application &application, const MappingTable &table, bool b
     request.strResultsFolder = strResultsFolder;
     request.strFileDesc = kResultsFileDescription;
     request.strWorkbookPath = WorkbookPath(strResultsFolder, table);
+    request.strLibraryFile = access.pLibrary ? access.pLibrary->LibraryFile() : std::string();
     request.pTable = table.pItems();
     request.bCheckPosted = iCheckFlag != 0;
     request.bAppendLog = !bFirst;
@@ -85,6 +86,8 @@ int32_t ProcessResults(std::string &strErrorText, const std::string &strDoe2Fold
         outcome.problems.push_back({"", failure, true});
         return 0;
     }
+    if (services.pass.pProgress)
+        services.pass.pProgress->LibraryBound(pLibrary->LibraryFile());
     ResultAccess access(pLibrary, services.retryPause);
     PreCheck(access, strErrorText, doe2Folder, strResultsFolder);
 

@@ -22,6 +22,9 @@ class ConstantLibrary : public ResultLibrary {
 public:
     float fValue = 1.0f;
     std::set<std::string> folders;
+    std::string strFile;  // the file it says it was loaded from
+
+    std::string LibraryFile() const override { return strFile; }
 
     int32_t GetMultipleResult(const char *pszDoe2Folder, const char *, int32_t, float *pfValues, int32_t iValueCount,
                               int32_t, const D2R_ResultRequest *) override

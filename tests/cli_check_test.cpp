@@ -20,8 +20,10 @@
 #include "D2ResultBinding.h"
 #include "EvaluateItemValue.h"
 #include "FormatText.h"
+#include "DynamicLibrary.h"
 #include "MappingTables.h"
 #include "Paths.h"
+#include "ProgramPath.h"
 #include "ResultNeeds.h"
 #include "SampleResults.h"
 #include "ScratchFolder.h"
@@ -206,9 +208,12 @@ TEST_F(Check, CompleteSampleFindsNothingAndChangesNothing)
     const std::string workbookBefore = ReadWholeFile(Workbook(g_aMappingTables[0]));
     const Outcome outcome = RunCheck({"--doe2", strDoe2, "--results", strResults});
     EXPECT_EQ(outcome.status, 0) << outcome.out;
+    // The DOE-2 folder holds no library: the one beside the program answers, and the line says which.
+    const std::string beside = WithTrailingSeparator(ExecutableFolder()) + SharedLibraryFileName("d2result");
     EXPECT_EQ(outcome.out,
               "check: 85 stores, 0 missing or not readable; 0 results and 0 series lacking; 0 of 2150 cells would "
-              "fail; 0 would be posted from no data; 0 would be skipped; 4 workbooks, 0 not ready\n");
+              "fail; 0 would be posted from no data; 0 would be skipped; 4 workbooks, 0 not ready; result library " +
+                  beside + "\n");
     EXPECT_EQ(ReadWholeFile(Workbook(g_aMappingTables[0])), workbookBefore);
 }
 
@@ -238,7 +243,9 @@ TEST_F(Check, SeriesWithOnlyMissingHoursIsPostedFromNoData)
                         "hourly results): Std140Sec5_3Items:F48; 3 cells would be posted from no data: "
                         "Std140Sec5_3Items:L48=0 Std140Sec5_3Items:O48=-100000000 Std140Sec5_3Items:R48=100000000");
     EXPECT_EQ(lines[2], "check: 85 stores, 0 missing or not readable; 0 results and 2 series lacking; 1 of 2150 cells "
-                        "would fail; 34 would be posted from no data; 0 would be skipped; 4 workbooks, 0 not ready");
+                        "would fail; 34 would be posted from no data; 0 would be skipped; 4 workbooks, 0 not ready; result "
+                        "library " +
+                            WithTrailingSeparator(ExecutableFolder()) + SharedLibraryFileName("d2result"));
 }
 
 // Without its monthly peaks no month wins: the round skips the peak's date

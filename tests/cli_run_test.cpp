@@ -6,6 +6,7 @@
 #include "CommandOutput.h"
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
+#include "OtherWordSizeLibrary.h"
 #include "PassTestSupport.h"
 #include "Paths.h"
 #include "RunCli.h"
@@ -37,8 +38,7 @@ protected:
         std::ostringstream out, err;
         RunConsole console{in, out, err, bTerminal, bTerminal};
         MemoryLauncher launcher(m_state);
-        RunBackends backends{launcher, [this](const std::string &, std::string &) -> ResultLibrary * { return &m_library; },
-                             m_clock, m_settings, NoPause};
+        RunBackends backends{launcher, m_binder, m_clock, m_settings, NoPause};
         const int status = RunResultsCommand(args, console, backends);
         return {status, out.str(), err.str()};
     }
@@ -59,6 +59,7 @@ protected:
     SettingsFile m_settings{m_scratch / "gombrel.ini"};
     std::shared_ptr<MemorySpreadsheet> m_state = std::make_shared<MemorySpreadsheet>();
     UnsteadyLibrary m_library;
+    ResultLibraryBinder m_binder = [this](const std::string &, std::string &) -> ResultLibrary * { return &m_library; };
     StillClock m_clock;
 };
 
@@ -101,6 +102,48 @@ TEST_F(CliRun, LogOptionWritesTheLogButNotTheSetting)
     EXPECT_EQ(Run(Folders({"--no-check", "--log"})).status, 0);
     EXPECT_EQ(ReadWholeFile(m_scratch / "GombrelApp Dbg.txt").rfind("Posting results to:  '", 0), 0u);
     EXPECT_EQ(ReadSettingInt(m_settings, kSectionPreferences, kKeyDebugXlsPost, -5), -5);
+}
+
+TEST_F(CliRun, LogAndTimingsNameTheLibraryThatAnswered)
+{
+    m_library.strFile = NativePath("/opt/doe22/") + SharedLibraryFileName("d2result");
+    const Outcome run = Run(Folders({"--no-check", "--log", "--timings"}));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(ReadWholeFile(m_scratch / "GombrelApp Dbg.txt").rfind("Posting results to:  '" + m_scratch.Path() +
+                                                                       NativePath("\\Std140Sec5-2.xls") +
+                                                                       "'\nResult library:  '" + m_library.strFile +
+                                                                       "'\nRound 1 - POSTING to XLS:\n",
+                                                                   0),
+              0u);
+    EXPECT_EQ(run.err.substr(run.err.find('\n') + 1), "result library: " + m_library.strFile + "\n");
+}
+
+// Only the library in the DOE-2 folder may answer: one of the other word
+// size stops the run before anything else, although the built library lies
+// beside the program.
+TEST_F(CliRun, LibraryOfTheOtherWordSizeInTheDoe2FolderStopsTheRunBeforeAnything)
+{
+    const std::string doe2 = m_scratch / "doe22";
+    std::filesystem::create_directory(std::filesystem::u8path(doe2));
+    const std::string library = WithTrailingSeparator(doe2) + SharedLibraryFileName("d2result");
+    PutOtherWordSizeLibrary(library);
+    std::vector<std::string> workbooks;
+    for (const MappingTable &table : g_aMappingTables)
+        workbooks.push_back(ReadWholeFile(PathBelow(m_scratch.Path(), table.pszWorkbookFile)));
+    Outcome run;
+    {
+        BoundResultLibrary bound;
+        m_binder = bound.Binder();
+        run = Run({"--doe2", doe2, "--results", m_scratch.Path(), "--log"});
+    }
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Results not posted to XLS file(s):\n   The DOE-2 result library " +
+                           SharedLibraryFileName("d2result") + " could not be bound: " + library + " " +
+                           OtherWordSizeMessage() + "\n");
+    EXPECT_EQ(m_state->CallLog().size(), 0u);
+    for (size_t i = 0; i < kMappingTableCount; ++i)
+        EXPECT_EQ(ReadWholeFile(PathBelow(m_scratch.Path(), g_aMappingTables[i].pszWorkbookFile)), workbooks[i]);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(m_scratch / "GombrelApp Dbg.txt")));
 }
 
 TEST_F(CliRun, WithoutLogOptionTheSettingDecides)

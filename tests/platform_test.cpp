@@ -15,6 +15,7 @@
 
 #include "FileIdentity.h"
 #include "FilePath.h"
+#include "LibraryFileHeader.h"
 #include "Paths.h"
 #include "ProgramPath.h"
 #include "ScopedVariable.h"
@@ -97,6 +98,34 @@ TEST(ExecutableFolder, HasNoTrailingSeparator)
     const std::string folder = ExecutableFolder();
     ASSERT_GT(folder.size(), 3u);
     EXPECT_NE(folder.back(), NativeSeparator());
+}
+
+// The running program is built as the libraries it may load must be: its
+// own file read as a library gives the format, processor and word size
+// expected of them (so the PE Machine field and magic, or the ELF class
+// and machine, are read from their right places).
+TEST(LibraryFileHeader, OfTheRunningProgramIsWhatALoadableLibraryHas)
+{
+    LibraryFileHeader header;
+    ASSERT_TRUE(ReadLibraryFileHeader(ExecutablePath(), header));
+    const LibraryFileHeader expected = ThisProgramsLibraryHeader();
+    EXPECT_EQ(header.format, expected.format);
+    EXPECT_EQ(header.iWordBits, expected.iWordBits);
+    EXPECT_EQ(header.uMachine, expected.uMachine);
+    EXPECT_NE(expected.uMachine, 0u);
+}
+
+TEST(LibraryFileHeader, OfAFileCutShortOrOfTextIsUnknown)
+{
+    ScratchFolder folder;
+    for (const std::string &text : {std::string("MZ"), std::string("\x7f" "ELF"), std::string("text")}) {
+        WriteWholeFile(folder / "file", text);
+        LibraryFileHeader header;
+        ASSERT_TRUE(ReadLibraryFileHeader(folder / "file", header));
+        EXPECT_EQ(header.format, BinaryFormat::Unknown) << text;
+    }
+    LibraryFileHeader header;
+    EXPECT_FALSE(ReadLibraryFileHeader(folder / "missing", header));
 }
 
 TEST(InstalledLibraryFolder, IsLibGombrelBesideTheProgramsFolder)

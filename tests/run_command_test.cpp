@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "DynamicLibrary.h"
 #include "Paths.h"
+#include "ProgramPath.h"
 #include "RunCommand.h"
 #include "ScratchFolder.h"
 #include "Settings.h"
@@ -121,6 +123,30 @@ TEST_F(RunCommand, FinalMessageTellsTheJobsTimeWithoutTheCostOfReadingTheClock)
               "5 results successfully posted to XLS file(s) (90.0 seconds elapsed).");
     EXPECT_EQ(ExecuteRunCommand({folder, folder, true}, m_settings, Job(90s + 30ms, 5), m_clock).strMessage,
               "5 results successfully posted to XLS file(s) (1.5 minutes elapsed).");
+}
+
+// The dialog keeps its library from run to run; a run whose DOE-2 folder
+// holds a library of its own must still read through that one.
+TEST_F(RunCommand, KeptLibraryIsTheOneOfTheRunsDoe2Folder)
+{
+    const std::string fileName = SharedLibraryFileName("d2result");
+    const std::string withLibrary = m_scratch / "doe22", without = m_scratch / "doe21";
+    std::filesystem::create_directory(std::filesystem::u8path(withLibrary));
+    std::filesystem::create_directory(std::filesystem::u8path(without));
+    const std::string own = WithTrailingSeparator(withLibrary) + fileName;
+    std::filesystem::copy_file(std::filesystem::u8path(WithTrailingSeparator(ExecutableFolder()) + fileName),
+                               std::filesystem::u8path(own));
+    BoundResultLibrary kept;
+    const ResultLibraryBinder bind = kept.Binder();
+    std::string failure;
+    for (int run = 0; run < 2; ++run) {
+        ResultLibrary *pBeside = bind(WithTrailingSeparator(without), failure);
+        ASSERT_NE(pBeside, nullptr) << failure;
+        EXPECT_EQ(pBeside->LibraryFile(), WithTrailingSeparator(ExecutableFolder()) + fileName);
+        ResultLibrary *pOwn = bind(WithTrailingSeparator(withLibrary), failure);
+        ASSERT_NE(pOwn, nullptr) << failure;
+        EXPECT_EQ(pOwn->LibraryFile(), own);
+    }
 }
 
 }  // namespace
