@@ -11,8 +11,8 @@
 #include <iostream>
 #include <string>
 
+#include "Console.h"
 #include "EarlyStartLauncher.h"
-#include "RunCli.h"
 #include "SpreadsheetBackend.h"
 
 namespace {

@@ -14,10 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include "Console.h"
 #include "D2ResultBinding.h"
 #include "FilePath.h"
 #include "Paths.h"
-#include "RunCli.h"
 #include "RunCommand.h"
 #include "ValuesCommand.h"
 
