@@ -26,7 +26,7 @@
 #include "MappingTables.h"
 #include "Paths.h"
 #include "PostToSpreadsheet.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "TextMatch.h"
 #include "ValuesCommand.h"
 #include "WorkbookLock.h"

@@ -3,7 +3,7 @@
 // pause between retries.  RunRunCommand (Commands.h) hands in the real ones.
 #pragma once
 
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "Settings.h"
 
 struct RunBackends {

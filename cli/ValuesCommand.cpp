@@ -9,7 +9,7 @@
 #include "EvaluateItemValue.h"
 #include "FailureReports.h"
 #include "Paths.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 
 const char kValuesHeader[] = "table\tindex\tcell\toutcome\tnumber\ttext\n";
 

@@ -18,7 +18,7 @@
 #include "D2ResultBinding.h"
 #include "FilePath.h"
 #include "Paths.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "ValuesCommand.h"
 
 std::string CellOf(const GombrelData &item) { return item.psCol + std::to_string(item.iRow); }

@@ -14,7 +14,7 @@
 #include "Paths.h"
 #include "PostToSpreadsheet.h"
 #include "ProcessResults.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "SpreadsheetBackend.h"
 
 const char kVerifyHeader[] = "workbook\tsheet\tcell\tworkbook value\texpected\n";

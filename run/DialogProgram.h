@@ -15,7 +15,7 @@
 #include "MainDlgModel.h"
 #include "PostToSpreadsheet.h"
 #include "ProcessResults.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "Settings.h"
 
 class DialogProgramServices {

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "PostToSpreadsheet.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "Settings.h"
 #include "UserMessages.h"
 

@@ -26,7 +26,7 @@
 #include "EarlyStartLauncher.h"
 #include "ProcessResults.h"
 #include "RecordingMessages.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "ScratchFolder.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "RunCommand.h"
+#include "ResultsRun.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,9 +1,9 @@
-// The run command shared by the dialog's "&Process Results" button and
-// `gombrel-cli run`: both folder checks, saving the settings, timing the
-// results run and the one final message.
+// A results run as the dialog's "&Process Results" button and `gombrel-cli
+// run` make it (the run command): both folder checks, saving the settings,
+// timing the run and the one final message.
 //
-// Typical use (the dialog):
-//     RunCommandOutcome outcome = ExecuteRunCommand(request, ProcessResultsJob(services), clock, busy);
+// Typical use (the dialog's model):
+//     RunCommandOutcome outcome = ExecuteRunCommand(request, settings, ProcessResultsJob(services), clock, busy);
 //     show outcome.strMessage in a box (a folder message, or the final one).
 #pragma once
 
