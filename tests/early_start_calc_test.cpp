@@ -22,6 +22,7 @@
 #include "CalcLockFiles.h"
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
+#include "ChildProcessesNamed.h"
 #include "Commands.h"
 #include "EarlyStartLauncher.h"
 #include "ProcessResults.h"
