@@ -90,6 +90,12 @@ protected:
         return m_view.events.back();
     }
 
+    long EventsStartingWith(const std::string &strStart) const
+    {
+        return std::count_if(m_view.events.begin(), m_view.events.end(),
+                             [&](const std::string &event) { return event.rfind(strStart, 0) == 0; });
+    }
+
     void Store(const std::string &strText) { WriteWholeFile(m_settings.Path(), strText); }
     bool SettingsExist() const { return std::filesystem::exists(m_settings.Path()); }
 
@@ -112,8 +118,7 @@ TEST_F(MainDlgModelTest, JobIsMadeOnceWithTheDialogsBoxesAndProgressDisplay)
     Model().Open();
     PressWithValidFolders();
     PressWithValidFolders();
-    EXPECT_EQ(std::count(m_view.events.begin(), m_view.events.end(), "job made with the boxes and the progress display"),
-              1);
+    EXPECT_EQ(EventsStartingWith("job made"), 1);
     EXPECT_EQ(m_view.events.front(), "job made with the boxes and the progress display");
 }
 
@@ -221,16 +226,10 @@ TEST_F(MainDlgModelTest, PressDuringTheRunDoesNothing)
         Model().ProcessResults({m_scratch / "doe2", m_scratch / "results", true});
     };
     PressWithValidFolders();
-    EXPECT_EQ(std::count_if(m_view.events.begin(), m_view.events.end(),
-                            [](const std::string &event) { return event.rfind("job /", 0) == 0; }),
-              1);
-    EXPECT_EQ(std::count_if(m_view.events.begin(), m_view.events.end(),
-                            [](const std::string &event) { return event.rfind("message: ", 0) == 0; }),
-              1);
+    EXPECT_EQ(EventsStartingWith("job " + (m_scratch / "doe2")), 1);
+    EXPECT_EQ(EventsStartingWith("message: "), 1);
     PressWithValidFolders();  // and the next press runs again
-    EXPECT_EQ(std::count_if(m_view.events.begin(), m_view.events.end(),
-                            [](const std::string &event) { return event.rfind("job /", 0) == 0; }),
-              2);
+    EXPECT_EQ(EventsStartingWith("job " + (m_scratch / "doe2")), 2);
 }
 
 // --- The message a press ends with
@@ -317,7 +316,7 @@ TEST_F(MainDlgModelTest, SettingTurnedOffBetweenPressesIsHeeded)
     Model().Open();
     Store("[preferences]\nStartCalcEarly=0\n");
     PressWithValidFolders();
-    EXPECT_EQ(std::count(m_view.events.begin(), m_view.events.end(), "early start"), 1);
+    EXPECT_EQ(EventsStartingWith("early start"), 1);
 }
 
 }  // namespace
