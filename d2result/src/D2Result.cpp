@@ -66,7 +66,7 @@ int32_t WithProjectStore(const char *pszProjectPath, Read read)
     int32_t count = read(*pStore);
     if (count >= 0)
         return count;
-    cache.Forget();
+    cache.Forget(pszProjectPath);
     return 0;
 }
 
