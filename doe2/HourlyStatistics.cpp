@@ -288,8 +288,14 @@ bool LoadHourlyYear(ResultAccess &access, const char *pszDoe2Folder, const char 
     // its project was simulated anew, is counted anew).
     access.loadedSeries.reset();
     access.countedSeries.reset();
-    if (!ReadSeries(access, pszDoe2Folder, pszProjectPath, *pSeries))
-        return false;
+    const auto read = access.readSeries.find(key);
+    if (read != access.readSeries.end()) {
+        std::copy(read->second.begin(), read->second.end(), Series(access, 0));
+    } else {
+        if (!ReadSeries(access, pszDoe2Folder, pszProjectPath, *pSeries))
+            return false;
+        access.readSeries.emplace(key, std::vector<float>(Series(access, 0), Series(access, 0) + kHoursPerYear));
+    }
     access.loadedSeries = std::move(key);
     return true;
 }

@@ -269,6 +269,7 @@ void RunRound(Pass &pass, int32_t iRound)
     LogLine(pass, FormatText("Round %d - %s:", (iRound + 1) / 2, pass.bPosting ? "POSTING to XLS" : "CHECKING XLS Values"));
     if (pass.services.pProgress)
         pass.services.pProgress->RoundStarted(iRound, pass.bPosting);
+    ReadResultsAfresh(pass.access);
     if (pass.strErrorText.empty())
         WalkTable(pass, pass.request.pTable);
 }
