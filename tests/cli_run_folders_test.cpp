@@ -138,7 +138,7 @@ TEST_F(CliRunFolders, FailedFoldersLeaveTheOthersPosted)
     EXPECT_EQ(run.status, 1);
     int writes = 0;
     for (const auto &state : m_launcher.states)
-        writes += state->Calls(SpreadsheetCall::PutValue2);
+        writes += state->CellsWritten();
     const int posted = writes / 2;
     EXPECT_EQ(SplitLines(run.out),
               (std::vector<std::string>{

@@ -66,10 +66,10 @@ TEST_F(CliRun, PostsAndPrintsTheFinalMessageAlone)
 {
     const Outcome run = Run(Folders());
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, std::to_string(Calls(SpreadsheetCall::PutValue2)) +
+    EXPECT_EQ(run.out, std::to_string(m_state->CellsWritten()) +
                            " results successfully posted to XLS file(s) (0.0 seconds elapsed).\n");
     EXPECT_EQ(run.err, "");
-    EXPECT_GT(Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_GT(m_state->CellsRead(), 0);
     EXPECT_EQ(ReadWholeFile(m_settings.Path()), "[paths]\nLastDOE2Path=" + m_scratch.Path() +
                                                     "\nLastResultsPath=" + m_scratch.Path() +
                                                     "\n[preferences]\nCheckPostedValues=1\n");
@@ -79,10 +79,10 @@ TEST_F(CliRun, StoredChoiceIsUsedUnlessOverridden)
 {
     WriteSettingInt(m_settings, kSectionPreferences, kKeyCheckPostedValues, 0);
     EXPECT_EQ(Run(Folders()).status, 0);
-    EXPECT_EQ(Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_EQ(m_state->CellsRead(), 0);
     FreshSpreadsheet();
     EXPECT_EQ(Run(Folders({"--check"})).status, 0);
-    EXPECT_GT(Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_GT(m_state->CellsRead(), 0);
     EXPECT_EQ(ReadSettingInt(m_settings, kSectionPreferences, kKeyCheckPostedValues, 7), 1);
     FreshSpreadsheet();
     EXPECT_EQ(Run(Folders({"--no-check"})).status, 0);
@@ -126,6 +126,8 @@ TEST_F(CliRun, MissingFolderExitsTwoWithTheDialogsMessage)
 
 TEST_F(CliRun, BoxesDuringTheRunAreLinesOnStandardError)
 {
+    // The first block is refused, then the second cell on its own.
+    m_state->FailCall(SpreadsheetCall::PutValues, 1, InjectedFailure{});
     m_state->FailCall(SpreadsheetCall::PutValue2, 2, InjectedFailure{});
     const Outcome run = Run(Folders({"--no-check"}));
     EXPECT_EQ(run.status, 0);
