@@ -16,7 +16,7 @@ const char kUsage[] =
     "       gombrel-cli diff   [--doe2 DIR] A B [--table NAME] [--tolerance PERCENT]\n"
     "       gombrel-cli verify --doe2 DIR --results DIR [--table NAME]\n"
     "       gombrel-cli map    [--table NAME]\n"
-    "       gombrel-cli sample DIR\n"
+    "       gombrel-cli sample [--large] DIR\n"
     "       gombrel-cli store  FILE\n"
     "       gombrel-cli --help | --version\n"
     "\n"
