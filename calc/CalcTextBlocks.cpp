@@ -2,6 +2,7 @@
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertyState.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 
 #include <algorithm>
@@ -25,19 +26,72 @@ bool HasNote(const CellAddress &address, const std::vector<CellArea> &notes)
     return std::any_of(notes.begin(), notes.end(), [&](const CellArea &area) { return area.Contains(address); });
 }
 
-// Puts the area's texts in one call when every cell of the area has the
-// General format; false (nothing written) when they do not.
-bool PutPlainBlock(const Reference<css::sheet::XSpreadsheet> &sheet, const CellArea &area,
-                   const std::map<CellAddress, std::string> &texts)
+Reference<css::table::XCellRange> RangeOf(const Reference<css::sheet::XSpreadsheet> &sheet, const CellArea &area)
 {
-    const Reference<css::table::XCellRange> range = sheet->getCellRangeByPosition(
-        area.first.iColumn - 1, area.first.iRow - 1, area.last.iColumn - 1, area.last.iRow - 1);
+    return sheet->getCellRangeByPosition(area.first.iColumn - 1, area.first.iRow - 1, area.last.iColumn - 1,
+                                         area.last.iRow - 1);
+}
+
+// True when every cell of the range has the General format.
+bool IsGeneral(const Reference<css::table::XCellRange> &range)
+{
     if (Reference<css::beans::XPropertyState>(range, UNO_QUERY_THROW)->getPropertyState("NumberFormat") ==
         css::beans::PropertyState_AMBIGUOUS_VALUE)
         return false;
     sal_Int32 format = -1;
     Reference<css::beans::XPropertySet>(range, UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= format;
-    if (format != kGeneralFormat)
+    return format == kGeneralFormat;
+}
+
+// The format typing gives a month and a day: typed into the first such
+// cell alone, it shows.  False when Calc read that text as no date (a day
+// the month has not), which leaves the block to be typed cell by cell.
+bool LearnDateFormat(const Reference<css::sheet::XSpreadsheet> &sheet, const CellAddress &address,
+                     const std::string &strText, sal_Int32 &iFormat)
+{
+    const Reference<css::table::XCell> cell = sheet->getCellByPosition(address.iColumn - 1, address.iRow - 1);
+    TypeIntoCell(cell, strText);
+    if (cell->getType() != css::table::CellContentType_VALUE)
+        return false;
+    Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= iFormat;
+    return true;
+}
+
+// Gives the month-and-day cells of the area that Calc read as dates the
+// format typing gives them.
+void FormatDates(const Reference<css::sheet::XSpreadsheet> &sheet, const Reference<css::table::XCellRange> &range,
+                 const CellArea &area, const std::vector<CellAddress> &monthDays, sal_Int32 iFormat)
+{
+    const css::uno::Sequence<css::uno::Sequence<css::uno::Any>> rows =
+        Reference<css::sheet::XCellRangeData>(range, UNO_QUERY_THROW)->getDataArray();
+    std::vector<CellAddress> dates;
+    for (const CellAddress &address : monthDays) {
+        const auto &row = rows[address.iRow - area.first.iRow];
+        if (row[address.iColumn - area.first.iColumn].getValueTypeClass() == css::uno::TypeClass_DOUBLE)
+            dates.push_back(address);
+    }
+    for (const CellArea &dateArea : ExactAreas(dates))
+        Reference<css::beans::XPropertySet>(RangeOf(sheet, dateArea), UNO_QUERY_THROW)
+            ->setPropertyValue("NumberFormat", css::uno::Any(iFormat));
+}
+
+// Puts the area's texts in one call when every cell of the area has the
+// General format, then gives its dates their format; false (nothing
+// written but perhaps a first date) when the cells have another format or
+// that date was read as none.
+bool PutBlock(const Reference<css::sheet::XSpreadsheet> &sheet, const CellArea &area,
+              const std::map<CellAddress, std::string> &texts)
+{
+    const Reference<css::table::XCellRange> range = RangeOf(sheet, area);
+    if (!IsGeneral(range))
+        return false;
+    std::vector<CellAddress> monthDays;
+    for (int row = area.first.iRow; row <= area.last.iRow; ++row)
+        for (int column = area.first.iColumn; column <= area.last.iColumn; ++column)
+            if (IsMonthDayInput(texts.at({column, row})))
+                monthDays.push_back({column, row});
+    sal_Int32 dateFormat = kGeneralFormat;
+    if (!monthDays.empty() && !LearnDateFormat(sheet, monthDays.front(), texts.at(monthDays.front()), dateFormat))
         return false;
     const sal_Int32 width = area.last.iColumn - area.first.iColumn + 1;
     css::uno::Sequence<css::uno::Sequence<rtl::OUString>> rows(area.last.iRow - area.first.iRow + 1);
@@ -48,6 +102,8 @@ bool PutPlainBlock(const Reference<css::sheet::XSpreadsheet> &sheet, const CellA
         rows.getArray()[row] = cells;
     }
     Reference<css::sheet::XCellRangeFormula>(range, UNO_QUERY_THROW)->setFormulaArray(rows);
+    if (dateFormat != kGeneralFormat)
+        FormatDates(sheet, range, area, monthDays, dateFormat);
     return true;
 }
 
@@ -63,7 +119,7 @@ void TypeTexts(CalcSession &session, const Reference<css::sheet::XSpreadsheet> &
 {
     std::map<CellAddress, std::string> plain;
     for (const auto &[address, text] : texts)
-        if (IsPlainTypedInput(text))
+        if (IsPlainTypedInput(text) || IsMonthDayInput(text))
             plain[address] = text;
     std::set<CellAddress> typed;
     if (plain.size() > 1) {
@@ -78,7 +134,7 @@ void TypeTexts(CalcSession &session, const Reference<css::sheet::XSpreadsheet> &
                 continue;
             bool bPut = false;
             try {
-                session.Call("Cannot set " + strSheetName, [&] { bPut = PutPlainBlock(sheet, area, plain); });
+                session.Call("Cannot set " + strSheetName, [&] { bPut = PutBlock(sheet, area, plain); });
             } catch (const DispatchFailure &) {
                 // Typed cell by cell below.
             }

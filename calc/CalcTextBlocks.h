@@ -1,7 +1,8 @@
 // Texts typed into the cells of one Calc sheet.  Typing a text into a cell
 // on its own costs a few calls to Calc; a rectangle of texts that Calc
-// reads the same either way (see TypedInput.h) in cells of the General
-// format, without notes, goes in one call instead.
+// reads the same either way, and of months and days, which typed alone
+// also get a date format (see TypedInput.h), goes in a few calls instead
+// when its cells have the General format and no note.
 #pragma once
 
 #include <string>
@@ -19,8 +20,9 @@
 void TypeIntoCell(const css::uno::Reference<css::table::XCell> &cell, const std::string &strText);
 
 // Types each text into its cell of sheet (named strSheetName in messages):
-// the rectangles of plain texts in one call each, every other text into
-// its cell alone.  A rectangle Calc refuses (a protected sheet, part of an
-// array formula) is typed cell by cell.
+// the rectangles of plain texts and dates in a few calls each, every other
+// text into its cell alone.  A rectangle Calc refuses (a protected sheet,
+// part of an array formula) or cannot put the same way is typed cell by
+// cell, which leaves each cell as typing it alone does.
 void TypeTexts(CalcSession &session, const css::uno::Reference<css::sheet::XSpreadsheet> &sheet,
                const std::string &strSheetName, const std::vector<std::pair<CellAddress, std::string>> &texts);

@@ -84,3 +84,13 @@ bool IsPlainFormula(const std::string &strText)
 }  // namespace
 
 bool IsPlainTypedInput(const std::string &strText) { return IsDecimalNumber(strText) || IsPlainFormula(strText); }
+
+bool IsMonthDayInput(const std::string &strText)
+{
+    const size_t slash = strText.find('/');
+    auto isOneOrTwoDigits = [&](size_t from, size_t to) {
+        size_t pos = from;
+        return to - from >= 1 && to - from <= 2 && SkipDigits(strText, pos) && pos == to;
+    };
+    return slash != std::string::npos && isOneOrTwoDigits(0, slash) && isOneOrTwoDigits(slash + 1, strText.size());
+}

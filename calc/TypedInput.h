@@ -14,3 +14,11 @@
 // "= 1235 + D146"; false for anything else, dates and the empty text
 // included.
 bool IsPlainTypedInput(const std::string &strText);
+
+// True for a month and a day as the program posts dates ("1/4", "12/31":
+// one or two digits each, nothing else).  Typed into a cell of the General
+// format Calc reads such a text as that day of the current year and gives
+// the cell a date format, the same one for every text of this shape; put
+// into a block it gets the same value and keeps the General format, so a
+// block of them must be given that format afterwards.
+bool IsMonthDayInput(const std::string &strText);
