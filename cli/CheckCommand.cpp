@@ -1,30 +1,32 @@
 // gombrel-cli check: what a posting run would not find, told before the
 // run, without a spreadsheet and without waiting out the reads' retries.
-// Each store is listed once (StoreListing.h) and every result and series
-// the records need is looked up in the listing; each workbook is looked at
+// Every record a round evaluates is evaluated by the run's own rules with
+// the stores' listings standing in for the reads (ListingResultLibrary.h,
+// each store listed once), so that each cell is told as the run would meet
+// it: failing, posted from no data, or skipped.  Each workbook is looked at
 // as a file.
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <ostream>
 #include <set>
 #include <vector>
 
 #include "Commands.h"
 #include "D2ResultBinding.h"
+#include "EvaluateItemValue.h"
+#include "DynamicLibrary.h"
 #include "FailureReports.h"
 #include "FilePath.h"
+#include "FormatText.h"
+#include "ListingResultLibrary.h"
 #include "MappingTables.h"
 #include "Paths.h"
 #include "PostToSpreadsheet.h"
-#include "ResultAccess.h"
-#include "ResultNeeds.h"
 #include "RunCli.h"
 #include "RunCommand.h"
-#include "StoreListing.h"
 #include "TextMatch.h"
 #include "ValuesCommand.h"
 #include "WorkbookLock.h"
@@ -36,31 +38,34 @@ struct CheckOptions {
     bool bTsv = false;
 };
 
-// One thing a run would miss, with the cells ("TABLE:CELL") it would fail.
-struct Finding {
-    std::string strProject;  // as the tables write it; empty for a workbook or the library
-    std::string strKind;     // store, result, series, workbook or library
-    std::string strItem;     // what is missing: a path, or the result or series
-    std::string strProblem;
-    std::vector<std::string> cells;
+// What a run would do with a cell that something it reads is lacking for.
+enum class Fate { Fail, NoData, Skip };
+
+struct CellFate {
+    std::string strCell;    // TABLE:CELL
+    Fate fate;
+    std::string strDetail;  // the failure, shortened, or the value posted from no data
 };
 
-// The records of one project that a round evaluates, by what they read.
-struct ProjectCells {
-    std::vector<std::string> all;
-    std::map<ResultNeed, std::vector<std::string>> byResult;
-    std::map<SeriesNeed, std::vector<std::string>> bySeries;
+// One thing a run would miss, with the cells it touches.
+struct Finding {
+    std::string strProject;  // as the tables write it; empty for a workbook or the library
+    std::string strKind;     // store, result, series, evaluation, workbook or library
+    std::string strItem;     // what is missing: a path, or the result or series
+    std::string strProblem;
+    std::vector<CellFate> cells;
 };
 
 struct CheckCounts {
-    int iStores = 0, iStoresFailed = 0, iResultsLacking = 0, iSeriesLacking = 0;
+    int iStores = 0, iStoresFailed = 0;
+    std::set<std::string> resultsLacking, seriesLacking;  // project and item
+    int iCells = 0, iFailing = 0, iNoData = 0, iSkipped = 0;
     int iWorkbooks = 0, iWorkbooksFailed = 0;
-    std::set<std::string> failedCells;
-    size_t iCells = 0;
     bool bLibraryUnbound = false;
+    std::string strLibraryFile;  // the library that answered
 };
 
-const char kTsvHeader[] = "project\tkind\titem\tproblem\tcells\n";
+const char kTsvHeader[] = "project\tkind\titem\tproblem\tcell\toutcome\tdetail\n";
 
 // The options of values, and --tsv anywhere among them.
 bool ParseCheckOptions(const Arguments &args, CheckOptions &options, std::ostream &err)
@@ -79,106 +84,157 @@ bool IsSelected(const MappingTable &table, const char *pszTable)
     return !pszTable || std::strcmp(table.pszName, pszTable) == 0;
 }
 
-// Every record a round evaluates that reads a project, by project.
-std::map<std::string, ProjectCells> CollectProjectCells(const char *pszTable)
+// One record a round evaluates, with its table.
+struct Record {
+    const MappingTable *pTable;
+    const GombrelData *pItem;
+};
+
+std::string ProjectOf(const GombrelData &item) { return item.psSimResPathFile ? item.psSimResPathFile : ""; }
+
+// The records a round evaluates, project by project, each project's in the
+// run's order.
+std::map<std::string, std::vector<Record>> RecordsByProject(const char *pszTable)
 {
-    std::map<std::string, ProjectCells> projects;
+    std::map<std::string, std::vector<Record>> projects;
     for (const MappingTable &table : g_aMappingTables) {
         if (!IsSelected(table, pszTable))
             continue;
         const GombrelData *items = table.pItems();
-        for (size_t index = 0; !IsEndRecord(items[index]); ++index) {
-            const GombrelData &item = items[index];
-            if (!IsEvaluatedInRound(item) || !item.psSimResPathFile)
-                continue;
-            const std::string cell = std::string(table.pszName) + ':' + item.psCol + std::to_string(item.iRow);
-            ProjectNeeds needs;
-            AddRecordNeeds(item, needs);
-            ProjectCells &project = projects[item.psSimResPathFile];
-            project.all.push_back(cell);
-            for (const ResultNeed &need : needs.results)
-                project.byResult[need].push_back(cell);
-            for (const SeriesNeed &need : needs.series)
-                project.bySeries[need].push_back(cell);
-        }
+        for (size_t index = 0; !IsEndRecord(items[index]); ++index)
+            if (IsEvaluatedInRound(items[index]))
+                projects[ProjectOf(items[index])].push_back({&table, &items[index]});
     }
     return projects;
 }
 
-// True when the store holds at least one value, among the places a read of
-// need fills, that is not the missing mark (keys match as the library
-// matches them, without regard to case).
-bool HoldsResult(const StoreContents &store, const ResultNeed &need)
+void NoPause(int) {}
+
+void Evaluate(const CheckOptions &options, ResultAccess &access, const GombrelData &item, std::string &strError,
+              ItemValue &value)
 {
-    for (const StoreResult &result : store.results) {
-        if (result.iFileType != need.iFileType || result.iResultId != need.iResultId ||
-            !EqualsIgnoringCase(result.strReportKey, need.strReportKey) ||
-            !EqualsIgnoringCase(result.strRowKey, need.strRowKey))
-            continue;
-        const size_t places = std::min(result.values.size(), static_cast<size_t>(need.iValueCount));
-        return std::any_of(result.values.begin(), result.values.begin() + places,
-                           [](double value) { return value != MISSING_VALUE; });
+    EvaluateItemValue(access, item, WithTrailingSeparator(options.folders.strDoe2Folder),
+                      options.folders.strResultsFolder, strError, value);
+}
+
+// The run's failure text without the record description it ends in.
+std::string ShortFailure(const std::string &strError, const GombrelData &item)
+{
+    std::string description;
+    DescribeGombrelData(item, description);
+    std::string text = strError;
+    if (EndsWith(text, description)) {
+        text.erase(text.size() - description.size());
+        if (EndsWith(text, " for "))
+            text.erase(text.size() - 5);
     }
-    return false;
+    return OnOneLine(text);
 }
 
-// "" when the store holds the series with at least one hour, else why not.
-std::string SeriesProblem(const StoreContents &store, const SeriesNeed &need)
+// What a posting round writes into the cell: the text, or the number.
+std::string PostedValue(const GombrelData &item, const ItemValue &value)
 {
-    for (const StoreSeries &series : store.series) {
-        if (series.iFileType != need.iFileType || series.iListId != need.iListId ||
-            series.iVariable != need.iVariable || !EqualsIgnoringCase(series.strReportKey, need.strReportKey))
-            continue;
-        const int32_t expectedBytes = kHoursPerYear * static_cast<int32_t>(sizeof(float));
-        if (series.iBlobBytes != expectedBytes)
-            return "unreadable: " + std::to_string(series.iBlobBytes) + " bytes instead of " +
-                   std::to_string(expectedBytes);
-        return series.iHoursWithValue > 0 ? "" : "only missing values";
+    return PostsText(item, value) ? OnOneLine(value.strText) : FormatText("%.15g", value.dNumber);
+}
+
+// The finding of project for lack, made when it is the first.
+Finding &FindingOf(std::vector<Finding> &findings, const std::string &strProject, const ResultLack &lack)
+{
+    for (Finding &finding : findings)
+        if (finding.strKind == lack.strKind && finding.strItem == lack.strItem &&
+            finding.strProblem == lack.strProblem)
+            return finding;
+    findings.push_back({strProject, lack.strKind, lack.strItem, lack.strProblem, {}});
+    return findings.back();
+}
+
+// True when every record of a project evaluates, with one access as in a
+// run, without any read lacking something and without failing: the
+// project then has nothing to tell.
+bool AllFound(const CheckOptions &options, const std::vector<Record> &records, ListingResultLibrary &library)
+{
+    ResultAccess access(&library, NoPause);
+    library.ForgetLacks();
+    for (const Record &record : records) {
+        std::string error;
+        ItemValue value;
+        Evaluate(options, access, *record.pItem, error, value);
+        if (!error.empty())
+            return false;
     }
-    return "missing";
+    return library.Lacks().empty();
 }
 
-std::string Describe(const ResultNeed &need)
+// Evaluates one record through library and adds its cell to the findings
+// of what its reads lacked.  A cell that fails with nothing lacking has a
+// finding of its own; one posted or skipped with nothing lacking is the
+// run's ordinary business.
+void CheckRecord(const CheckOptions &options, const Record &record, ListingResultLibrary &library,
+                 std::vector<Finding> &findings, CheckCounts &counts)
 {
-    return std::to_string(need.iResultId) + " (file type " + std::to_string(need.iFileType) +
-           ", report \"" + need.strReportKey + "\", row \"" + need.strRowKey + "\")";
+    const GombrelData &item = *record.pItem;
+    // A fresh access for every record: no series cached by an earlier
+    // record hides a read, so the lacks noted are this record's own.
+    ResultAccess access(&library, NoPause);
+    library.ForgetLacks();
+    std::string error;
+    ItemValue value;
+    Evaluate(options, access, item, error, value);
+    const std::vector<ResultLack> &lacks = library.Lacks();
+    if (error.empty() && lacks.empty())
+        return;
+    const std::string project = ProjectOf(item);
+    CellFate cell{std::string(record.pTable->pszName) + ':' + item.psCol + std::to_string(item.iRow), Fate::Fail,
+                  ""};
+    if (!error.empty()) {
+        cell.strDetail = ShortFailure(error, item);
+        ++counts.iFailing;
+    } else if (value.bSkip) {
+        cell.fate = Fate::Skip;
+        ++counts.iSkipped;
+    } else {
+        cell.fate = Fate::NoData;
+        cell.strDetail = PostedValue(item, value);
+        ++counts.iNoData;
+    }
+    if (lacks.empty())
+        FindingOf(findings, project, {"evaluation", "", "fails with nothing it reads lacking"}).cells.push_back(cell);
+    for (const ResultLack &lack : lacks) {
+        FindingOf(findings, project, lack).cells.push_back(cell);
+        if (lack.strKind == "result")
+            counts.resultsLacking.insert(project + '\n' + lack.strItem);
+        else if (lack.strKind == "series")
+            counts.seriesLacking.insert(project + '\n' + lack.strItem);
+    }
 }
 
-std::string Describe(const SeriesNeed &need)
-{
-    return "list " + std::to_string(need.iListId) + " variable " + std::to_string(need.iVariable) +
-           " (file type " + std::to_string(need.iFileType) + ", report \"" + need.strReportKey + "\")";
-}
-
-// The findings of one project: its store, or what its store lacks.
-void CheckProject(const std::string &strProject, const ProjectCells &cells, const std::string &strResultsFolder,
-                  std::vector<Finding> &findings, CheckCounts &counts)
+// The findings of one project: its store when it is missing or not
+// readable, then what its records' reads lack, in the order a run meets
+// them.  Only a project with something to tell has each record evaluated
+// on its own.
+void CheckProject(const CheckOptions &options, const std::string &strProject, const std::vector<Record> &records,
+                  ListingResultLibrary &library, std::vector<Finding> &findings, CheckCounts &counts)
 {
     ++counts.iStores;
-    counts.iCells += cells.all.size();
-    const std::string storePath = PathBelow(strResultsFolder, strProject) + ".d2r";
-    StoreContents store;
-    std::string failure;
-    if (!ListStore(storePath, store, failure)) {
+    counts.iCells += static_cast<int>(records.size());
+    std::vector<Finding> projectFindings;
+    const ListedStore &store = library.Store(PathBelow(options.folders.strResultsFolder, strProject));
+    if (!store.strProblem.empty()) {
         ++counts.iStoresFailed;
-        std::error_code error;
-        const bool bMissing = !std::filesystem::exists(FilePath(storePath), error);
-        findings.push_back({strProject, "store", storePath, bMissing ? "missing" : "not readable: " + failure,
-                            cells.all});
+        projectFindings.push_back({strProject, "store", store.strFile, store.strProblem, {}});
+    } else if (AllFound(options, records, library)) {
         return;
     }
-    for (const auto &[need, needers] : cells.byResult)
-        if (!HoldsResult(store, need)) {
-            ++counts.iResultsLacking;
-            findings.push_back({strProject, "result", Describe(need), "missing or only missing values", needers});
-        }
-    for (const auto &[need, needers] : cells.bySeries) {
-        const std::string problem = SeriesProblem(store, need);
-        if (!problem.empty()) {
-            ++counts.iSeriesLacking;
-            findings.push_back({strProject, "series", Describe(need), problem, needers});
-        }
-    }
+    for (const Record &record : records)
+        CheckRecord(options, record, library, projectFindings, counts);
+    findings.insert(findings.end(), projectFindings.begin(), projectFindings.end());
+}
+
+void CheckProjects(const CheckOptions &options, std::vector<Finding> &findings, CheckCounts &counts)
+{
+    ListingResultLibrary library;
+    for (const auto &[project, records] : RecordsByProject(options.folders.pszTable))
+        CheckProject(options, project, records, library, findings, counts);
 }
 
 // True when the file begins as a workbook does: an .xls is an OLE compound
@@ -235,32 +291,76 @@ void CheckWorkbooks(const CheckOptions &options, std::vector<Finding> &findings,
 void CheckLibrary(const CheckOptions &options, std::vector<Finding> &findings, CheckCounts &counts)
 {
     std::string failure;
-    if (BindResultLibrary(WithTrailingSeparator(options.folders.strDoe2Folder), failure))
+    if (const auto library = BindResultLibrary(WithTrailingSeparator(options.folders.strDoe2Folder), failure)) {
+        counts.strLibraryFile = library->LibraryFile();
         return;
+    }
     counts.bLibraryUnbound = true;
-    findings.push_back({"", "library", "libd2result", "cannot be bound: " + OnOneLine(failure), {}});
+    findings.push_back({"", "library", SharedLibraryFileName("d2result"), "cannot be bound: " + OnOneLine(failure), {}});
 }
 
-std::string JoinCells(const std::vector<std::string> &cells)
+const char *FateName(Fate fate)
+{
+    switch (fate) {
+    case Fate::Fail:
+        return "fail";
+    case Fate::NoData:
+        return "no-data";
+    case Fate::Skip:
+        break;
+    }
+    return "skip";
+}
+
+void PrintTsvFinding(const Finding &finding, std::ostream &out)
+{
+    const std::string columns =
+        finding.strProject + '\t' + finding.strKind + '\t' + finding.strItem + '\t' + finding.strProblem + '\t';
+    if (finding.cells.empty())
+        out << columns << "\t\t\n";
+    for (const CellFate &cell : finding.cells)
+        out << columns << cell.strCell << '\t' << FateName(cell.fate) << '\t' << cell.strDetail << '\n';
+}
+
+// The cells of one fate (and, for failures, one message), space-separated;
+// a cell posted from no data with its value.
+std::string JoinCells(const std::vector<CellFate> &cells, Fate fate, const std::string &strMessage, int &nCells)
 {
     std::string joined;
-    for (const std::string &cell : cells)
-        joined += (joined.empty() ? "" : " ") + cell;
+    nCells = 0;
+    for (const CellFate &cell : cells) {
+        if (cell.fate != fate || (fate == Fate::Fail && cell.strDetail != strMessage))
+            continue;
+        ++nCells;
+        joined += (joined.empty() ? "" : " ") + cell.strCell;
+        if (fate == Fate::NoData)
+            joined += '=' + cell.strDetail;
+    }
     return joined;
 }
 
-void PrintFinding(const Finding &finding, bool bTsv, std::ostream &out)
+// One line: what is lacking, then its cells that would fail (by message),
+// be posted from no data (with the value) and be skipped.
+void PrintFinding(const Finding &finding, std::ostream &out)
 {
-    if (bTsv) {
-        out << finding.strProject << '\t' << finding.strKind << '\t' << finding.strItem << '\t' << finding.strProblem
-            << '\t' << JoinCells(finding.cells) << '\n';
-        return;
-    }
     if (!finding.strProject.empty())
         out << finding.strProject << ": ";
-    out << finding.strKind << ' ' << finding.strItem << ": " << finding.strProblem;
-    if (!finding.cells.empty())
-        out << "; " << finding.cells.size() << " cells would fail: " << JoinCells(finding.cells);
+    out << finding.strKind << (finding.strItem.empty() ? "" : " ") << finding.strItem << ": " << finding.strProblem;
+    std::vector<std::string> messages;
+    for (const CellFate &cell : finding.cells)
+        if (cell.fate == Fate::Fail && std::find(messages.begin(), messages.end(), cell.strDetail) == messages.end())
+            messages.push_back(cell.strDetail);
+    int nCells = 0;
+    for (const std::string &message : messages) {
+        const std::string cells = JoinCells(finding.cells, Fate::Fail, message, nCells);
+        out << "; " << nCells << " cells would fail (" << message << "): " << cells;
+    }
+    std::string cells = JoinCells(finding.cells, Fate::NoData, "", nCells);
+    if (nCells > 0)
+        out << "; " << nCells << " cells would be posted from no data: " << cells;
+    cells = JoinCells(finding.cells, Fate::Skip, "", nCells);
+    if (nCells > 0)
+        out << "; " << nCells << " cells would be skipped: " << cells;
     out << '\n';
 }
 
@@ -268,12 +368,14 @@ std::string CountsLine(const CheckCounts &counts)
 {
     std::string line = "check: " + std::to_string(counts.iStores) + " stores, " +
                        std::to_string(counts.iStoresFailed) + " missing or not readable; " +
-                       std::to_string(counts.iResultsLacking) + " results and " +
-                       std::to_string(counts.iSeriesLacking) + " series lacking; " +
-                       std::to_string(counts.failedCells.size()) + " of " + std::to_string(counts.iCells) +
-                       " cells would fail; " + std::to_string(counts.iWorkbooks) + " workbooks, " +
+                       std::to_string(counts.resultsLacking.size()) + " results and " +
+                       std::to_string(counts.seriesLacking.size()) + " series lacking; " +
+                       std::to_string(counts.iFailing) + " of " + std::to_string(counts.iCells) +
+                       " cells would fail; " + std::to_string(counts.iNoData) + " would be posted from no data; " +
+                       std::to_string(counts.iSkipped) + " would be skipped; " +
+                       std::to_string(counts.iWorkbooks) + " workbooks, " +
                        std::to_string(counts.iWorkbooksFailed) + " not ready";
-    return line + (counts.bLibraryUnbound ? "; result library not bound\n" : "\n");
+    return line + (counts.bLibraryUnbound ? "; result library not bound\n" : "; result library " + counts.strLibraryFile + "\n");
 }
 
 }  // namespace
@@ -288,15 +390,12 @@ int RunCheckCommand(const Arguments &args, std::ostream &out, std::ostream &err)
     CheckCounts counts;
     std::vector<Finding> findings;
     CheckLibrary(options, findings, counts);
-    for (const auto &[project, cells] : CollectProjectCells(options.folders.pszTable))
-        CheckProject(project, cells, options.folders.strResultsFolder, findings, counts);
+    CheckProjects(options, findings, counts);
     CheckWorkbooks(options, findings, counts);
     if (options.bTsv)
         out << kTsvHeader;
-    for (const Finding &finding : findings) {
-        PrintFinding(finding, options.bTsv, out);
-        counts.failedCells.insert(finding.cells.begin(), finding.cells.end());  // a cell may fail for several
-    }
+    for (const Finding &finding : findings)
+        options.bTsv ? PrintTsvFinding(finding, out) : PrintFinding(finding, out);
     // The table stays a table: with --tsv the counts go to standard error.
     (options.bTsv ? err : out) << CountsLine(counts);
     return findings.empty() ? 0 : 1;

@@ -16,6 +16,7 @@ int RunRunCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunValuesCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunCheckCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunDiffCommand(const Arguments &args, std::ostream &out, std::ostream &err);
+int RunRangesCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunVerifyCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunSampleCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunStoreCommand(const Arguments &args, std::ostream &out, std::ostream &err);

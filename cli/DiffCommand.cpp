@@ -1,46 +1,23 @@
 // gombrel-cli diff A B: the records whose value differs between two
 // evaluations, each either a results folder evaluated as values does or a
-// file saved from values.  A file is read whole and checked against the
-// program's own tables before anything is compared, so that a file of
-// another version is refused rather than half read.
+// file saved from values (read and checked whole by ValuesFile).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
 #include <optional>
 #include <ostream>
-#include <sstream>
 #include <utility>
 #include <vector>
 
 #include "Commands.h"
-#include "D2ResultBinding.h"
-#include "FilePath.h"
 #include "MappingTables.h"
-#include "Paths.h"
 #include "PostToSpreadsheet.h"
-#include "RunCli.h"
-#include "RunCommand.h"
 #include "TextMatch.h"
-#include "ValuesCommand.h"
+#include "ValuesFile.h"
 
 namespace {
-
-// What values printed for one record.
-struct RecordValue {
-    std::string strOutcome;
-    std::string strNumber;
-    std::string strText;
-};
-
-// A record by its table's place in the run and its index in the table.
-using RecordKey = std::pair<size_t, size_t>;
-using ValueSet = std::map<RecordKey, RecordValue>;
 
 struct DiffOptions {
     std::string strDoe2Folder;  // empty when not given
@@ -105,140 +82,6 @@ bool ParseDiffOptions(const Arguments &args, DiffOptions &options, std::ostream 
         return false;
     }
     return true;
-}
-
-std::string CellOf(const GombrelData &item) { return item.psCol + std::to_string(item.iRow); }
-
-bool IsDecimalIndex(const std::string &strText)
-{
-    return !strText.empty() && strText.size() < 10 &&
-           strText.find_first_not_of("0123456789") == std::string::npos;
-}
-
-bool IsNumberText(const std::string &strText)
-{
-    char *pEnd = nullptr;
-    std::strtod(strText.c_str(), &pEnd);
-    return !strText.empty() && *pEnd == '\0';
-}
-
-// The five tabs that end the first five columns; the text (last) may hold more.
-bool SplitValuesLine(const std::string &strLine, std::vector<std::string> &columns)
-{
-    columns.clear();
-    size_t start = 0;
-    for (int column = 0; column < 5; ++column) {
-        const size_t tab = strLine.find('\t', start);
-        if (tab == std::string::npos)
-            return false;
-        columns.push_back(strLine.substr(start, tab - start));
-        start = tab + 1;
-    }
-    columns.push_back(strLine.substr(start));
-    return true;
-}
-
-// "" when the columns name an evaluated record of this program's tables
-// with a well-formed value; else why not.
-std::string CheckValuesColumns(const std::vector<std::string> &columns, RecordKey &key)
-{
-    const MappingTable *table = FindMappingTable(columns[0].c_str());
-    if (!table)
-        return "unknown table '" + columns[0] + "'";
-    key.first = static_cast<size_t>(table - g_aMappingTables);
-    if (!IsDecimalIndex(columns[1]) || std::stoul(columns[1]) >= CountRecords(table->pItems()))
-        return "no record " + columns[1] + " in " + table->pszName;
-    key.second = std::stoul(columns[1]);
-    const GombrelData &item = table->pItems()[key.second];
-    if (!IsEvaluatedInRound(item) || CellOf(item) != columns[2])
-        return std::string(table->pszName) + " record " + columns[1] + " is not cell " + columns[2] +
-               " in this program's tables";
-    const std::string &outcome = columns[3];
-    const bool bValued = outcome == "number" || outcome == "text";
-    if (!bValued && outcome != "skip" && outcome != "error")
-        return "unknown outcome '" + outcome + "'";
-    if (bValued ? !IsNumberText(columns[4]) : !columns[4].empty())
-        return "number '" + columns[4] + "' does not go with outcome " + outcome;
-    return "";
-}
-
-// Reads a whole values text into values (the records of pszTable only,
-// when given); false, with the reason and nothing kept, at the first line
-// this program's values would not have written (a line cut short too).
-bool ReadValuesText(std::istream &in, const char *pszTable, ValueSet &values, std::string &strFailure)
-{
-    const std::string header(kValuesHeader, std::strlen(kValuesHeader) - 1);
-    std::string line;
-    if (!std::getline(in, line) || in.eof() || line != header) {
-        strFailure = "its first line is not the header of gombrel-cli values (table, index, cell, outcome, "
-                     "number, text, tab-separated)";
-        return false;
-    }
-    ValueSet read;
-    std::vector<std::string> columns;
-    for (size_t lineNumber = 2; std::getline(in, line); ++lineNumber) {
-        RecordKey key;
-        std::string problem = SplitValuesLine(line, columns) ? CheckValuesColumns(columns, key)
-                                                             : "fewer than six tab-separated columns";
-        // values ends every line: a last one without its end was cut short.
-        if (problem.empty() && in.eof())
-            problem = "it ends in the middle of the line";
-        if (problem.empty() && read.count(key))
-            problem = "a second line for " + columns[0] + " record " + columns[1];
-        if (!problem.empty()) {
-            strFailure = "line " + std::to_string(lineNumber) + ": " + problem;
-            return false;
-        }
-        if (!pszTable || columns[0] == pszTable)
-            read[key] = {columns[3], columns[4], columns[5]};
-    }
-    values = std::move(read);
-    return true;
-}
-
-// The records of a results folder as values evaluates them.
-bool EvaluateFolder(const DiffOptions &options, const std::string &strFolder, ValueSet &values,
-                    std::string &strFailure)
-{
-    const std::string doe2Folder = WithTrailingSeparator(options.strDoe2Folder);
-    std::string unbound;
-    const std::unique_ptr<ResultLibrary> library = BindResultLibrary(doe2Folder, unbound);
-    ResultAccess access(library.get());
-    std::stringstream text;
-    text << kValuesHeader;
-    for (const MappingTable &table : g_aMappingTables)
-        if (!options.pszTable || table.pszName == std::string(options.pszTable))
-            PrintTableValues(access, table, doe2Folder, strFolder, text, library ? std::string() : unbound);
-    return ReadValuesText(text, options.pszTable, values, strFailure);
-}
-
-// One side: false with a message on err when it cannot be had.
-bool ReadSide(const DiffOptions &options, const std::string &strSide, ValueSet &values, std::ostream &err)
-{
-    std::error_code error;
-    std::string failure;
-    if (std::filesystem::is_directory(FilePath(NativePath(strSide)), error)) {
-        const std::string folderProblem =
-            options.strDoe2Folder.empty() ? "diff needs --doe2 DIR to evaluate the results folder " + strSide
-                                          : OnOneLine(FolderCheckMessage(options.strDoe2Folder, strSide));
-        if (!folderProblem.empty()) {
-            err << "gombrel-cli: " << folderProblem << '\n';
-            return false;
-        }
-        if (EvaluateFolder(options, strSide, values, failure))
-            return true;
-    } else {
-        std::ifstream file(FilePath(NativePath(strSide)), std::ios::binary);
-        if (!file) {
-            err << "gombrel-cli: " << strSide << " is neither a results folder nor a readable file\n";
-            return false;
-        }
-        if (ReadValuesText(file, options.pszTable, values, failure))
-            return true;
-    }
-    err << "gombrel-cli: " << strSide << " is refused, it was not saved from gombrel-cli values of this version: "
-        << failure << '\n';
-    return false;
 }
 
 double Magnitude(double dLeft, double dRight) { return std::max(std::fabs(dLeft), std::fabs(dRight)); }
@@ -345,7 +188,10 @@ int RunDiffCommand(const Arguments &args, std::ostream &out, std::ostream &err)
     if (!ParseDiffOptions(args, options, err))
         return kExitUsage;
     ValueSet oldValues, newValues;
-    if (!ReadSide(options, options.sides[0], oldValues, err) || !ReadSide(options, options.sides[1], newValues, err))
+    const auto readSide = [&](const std::string &strSide, ValueSet &values) {
+        return ReadValuesSource(options.strDoe2Folder, options.pszTable, strSide, "diff", values, err);
+    };
+    if (!readSide(options.sides[0], oldValues) || !readSide(options.sides[1], newValues))
         return kExitUsage;
     return PrintChanges(oldValues, newValues, options.percent, out) == 0 ? 0 : 1;
 }

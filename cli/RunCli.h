@@ -68,9 +68,10 @@ private:
 };
 
 // Parses the run options, runs the dialog's run command and prints its final
-// message on console.out.  Exit status: 0 when results were posted, 1 when
-// none were, kExitUsage for bad arguments or a folder that does not exist.
-// With several --results it runs RunResultsFolders.
+// message on console.out.  Exit status: 0 when the run posted every workbook
+// whole; 1 otherwise, with PartialRunLine as the last line on console.err;
+// kExitUsage for bad arguments or a folder that does not exist.  With
+// several --results it runs RunResultsFolders.
 int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &backends);
 
 struct FoldersRequest {
@@ -85,14 +86,32 @@ struct FoldersRequest {
 // Posts each results folder as a results run of its own, iJobs at a time,
 // each job keeping one spreadsheet application from folder to folder
 // (replaced when it stops answering).  Messages during the runs go to
-// console.err as "FOLDER: CAPTION: TEXT"; the Retry/Cancel question is asked
-// only with one job.  Then console.out gets one line per folder, in the
-// order given ("FOLDER: " and its final message on one line, or why it did
-// not run) and a total.  The settings are saved once, before the runs, with
-// the last folder that exists.  Exit status: 0 when every folder posted, 1
-// otherwise, kExitUsage when the DOE-2 folder does not exist.
+// console.err as "FOLDER: CAPTION: TEXT", and a run that did not post every
+// workbook whole ends with "FOLDER: " and its PartialRunLine there; the
+// Retry/Cancel question is asked only with one job.  Then console.out gets
+// one line per folder, in the order given: "FOLDER: " and its final message
+// on one line, after "partly posted (2 of 4 workbooks, stopped at
+// WORKBOOK): " or "not posted: " unless the run posted every workbook
+// whole, or why it did not run; then a total.  The settings are saved once,
+// before the runs, with the last folder that exists.  Exit status: 0 when
+// every folder was posted whole, 1 otherwise, kExitUsage when the DOE-2
+// folder does not exist or a results folder is given twice (however it is
+// spelt), which is refused before anything starts.
 int RunResultsFolders(const FoldersRequest &request, RunConsole &console, RunBackends &backends);
 
 // strText on one line: every line break, with the blanks that follow it,
 // becomes one space.
 std::string OnOneLine(const std::string &strText);
+
+// "2 of 4 workbooks": how many outcome's run posted whole.
+std::string WorkbooksPosted(const RunOutcome &outcome);
+
+// Where problem kept the run from being whole: "stopped at
+// Std140Sec5-3B.xls", "stopped before the first workbook", or the workbook's
+// name alone when the run went on after it.
+std::string ProblemPlace(const RunProblem &problem);
+
+// What made a run partial, on one line: "gombrel-cli: 2 of 4 workbooks
+// posted; stopped at Std140Sec5-3B.xls: TEXT", with each of its problems
+// after a "; ".
+std::string PartialRunLine(const RunOutcome &outcome);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "FailureReports.h"
+#include "MappingTables.h"
 #include "RunCli.h"
 #include "RunTimings.h"
 #include "Settings.h"
@@ -68,6 +69,12 @@ bool ParseRunOption(const Arguments &args, size_t &i, RunOptions &options)
     return true;
 }
 
+// The file name at the end of a workbook's path.
+std::string WorkbookName(const std::string &strWorkbookPath)
+{
+    return strWorkbookPath.substr(strWorkbookPath.find_last_of("\\/") + 1);
+}
+
 // Reads the options; false with a message on err for anything amiss.
 bool ParseRunOptions(const Arguments &args, RunOptions &options, std::ostream &err)
 {
@@ -89,7 +96,7 @@ ProgressLine::ProgressLine(std::ostream &err, bool bEnabled) : m_err(err), m_bEn
 
 void ProgressLine::WorkbookStarted(const std::string &strWorkbookPath)
 {
-    m_strWorkbook = strWorkbookPath.substr(strWorkbookPath.find_last_of("\\/") + 1);
+    m_strWorkbook = WorkbookName(strWorkbookPath);
 }
 
 void ProgressLine::RoundStarted(int32_t iRound, bool bPosting)
@@ -159,6 +166,29 @@ std::string OnOneLine(const std::string &strText)
     return line;
 }
 
+std::string WorkbooksPosted(const RunOutcome &outcome)
+{
+    return std::to_string(outcome.postedWorkbooks.size()) + " of " + std::to_string(kMappingTableCount) +
+           " workbooks";
+}
+
+std::string ProblemPlace(const RunProblem &problem)
+{
+    if (!problem.bStopped)
+        return WorkbookName(problem.strWorkbookPath);
+    if (problem.strWorkbookPath.empty())
+        return "stopped before the first workbook";
+    return "stopped at " + WorkbookName(problem.strWorkbookPath);
+}
+
+std::string PartialRunLine(const RunOutcome &outcome)
+{
+    std::string line = "gombrel-cli: " + WorkbooksPosted(outcome) + " posted";
+    for (const RunProblem &problem : outcome.problems)
+        line += "; " + ProblemPlace(problem) + ": " + OnOneLine(problem.strText);
+    return line;
+}
+
 int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &backends)
 {
     RunOptions options;
@@ -188,14 +218,20 @@ int RunResultsCommand(const Arguments &args, RunConsole &console, RunBackends &b
         ExecuteRunCommand(request, settings, ProcessResultsJob(services), backends.clock);
     progress.Clear();
     timings.Enter(RunPhase::Other);
-    if (options.bTimings && outcome.bRan)
+    if (options.bTimings && outcome.bRan) {
         console.err << timings.Report() << std::endl;
+        if (!timings.LibraryReport().empty())
+            console.err << timings.LibraryReport() << std::endl;
+    }
     if (!outcome.bRan) {
         messages.ShowMessage(kApplicationCaption, outcome.strMessage);
         return kExitUsage;
     }
     console.out << outcome.strMessage << std::endl;
-    return outcome.iResult >= 1 ? 0 : 1;
+    if (services.outcome.IsWhole())
+        return 0;
+    console.err << PartialRunLine(services.outcome) << std::endl;
+    return 1;
 }
 
 int RunRunCommand(const Arguments &args, std::ostream &out, std::ostream &err)

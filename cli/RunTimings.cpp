@@ -128,6 +128,18 @@ void RunTimings::RoundStarted(int32_t iRound, bool bPosting)
         m_pNext->RoundStarted(iRound, bPosting);
 }
 
+void RunTimings::LibraryBound(const std::string &strLibraryFile)
+{
+    m_strLibraryFile = strLibraryFile;
+    if (m_pNext)
+        m_pNext->LibraryBound(strLibraryFile);
+}
+
+std::string RunTimings::LibraryReport() const
+{
+    return m_strLibraryFile.empty() ? std::string() : "result library: " + m_strLibraryFile;
+}
+
 std::string RunTimings::Report() const
 {
     std::string report = "timings:";

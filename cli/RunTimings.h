@@ -30,10 +30,14 @@ public:
 
     void WorkbookStarted(const std::string &strWorkbookPath) override;
     void RoundStarted(int32_t iRound, bool bPosting) override;
+    void LibraryBound(const std::string &strLibraryFile) override;
 
     // One line: "timings: prepare 0.010 s, start 0.812 s, ..., total 4.152 s"
     // (seconds with three decimals, the phases in their order, then their sum).
     std::string Report() const;
+    // "result library: FILE", the library the run read through; empty when
+    // none was bound.
+    std::string LibraryReport() const;
 
 private:
     Stopwatch &m_clock;
@@ -41,6 +45,7 @@ private:
     RunPhase m_current = RunPhase::Preparing;
     std::chrono::nanoseconds m_since;
     std::array<std::chrono::nanoseconds, static_cast<size_t>(RunPhase::Count)> m_spent{};
+    std::string m_strLibraryFile;
 };
 
 // A launcher whose applications report their starting, opening, saving and

@@ -58,11 +58,15 @@ std::string DescribeOutcome(const GombrelData &item, const std::string &strError
         return "error\t\t" + strError;
     if (value.bSkip)
         return "skip\t\t";
-    const bool bText = (value.bIsString && !value.strText.empty()) || item.iAction == GOMBREL_ACTION_TEXT;
-    return std::string(bText ? "text" : "number") + '\t' + FormatNumber(value.dNumber) + '\t' + value.strText;
+    return std::string(PostsText(item, value) ? "text" : "number") + '\t' + FormatNumber(value.dNumber) + '\t' + value.strText;
 }
 
 }  // namespace
+
+bool PostsText(const GombrelData &item, const ItemValue &value)
+{
+    return (value.bIsString && !value.strText.empty()) || item.iAction == GOMBREL_ACTION_TEXT;
+}
 
 void PrintTableValues(ResultAccess &access, const MappingTable &table, const std::string &strDoe2Folder,
                       const std::string &strResultsFolder, std::ostream &out, const std::string &strUnboundReason)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "EvaluateItemValue.h"
 #include "MappingTables.h"
 #include "ResultAccess.h"
 
@@ -46,6 +47,10 @@ int RunValuesCommandWith(const Arguments &args, std::ostream &out, std::ostream 
 void PrintTableValues(ResultAccess &access, const MappingTable &table, const std::string &strDoe2Folder,
                       const std::string &strResultsFolder, std::ostream &out,
                       const std::string &strUnboundReason = std::string());
+
+// True when a posting round writes value's text into item's cell rather
+// than its number: a text record, or a formula.
+bool PostsText(const GombrelData &item, const ItemValue &value);
 
 // The header line of the output.
 extern const char kValuesHeader[];

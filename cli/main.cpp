@@ -15,6 +15,7 @@ const char kUsage[] =
     "       gombrel-cli check  --doe2 DIR --results DIR [--table NAME] [--tsv]\n"
     "       gombrel-cli diff   [--doe2 DIR] A B [--table NAME] [--tolerance PERCENT]\n"
     "       gombrel-cli verify --doe2 DIR --results DIR [--table NAME]\n"
+    "       gombrel-cli ranges --doe2 DIR --results DIR|VALUES_FILE [--table NAME] [--html FILE]\n"
     "       gombrel-cli map    [--table NAME]\n"
     "       gombrel-cli sample [--large] DIR\n"
     "       gombrel-cli store  FILE\n"
@@ -37,6 +38,7 @@ const Command kCommands[] = {
     {"check", RunCheckCommand},
     {"diff", RunDiffCommand},
     {"verify", RunVerifyCommand},
+    {"ranges", RunRangesCommand},
     {"sample", RunSampleCommand},
     {"store", RunStoreCommand},
 };

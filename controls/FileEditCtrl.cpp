@@ -11,11 +11,21 @@
 #include <QUrl>
 #include <qdrawutil.h>
 
-#include <filesystem>
 #include <new>
 #include <vector>
 
 namespace {
+
+QRect QRectOf(const PixelRect &rc)
+{
+    return QRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+}
+
+PixelPoint PixelPointOf(const QMouseEvent &event)
+{
+    const QPoint pt = event.position().toPoint();
+    return {pt.x(), pt.y()};
+}
 
 // The local files among dropped data, in the order they were dropped.
 std::vector<std::string> DroppedFiles(const QMimeData *pData)
@@ -56,7 +66,6 @@ CFileEditCtrl::CFileEditCtrl(QWidget *pParent)
     // Fields take dropped files only when their owner turns drops on.
     setAcceptDrops(false);
     setMouseTracking(true);
-    connect(this, &QLineEdit::textChanged, this, [this] { m_bTextDirty = true; });
 }
 
 CFileEditCtrl::~CFileEditCtrl() = default;
@@ -96,21 +105,12 @@ bool CFileEditCtrl::SetFolderMode(bool bFolderMode)
 
 EntryPosition CFileEditCtrl::GetFirstEntryPosition()
 {
-    if (m_bTextDirty) {
-        ParseEntries();
-        m_bTextDirty = false;
-    }
-    return FirstEntryPosition(m_entryList);
+    return FirstEntryPosition(m_entries.Update(text().toStdString(), UsesMultipleFiles()));
 }
 
 std::string CFileEditCtrl::GetNextEntryPath(EntryPosition &position)
 {
-    return NextEntryPath(m_entryList, position);
-}
-
-void CFileEditCtrl::ParseEntries()
-{
-    m_entryList = ParseEntryText(text().toStdString(), UsesMultipleFiles());
+    return NextEntryPath(m_entries.List(), position);
 }
 
 bool CFileEditCtrl::UsesMultipleFiles() const
@@ -118,17 +118,21 @@ bool CFileEditCtrl::UsesMultipleFiles() const
     return !m_bFolderMode && m_pFileDialog && m_pFileDialog->AllowsMultiSelect();
 }
 
-// The button takes the right end of the area inside the frame, 1.2 times as
-// wide as that area is high (rounded down); the text stays left of it.
+QRect CFileEditCtrl::BrowseButtonRect() const
+{
+    return QRectOf(m_button.Rect());
+}
+
+// The button takes the right end of the area inside the frame; the text
+// stays left of it.
 void CFileEditCtrl::RecalcButtonArea()
 {
     QStyleOptionFrame option;
     initStyleOption(&option);
     int nFrame = hasFrame() ? style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this) : 0;
     QRect rcClient = rect().adjusted(nFrame, nFrame, -nFrame, -nFrame);
-    int nButtonWidth = rcClient.height() * 12 / 10;
-    m_rcBrowseButton = QRect(rcClient.x() + rcClient.width() - nButtonWidth, rcClient.y(), nButtonWidth,
-                             rcClient.height()).normalized();
+    int nButtonWidth = m_button.Place(
+        {rcClient.left(), rcClient.top(), rcClient.left() + rcClient.width(), rcClient.top() + rcClient.height()});
     setTextMargins(0, 0, nButtonWidth, 0);
 }
 
@@ -139,12 +143,11 @@ void CFileEditCtrl::resizeEvent(QResizeEvent *pEvent)
         RecalcButtonArea();
 }
 
-// Records the look to draw (always the disabled one while the field is
-// disabled) and has the button repainted.
-void CFileEditCtrl::PaintButton(int nLook)
+// Records the look to draw and has the button repainted.
+void CFileEditCtrl::PaintButton(BrowseButton::Look look)
 {
-    m_nButtonLook = isEnabled() ? nLook : kDisabled;
-    update(m_rcBrowseButton);
+    m_button.Show(look, isEnabled());
+    update(BrowseButtonRect());
 }
 
 void CFileEditCtrl::paintEvent(QPaintEvent *pEvent)
@@ -161,21 +164,21 @@ void CFileEditCtrl::paintEvent(QPaintEvent *pEvent)
 // dots.
 void CFileEditCtrl::DrawButton(QPainter &painter)
 {
-    if (!isEnabled())
-        m_nButtonLook = kDisabled;
+    const BrowseButton::Look look = m_button.Show(m_button.CurrentLook(), isEnabled());
+    const QRect rcButton = BrowseButtonRect();
     const QPalette &palette = this->palette();
     QColor face = palette.color(QPalette::Button);
     painter.save();
     painter.setBrush(face);
-    if (m_nButtonLook == kPushed) {
+    if (look == BrowseButton::kPushed) {
         painter.setPen(palette.color(QPalette::Dark));
-        painter.drawRect(m_rcBrowseButton.adjusted(0, 0, -1, -1));
+        painter.drawRect(rcButton.adjusted(0, 0, -1, -1));
         PaintEllipsisDots(painter, palette.color(QPalette::Active, QPalette::ButtonText), 1);
     } else {
         painter.setPen(face);
-        painter.drawRect(m_rcBrowseButton.adjusted(0, 0, -1, -1));
-        qDrawWinButton(&painter, m_rcBrowseButton, palette, false, nullptr);
-        if (m_nButtonLook == kDisabled) {
+        painter.drawRect(rcButton.adjusted(0, 0, -1, -1));
+        qDrawWinButton(&painter, rcButton, palette, false, nullptr);
+        if (look == BrowseButton::kDisabled) {
             PaintEllipsisDots(painter, palette.color(QPalette::Light), 1);
             PaintEllipsisDots(painter, palette.color(QPalette::Disabled, QPalette::ButtonText), 0);
         } else {
@@ -185,64 +188,54 @@ void CFileEditCtrl::DrawButton(QPainter &painter)
     painter.restore();
 }
 
-// Three dots centred in the button, q apart and d across (w the button's
-// width): q = w / 4, d = w / 10, single pixels when d is below 2.  Their top
-// is measured from the field's top edge, the one-pixel frame counted in.
 void CFileEditCtrl::PaintEllipsisDots(QPainter &painter, const QColor &colour, int nOffset)
 {
-    int nWidth = m_rcBrowseButton.width();
-    int nSpacing = nWidth / 4;
-    int nDot = nWidth / 10;
-    int nX = m_rcBrowseButton.left() + nWidth / 2 - nSpacing - (nWidth % 4 == 0 ? 1 : 0) + nOffset;
-    int nY = m_rcBrowseButton.height() / 2 - nDot / 2 + 1 + nOffset;
+    const EllipsisDots dots = m_button.Dots(nOffset);
     painter.setPen(colour);
-    if (nDot < 2) {
-        for (int i = 0; i < 3; ++i)
-            painter.drawPoint(nX + i * nSpacing, nY);
+    if (dots.bSinglePixels) {
+        for (const PixelRect &dot : dots.dots)
+            painter.drawPoint(dot.left, dot.top);
         return;
     }
+    // An ellipse drawn with a one-pixel pen covers its rectangle's right and
+    // bottom edge too.
     painter.setBrush(colour);
-    for (int i = 0; i < 3; ++i)
-        painter.drawEllipse(QRect(nX + i * nSpacing, nY, nDot - 1, nDot - 1));
+    for (const PixelRect &dot : dots.dots)
+        painter.drawEllipse(QRectOf(dot).adjusted(0, 0, -1, -1));
 }
 
 void CFileEditCtrl::mousePressEvent(QMouseEvent *pEvent)
 {
-    bool bOnButton = m_bAttached && pEvent->button() == Qt::LeftButton
-                     && m_rcBrowseButton.contains(pEvent->position().toPoint());
-    if (!bOnButton) {
+    if (!m_bAttached || pEvent->button() != Qt::LeftButton || !m_button.Press(PixelPointOf(*pEvent), isEnabled())) {
         QLineEdit::mousePressEvent(pEvent);
         return;
     }
-    m_bButtonTracking = true;
     setFocus(Qt::MouseFocusReason);
-    PaintButton(kPushed);
+    update(BrowseButtonRect());
 }
 
 void CFileEditCtrl::mouseMoveEvent(QMouseEvent *pEvent)
 {
-    bool bOnButton = m_bAttached && m_rcBrowseButton.contains(pEvent->position().toPoint());
-    if (!m_bButtonTracking) {
+    if (!m_button.IsTracking()) {
         QLineEdit::mouseMoveEvent(pEvent);
         // Over the button the pointer is an arrow, as over any button.
-        setCursor(bOnButton ? Qt::ArrowCursor : Qt::IBeamCursor);
+        setCursor(m_button.Contains(PixelPointOf(*pEvent)) ? Qt::ArrowCursor : Qt::IBeamCursor);
         return;
     }
-    int nLook = bOnButton ? kPushed : kRaised;
-    if (m_nButtonLook != nLook)
-        PaintButton(nLook);
+    if (m_button.Track(PixelPointOf(*pEvent), isEnabled()))
+        update(BrowseButtonRect());
 }
 
 void CFileEditCtrl::mouseReleaseEvent(QMouseEvent *pEvent)
 {
-    if (!m_bButtonTracking || pEvent->button() != Qt::LeftButton) {
+    if (!m_button.IsTracking() || pEvent->button() != Qt::LeftButton) {
         QLineEdit::mouseReleaseEvent(pEvent);
         return;
     }
-    m_bButtonTracking = false;
-    if (m_nButtonLook != kRaised)
-        PaintButton(kRaised);
-    if (m_rcBrowseButton.contains(pEvent->position().toPoint()))
+    const BrowseButton::Release release = m_button.ReleaseAt(PixelPointOf(*pEvent), isEnabled());
+    if (release.bRedraw)
+        update(BrowseButtonRect());
+    if (release.bBrowse)
         OnBrowseClicked();
 }
 
@@ -250,7 +243,7 @@ void CFileEditCtrl::mouseReleaseEvent(QMouseEvent *pEvent)
 // elsewhere it selects a word as usual.
 void CFileEditCtrl::mouseDoubleClickEvent(QMouseEvent *pEvent)
 {
-    if (m_bAttached && m_rcBrowseButton.contains(pEvent->position().toPoint()))
+    if (m_bAttached && m_button.Contains(PixelPointOf(*pEvent)))
         return;
     QLineEdit::mouseDoubleClickEvent(pEvent);
 }
@@ -272,7 +265,7 @@ void CFileEditCtrl::changeEvent(QEvent *pEvent)
 {
     QLineEdit::changeEvent(pEvent);
     if (pEvent->type() == QEvent::EnabledChange)
-        PaintButton(isEnabled() ? kRaised : kDisabled);
+        PaintButton(isEnabled() ? BrowseButton::kRaised : BrowseButton::kDisabled);
 }
 
 void CFileEditCtrl::dragEnterEvent(QDragEnterEvent *pEvent)
@@ -285,8 +278,6 @@ void CFileEditCtrl::dragMoveEvent(QDragMoveEvent *pEvent)
     AcceptOnlyFiles(*pEvent);
 }
 
-// Dropped files become the text with their full paths, "; " between them;
-// only the first counts in folder mode or without multiple selection.
 void CFileEditCtrl::dropEvent(QDropEvent *pEvent)
 {
     std::vector<std::string> files = DroppedFiles(pEvent->mimeData());
@@ -294,12 +285,8 @@ void CFileEditCtrl::dropEvent(QDropEvent *pEvent)
         pEvent->ignore();
         return;
     }
-    std::size_t nUsed = UsesMultipleFiles() ? files.size() : 1;
-    std::string strText = files.front();
-    for (std::size_t i = 1; i < nUsed; ++i)
-        strText += "; " + files[i];
     pEvent->acceptProposedAction();
-    setText(QString::fromStdString(strText));
+    setText(QString::fromStdString(DroppedFilesText(files, UsesMultipleFiles())));
 }
 
 void CFileEditCtrl::OnBrowseClicked()
@@ -309,12 +296,11 @@ void CFileEditCtrl::OnBrowseClicked()
         PostBrowseChanged();
 }
 
-// The absolute path of the first entry, where the browsers open; empty when
-// the text holds none.
+// Where the browsers open: the first entry of the text as it is now.
 std::string CFileEditCtrl::FirstEntryPath()
 {
-    EntryPosition position = GetFirstEntryPosition();
-    return position ? GetNextEntryPath(position) : std::string();
+    GetFirstEntryPosition();
+    return ::FirstEntryPath(m_entries.List());
 }
 
 bool CFileEditCtrl::BrowseForFolder()
@@ -326,19 +312,13 @@ bool CFileEditCtrl::BrowseForFolder()
     return folder.has_value();
 }
 
-// The first chosen file with its full path, then "; " and the file name of
-// every further one (all come from the same folder).
 bool CFileEditCtrl::BrowseForFiles()
 {
     if (!m_pFileDialog)
         return false;
     std::vector<std::string> files = m_pBrowser->BrowseForFiles(*m_pFileDialog, FirstEntryPath());
-    if (!files.empty()) {
-        std::string strText = files.front();
-        for (std::size_t i = 1; i < files.size(); ++i)
-            strText += "; " + std::filesystem::path(files[i]).filename().string();
-        setText(QString::fromStdString(strText));
-    }
+    if (!files.empty())
+        setText(QString::fromStdString(ChosenFilesText(files)));
     ReturnFocusAfterBrowse();
     return !files.empty();
 }

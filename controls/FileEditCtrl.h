@@ -5,6 +5,7 @@
 // selected whenever the field gains the focus.
 #pragma once
 
+#include "BrowseButton.h"
 #include "DataExchange.h"
 #include "EntryList.h"
 #include "FECFileDialog.h"
@@ -23,9 +24,6 @@ class CFileEditCtrl : public QLineEdit {
     Q_OBJECT
 
 public:
-    // How the browse button was last drawn.
-    enum ButtonLook { kRaised = 0, kPushed = 1, kDisabled = 2 };
-
     explicit CFileEditCtrl(QWidget *pParent = nullptr);
     ~CFileEditCtrl() override;
 
@@ -55,8 +53,9 @@ public:
     bool IsFolderMode() const { return m_bFolderMode; }
     bool IsAttached() const { return m_bAttached; }
     int ControlId() const { return m_nControlId; }
-    int ButtonLook() const { return m_nButtonLook; }
-    QRect BrowseButtonRect() const { return m_rcBrowseButton; }
+    // How the browse button was last drawn.
+    BrowseButton::Look ButtonLook() const { return m_button.CurrentLook(); }
+    QRect BrowseButtonRect() const;
     // The file dialog of file mode; null in folder mode.
     CFECFileDialog *FileDialog() const { return m_pFileDialog.get(); }
 
@@ -84,7 +83,7 @@ protected:
 private:
     void Attach(int nId, bool bFolderMode);
     void RecalcButtonArea();
-    void PaintButton(int nLook);
+    void PaintButton(BrowseButton::Look look);
     void DrawButton(QPainter &painter);
     void PaintEllipsisDots(QPainter &painter, const QColor &colour, int nOffset);
     bool BrowseForFolder();
@@ -92,16 +91,12 @@ private:
     std::string FirstEntryPath();
     void ReturnFocusAfterBrowse();
     void PostBrowseChanged();
-    void ParseEntries();
     bool UsesMultipleFiles() const;
 
     bool m_bFolderMode = false;
-    bool m_bButtonTracking = false;
-    bool m_bTextDirty = false;
-    EntryList m_entryList;
-    int m_nButtonLook = kRaised;
+    ParsedEntryText m_entries;
+    BrowseButton m_button;
     std::unique_ptr<CFECFileDialog> m_pFileDialog;
-    QRect m_rcBrowseButton;
     bool m_bAttached = false;
     int m_nControlId = 0;
     PathBrowser *m_pBrowser;

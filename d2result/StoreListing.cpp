@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "FileIdentity.h"
+#include "HourFilter.h"
 #include "d2result.h"
 #include "StoreSchema.h"
 
@@ -77,11 +78,11 @@ void AddResultRow(sqlite3_stmt *pRow, std::vector<StoreResult> &results)
     values[static_cast<size_t>(seq)] = sqlite3_column_double(pRow, 5);
 }
 
-void SummariseHours(const unsigned char *pBytes, StoreSeries &series)
+void SummariseHours(StoreSeries &series)
 {
     double sum = 0.0;
-    for (int hour = 0; hour < d2r::kHoursPerYear; ++hour) {
-        double value = d2r::DecodeBinary32(pBytes + 4 * hour);
+    for (const float hour : series.hours) {
+        const double value = hour;
         if (value == kMissingValue)
             continue;
         series.dMinimum = series.iHoursWithValue ? std::min(series.dMinimum, value) : value;
@@ -99,10 +100,17 @@ void AddSeriesRow(sqlite3_stmt *pRow, std::vector<StoreSeries> &allSeries)
     series.iListId = sqlite3_column_int(pRow, 1);
     series.iVariable = sqlite3_column_int(pRow, 2);
     series.strReportKey = ColumnText(pRow, 3);
+    // Only a blob of one year is read by the library; a text of the same
+    // length is not.
+    const bool bBlob = sqlite3_column_type(pRow, 4) == SQLITE_BLOB;
     const auto *pBytes = static_cast<const unsigned char *>(sqlite3_column_blob(pRow, 4));
     series.iBlobBytes = sqlite3_column_bytes(pRow, 4);
-    if (pBytes && series.iBlobBytes == d2r::kHoursBlobBytes)
-        SummariseHours(pBytes, series);
+    if (bBlob && pBytes && series.iBlobBytes == d2r::kHoursBlobBytes) {
+        series.hours.resize(d2r::kHoursPerYear);
+        for (int hour = 0; hour < d2r::kHoursPerYear; ++hour)
+            series.hours[hour] = d2r::DecodeBinary32(pBytes + 4 * hour);
+        SummariseHours(series);
+    }
     allSeries.push_back(series);
 }
 
@@ -139,4 +147,10 @@ bool ListStore(const std::string &strStorePath, StoreContents &contents, std::st
         return false;
     }
     return true;
+}
+
+bool ReduceSeriesHours(const StoreSeries &series, const D2R_HourlyFilter &filter, float &fValue)
+{
+    return series.hours.size() == static_cast<size_t>(d2r::kHoursPerYear) &&
+           d2r::ReduceFilteredHours(series.hours.data(), filter, fValue);
 }

@@ -3,11 +3,18 @@
 // tests substitute a fake that records calls and serves canned series.
 #pragma once
 
+#include <string>
+
 #include "d2result.h"
 
 class ResultLibrary {
 public:
     virtual ~ResultLibrary() = default;
+
+    // The file the entries were loaded from, which a run names (posting
+    // log, timings, check) so that users see which library answered; empty
+    // for one not loaded from a file.
+    virtual std::string LibraryFile() const { return std::string(); }
 
     virtual int32_t GetMultipleResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
                                       float *pfValues, int32_t iValueCount, int32_t iRequestCount,

@@ -1,6 +1,7 @@
 #include "EvaluateItemValue.h"
 
 #include <cctype>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -9,6 +10,12 @@
 #include "HourlyStatistics.h"
 #include "Paths.h"
 #include "TextMatch.h"
+
+// Every build computes the same values: a float operation is rounded to
+// float and a double one to double at once, never carried in wider
+// registers (as the x87 unit of 32-bit x86 does unless told to use SSE2,
+// cmake/toolchain-mingw-x86.cmake), or the sums below would differ.
+static_assert(FLT_EVAL_METHOD == 0, "floating-point operations must be evaluated in their own type");
 
 namespace {
 

@@ -138,10 +138,16 @@ void LogLine(Pass &pass, const std::string &strText)
         pass.log.Line(strText);
 }
 
-void ShowReport(Pass &pass, const FailureReport &report)
+// Every box a pass shows tells of something that went wrong; the first is
+// kept for the run.
+void ShowFailure(Pass &pass, const std::string &strCaption, const std::string &strText)
 {
-    pass.services.messages.ShowMessage(report.strCaption, report.strText);
+    if (pass.services.outcome.strFailureShown.empty())
+        pass.services.outcome.strFailureShown = strText;
+    pass.services.messages.ShowMessage(strCaption, strText);
 }
+
+void ShowReport(Pass &pass, const FailureReport &report) { ShowFailure(pass, report.strCaption, report.strText); }
 
 // The existence and writability checks made before the spreadsheet is
 // touched; false (with the error text set) when the pass must not go on.
@@ -170,7 +176,7 @@ void SetUp(Pass &pass)
 {
     const std::string addIn = FormatText("%s\\Analysis\\Analys32.xll", pass.application.LibraryPath().c_str());
     if (!pass.application.RegisterXLL(addIn))
-        pass.services.messages.ShowMessage(kApplicationCaption, "Didn't register the Analys32.xll");
+        ShowFailure(pass, kApplicationCaption, "Didn't register the Analys32.xll");
     AttachRequired(pass.workbooks, pass.application.GetWorkbooks(), "Application.Workbooks");
     AttachRequired(pass.workbook, pass.workbooks->Open(pass.request.strWorkbookPath), "Workbooks.Open");
     AttachRequired(pass.worksheets, pass.workbook->GetWorksheets(), "Workbook.Worksheets");
@@ -425,7 +431,7 @@ void Evaluate(Pass &pass, const GombrelData &item, ItemValue &value)
         }
     } else if (item.iAction == GOMBREL_ACTION_TEXT) {
         Flush(pass);
-        pass.services.messages.ShowMessage(kApplicationCaption, kStringNotImplemented);
+        ShowFailure(pass, kApplicationCaption, kStringNotImplemented);
     }
 }
 
@@ -474,6 +480,8 @@ void RunRounds(Pass &pass)
         if (pass.bLogOn) {
             pass.log.Open(PathBelow(pass.request.strResultsFolder, "\\GombrelApp Dbg.txt"), pass.request.bAppendLog);
             pass.log.Line(FormatText("Posting results to:  '%s'", pass.request.strWorkbookPath.c_str()));
+            if (!pass.request.strLibraryFile.empty())
+                pass.log.Line(FormatText("Result library:  '%s'", pass.request.strLibraryFile.c_str()));
         }
         const int32_t iRoundLimit = pass.request.bCheckPosted ? 10 : 1;
         for (int32_t iRound = 1; iRound <= iRoundLimit && !pass.bVerified && pass.strErrorText.empty(); ++iRound)
@@ -567,6 +575,7 @@ double LeadingNumber(const std::string &strText)
 int32_t PostToSpreadsheet(Application &application, const PostingRequest &request, ResultAccess &access,
                           std::string &strErrorText, PassServices &services)
 {
+    services.outcome = PassOutcome();
     Pass pass(application, request, access, strErrorText, services);
     if (!CheckWorkbookFile(pass))
         return 0;
@@ -577,6 +586,7 @@ int32_t PostToSpreadsheet(Application &application, const PostingRequest &reques
         SetUp(pass);
         RunRounds(pass);
         Finish(pass);
+        services.outcome.bConfirmed = request.bCheckPosted && pass.bVerified;
         return pass.iCount;
     } catch (const OleFailure &failure) {
         ShowReport(pass, OleFailureReport(failure.Status()));

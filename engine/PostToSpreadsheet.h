@@ -22,6 +22,9 @@ public:
     virtual void WorkbookStarted(const std::string &strWorkbookPath) = 0;
     // iRound counts from 1; odd rounds post, even rounds check.
     virtual void RoundStarted(int32_t iRound, bool bPosting) = 0;
+    // The run reads through the library loaded from strLibraryFile (empty
+    // for one not loaded from a file).
+    virtual void LibraryBound(const std::string &strLibraryFile) { (void)strLibraryFile; }
 };
 
 // Opens strPath in the C library mode pszMode and closes it again; true when
@@ -29,14 +32,23 @@ public:
 using FileProbe = std::function<bool(const std::string &strPath, const char *pszMode)>;
 bool OpenAndClose(const std::string &strPath, const char *pszMode);
 
+// How a pass went beyond its count and the error text, for a run that must
+// tell a pass that posted its workbook whole from one that went wrong.
+struct PassOutcome {
+    std::string strFailureShown;  // the text of the first failure the pass showed in a box
+    bool bConfirmed = false;      // its last checking round found every number equal
+};
+
 // What a pass needs besides its request: where messages go, the posting-log
 // switch (asked once per pass; none: no log), how the workbook file is
-// probed, and an optional progress display.
+// probed, and an optional progress display; and where the pass tells how it
+// went (filled anew by every pass).
 struct PassServices {
     UserMessages &messages;
     std::function<int32_t()> readLogFlag = nullptr;
     FileProbe probeFile = OpenAndClose;
     RunProgress *pProgress = nullptr;
+    PassOutcome outcome{};
 };
 
 // What one pass posts where.
@@ -46,6 +58,7 @@ struct PostingRequest {
                                    // and the posting log "GombrelApp Dbg.txt" lie below it
     std::string strFileDesc;       // the kind of file, as messages name it
     std::string strWorkbookPath;
+    std::string strLibraryFile;    // the result library's file, named in the posting log
     const GombrelData *pTable = nullptr;  // one mapping table, ended by the end record
     bool bCheckPosted = false;     // read the numbers back until they agree
     bool bAppendLog = false;       // append to the posting log instead of starting it anew

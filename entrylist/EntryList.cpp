@@ -9,6 +9,9 @@ namespace {
 
 const char kEntrySeparator = ';';
 
+// What a text made of several entries puts between them.
+const char kTextSeparator[] = "; ";
+
 // Index of the first character that is neither a separator nor white space,
 // or the text's length.  Both are ASCII, which never occurs inside a UTF-8
 // multi-byte character, so a byte scan is safe.
@@ -83,4 +86,41 @@ std::string NextEntryPath(const EntryList &list, EntryPosition &position)
     const std::size_t nNext = *position + 1;
     position = nNext < list.entries.size() ? EntryPosition(nNext) : std::nullopt;
     return AbsoluteEntryPath(list, strEntry);
+}
+
+std::string FirstEntryPath(const EntryList &list)
+{
+    EntryPosition position = FirstEntryPosition(list);
+    return position ? NextEntryPath(list, position) : std::string();
+}
+
+const EntryList &ParsedEntryText::Update(const std::string &strText, bool bMultipleFiles)
+{
+    if (strText != m_strText || bMultipleFiles != m_bMultipleFiles) {
+        m_strText = strText;
+        m_bMultipleFiles = bMultipleFiles;
+        m_list = ParseEntryText(strText, bMultipleFiles);
+    }
+    return m_list;
+}
+
+std::string ChosenFilesText(const std::vector<std::string> &files)
+{
+    if (files.empty())
+        return std::string();
+    std::string strText = files.front();
+    for (std::size_t i = 1; i < files.size(); ++i)
+        strText += kTextSeparator + PathText(FilePath(files[i]).filename());
+    return strText;
+}
+
+std::string DroppedFilesText(const std::vector<std::string> &files, bool bMultipleFiles)
+{
+    if (files.empty())
+        return std::string();
+    const std::size_t nUsed = bMultipleFiles ? files.size() : 1;
+    std::string strText = files.front();
+    for (std::size_t i = 1; i < nUsed; ++i)
+        strText += kTextSeparator + files[i];
+    return strText;
 }

@@ -34,3 +34,34 @@ EntryPosition FirstEntryPosition(const EntryList &list);
 // The absolute path of the entry at position, which moves on to the next
 // entry, or to none after the last.
 std::string NextEntryPath(const EntryList &list, EntryPosition &position);
+
+// The absolute path of the list's first entry, where the browsers open;
+// empty when it holds none.
+std::string FirstEntryPath(const EntryList &list);
+
+// A field's entry list, kept from one parse to the next for as long as the
+// text and the selection mode stay the same.
+class ParsedEntryText {
+public:
+    // The entries of strText, parsed again only when it or bMultipleFiles
+    // differs from the last parse.
+    const EntryList &Update(const std::string &strText, bool bMultipleFiles);
+    // The entries of the last parse (none before the first).
+    const EntryList &List() const { return m_list; }
+
+private:
+    std::string m_strText;
+    bool m_bMultipleFiles = false;
+    EntryList m_list;
+};
+
+// The text for files chosen in the open-file dialog, which come from one
+// folder: the first with its full path, then "; " and the name of each
+// further one, as ParseEntryText reads a multiple-file selection back.
+// Empty for none.
+std::string ChosenFilesText(const std::vector<std::string> &files);
+
+// The text for dropped files, which may come from several folders: their
+// full paths, "; " between them, only the first one unless bMultipleFiles.
+// Empty for none.
+std::string DroppedFilesText(const std::vector<std::string> &files, bool bMultipleFiles);

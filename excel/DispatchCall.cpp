@@ -48,21 +48,20 @@ uint16_t ExcelErrorCode(const EXCEPINFO &info)
     throw OleFailure(static_cast<uint32_t>(hResult));
 }
 
-void Invoke(IDispatch &object, DISPID dispid, WORD wKind, DISPPARAMS &params, VARIANT *pResult)
+void Invoke(ExcelProcess &process, IDispatch &object, DISPID dispid, WORD wKind, DISPPARAMS &params, VARIANT *pResult)
 {
     ExceptionInfo exception;
-    UINT uArgumentInError = 0;
-    const HRESULT hResult =
-        object.Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, wKind, &params, pResult, exception.Get(), &uArgumentInError);
+    const HRESULT hResult = process.Invoke(object, dispid, wKind, params, pResult, exception.Get());
     if (FAILED(hResult))
         ThrowCallFailure(hResult, exception);
 }
 
-Variant InvokeForResult(IDispatch &object, DISPID dispid, WORD wKind, DispatchArguments &arguments)
+Variant InvokeForResult(ExcelProcess &process, IDispatch &object, DISPID dispid, WORD wKind,
+                        DispatchArguments &arguments)
 {
     DISPPARAMS params = {arguments.Reversed(), nullptr, arguments.Count(), 0};
     Variant result;
-    Invoke(object, dispid, wKind, params, result.Get());
+    Invoke(process, object, dispid, wKind, params, result.Get());
     return result;
 }
 
@@ -162,33 +161,33 @@ DispatchArguments &DispatchArguments::Block(int nRows, int nColumns, const std::
     return *this;
 }
 
-Variant CallMethod(IDispatch &object, DISPID dispid, DispatchArguments &arguments)
+Variant CallMethod(ExcelProcess &process, IDispatch &object, DISPID dispid, DispatchArguments &arguments)
 {
-    return InvokeForResult(object, dispid, DISPATCH_METHOD, arguments);
+    return InvokeForResult(process, object, dispid, DISPATCH_METHOD, arguments);
 }
 
-Variant CallMethod(IDispatch &object, DISPID dispid)
-{
-    DispatchArguments none;
-    return CallMethod(object, dispid, none);
-}
-
-Variant GetProperty(IDispatch &object, DISPID dispid, DispatchArguments &arguments)
-{
-    return InvokeForResult(object, dispid, DISPATCH_PROPERTYGET, arguments);
-}
-
-Variant GetProperty(IDispatch &object, DISPID dispid)
+Variant CallMethod(ExcelProcess &process, IDispatch &object, DISPID dispid)
 {
     DispatchArguments none;
-    return GetProperty(object, dispid, none);
+    return CallMethod(process, object, dispid, none);
 }
 
-void PutProperty(IDispatch &object, DISPID dispid, DispatchArguments &value)
+Variant GetProperty(ExcelProcess &process, IDispatch &object, DISPID dispid, DispatchArguments &arguments)
+{
+    return InvokeForResult(process, object, dispid, DISPATCH_PROPERTYGET, arguments);
+}
+
+Variant GetProperty(ExcelProcess &process, IDispatch &object, DISPID dispid)
+{
+    DispatchArguments none;
+    return GetProperty(process, object, dispid, none);
+}
+
+void PutProperty(ExcelProcess &process, IDispatch &object, DISPID dispid, DispatchArguments &value)
 {
     DISPID namedPut = DISPID_PROPERTYPUT;
     DISPPARAMS params = {value.Reversed(), &namedPut, value.Count(), 1};
-    Invoke(object, dispid, DISPATCH_PROPERTYPUT, params, nullptr);
+    Invoke(process, object, dispid, DISPATCH_PROPERTYPUT, params, nullptr);
 }
 
 std::string TextResult(Variant &result)
@@ -201,6 +200,12 @@ bool BooleanResult(Variant &result)
 {
     ConvertResult(result, VT_BOOL);
     return (*result).boolVal != VARIANT_FALSE;
+}
+
+long IntegerResult(Variant &result)
+{
+    ConvertResult(result, VT_I4);
+    return (*result).lVal;
 }
 
 DispatchPtr DispatchResult(Variant &result)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Automation.h"
+#include "ExcelProcess.h"
 
 // Owns one IDispatch reference: released when the owner goes.
 class DispatchPtr {
@@ -85,20 +86,22 @@ private:
     std::vector<VARIANTARG> m_reversed;
 };
 
-// Each call throws DispatchFailure when Excel raises an error inside it
-// (DISP_E_EXCEPTION) and OleFailure with the call's status for any other
-// failure.
-Variant CallMethod(IDispatch &object, DISPID dispid, DispatchArguments &arguments);
-Variant CallMethod(IDispatch &object, DISPID dispid);
-Variant GetProperty(IDispatch &object, DISPID dispid, DispatchArguments &arguments);
-Variant GetProperty(IDispatch &object, DISPID dispid);
+// Each call goes to object in Excel's process (its locale, busy refusals
+// asked again, the call limit) and throws DispatchFailure when Excel raises
+// an error inside it (DISP_E_EXCEPTION) and OleFailure with the call's status
+// for any other failure.
+Variant CallMethod(ExcelProcess &process, IDispatch &object, DISPID dispid, DispatchArguments &arguments);
+Variant CallMethod(ExcelProcess &process, IDispatch &object, DISPID dispid);
+Variant GetProperty(ExcelProcess &process, IDispatch &object, DISPID dispid, DispatchArguments &arguments);
+Variant GetProperty(ExcelProcess &process, IDispatch &object, DISPID dispid);
 // The one argument is the new value, passed as the named DISPID_PROPERTYPUT.
-void PutProperty(IDispatch &object, DISPID dispid, DispatchArguments &value);
+void PutProperty(ExcelProcess &process, IDispatch &object, DISPID dispid, DispatchArguments &value);
 
 // A call's result as the type the member promises; OleFailure with the
 // conversion's status when it is not one.
 std::string TextResult(Variant &result);
 bool BooleanResult(Variant &result);
+long IntegerResult(Variant &result);
 DispatchPtr DispatchResult(Variant &result);
 
 // A text Excel handed over, in the program's UTF-8 (a null BSTR is empty).

@@ -28,24 +28,6 @@ IDispatch *CreateExcelApplication()
     return static_cast<IDispatch *>(pObject);
 }
 
-// The multithreaded apartment: the program has no message loop to serve a
-// single-threaded one (which would also need a window of its own), Excel is
-// an out-of-process server either way, and threads that never initialise
-// COM share the apartment.  Where the thread is already in a single-threaded
-// apartment (a dialog's), that one is used as it is (RPC_E_CHANGED_MODE,
-// nothing to undo); S_FALSE counts as a success that needs its
-// CoUninitialize.
-ExcelLauncher::ExcelLauncher(ExcelStartSteps steps)
-    : m_steps(std::move(steps)), m_bComInitialised(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
-{
-}
-
-ExcelLauncher::~ExcelLauncher()
-{
-    if (m_bComInitialised)
-        CoUninitialize();
-}
-
 bool ExcelLauncher::StartExcel(DispatchHolder<Application> &application, UserMessages &messages)
 {
     if (!m_steps.isRegistered()) {
@@ -53,9 +35,12 @@ bool ExcelLauncher::StartExcel(DispatchHolder<Application> &application, UserMes
         messages.ShowMessage(report.strCaption, report.strText);
         return false;
     }
+    JoinComApartment();
     IDispatch *pExcel = m_steps.create();
     if (!pExcel)
         return false;
-    application.Attach(MakeExcelApplication(pExcel));
+    auto process = std::make_shared<ExcelProcess>(m_limits);
+    process->Adopt(ExcelMainWindow(*pExcel, *process));
+    application.Attach(MakeExcelApplication(pExcel, std::move(process)));
     return true;
 }

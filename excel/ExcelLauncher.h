@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "ExcelProcess.h"
 #include "ExcelSession.h"
 
 struct IDispatch;
@@ -23,19 +24,20 @@ struct ExcelStartSteps {
     std::function<IDispatch *()> create = CreateExcelApplication;
 };
 
-// COM is initialised for the launcher's life, on the thread that makes it:
-// the front end makes one on the program's thread before anything starts
-// Excel, and every automation object is released before the launcher goes.
+// Each application it starts calls Excel within limits.  Any thread may
+// start Excel and call it: each joins the multithreaded apartment at its
+// first call (JoinComApartment), so that the early start's thread, a run's
+// and each of several jobs' can hand an application on to one another.
 class ExcelLauncher : public SpreadsheetLauncher {
 public:
-    explicit ExcelLauncher(ExcelStartSteps steps = ExcelStartSteps());
-    ExcelLauncher(const ExcelLauncher &) = delete;
-    ExcelLauncher &operator=(const ExcelLauncher &) = delete;
-    ~ExcelLauncher() override;
+    explicit ExcelLauncher(ExcelStartSteps steps = ExcelStartSteps(), ExcelCallLimits limits = ExcelCallLimits())
+        : m_steps(std::move(steps)), m_limits(limits)
+    {
+    }
 
     bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override;
 
 private:
     ExcelStartSteps m_steps;
-    bool m_bComInitialised;
+    ExcelCallLimits m_limits;
 };

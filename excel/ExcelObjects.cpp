@@ -10,6 +10,7 @@ constexpr DISPID kApplicationRegisterXLL = 0x1E;
 constexpr DISPID kApplicationWorkbooks = 0x23C;
 constexpr DISPID kApplicationQuit = 0x12E;
 constexpr DISPID kApplicationDisplayAlerts = 0x157;
+constexpr DISPID kApplicationHwnd = 0x79E;
 constexpr DISPID kWorkbooksOpen = 0x783;
 constexpr DISPID kWorkbooksClose = 0x115;
 constexpr DISPID kWorkbookWorksheets = 0x1E5;
@@ -22,8 +23,11 @@ constexpr DISPID kRangeClearContents = 0x71;
 // Workbooks.Open takes fifteen arguments: FileName, then UpdateLinks,
 // ReadOnly and twelve more, all optional.
 constexpr int kOpenOptionalArguments = 14;
+constexpr int kOpenArgumentsAfterUpdateLinks = kOpenOptionalArguments - 1;
 constexpr int kOpenArgumentsAfterReadOnly = kOpenOptionalArguments - 2;
 // UpdateLinks: leave the links to other workbooks as the file holds them.
+// Left out, it has Excel ask the user whether to update them, and nobody
+// sees the question of a hidden Excel.
 constexpr double kUpdateNoLinks = 0;
 
 // Numbers come as VT_R8 (or VT_I4), texts as VT_BSTR; anything else (an
@@ -73,46 +77,94 @@ std::vector<CellValue> CellValuesOf(const VARIANT &value, int nRows, int nColumn
     return cells;
 }
 
+// One Excel object and the process it lives in.  The object is declared
+// last, so that it is released before the process is let go.
+struct ExcelRef {
+    std::shared_ptr<ExcelProcess> process;
+    DispatchPtr object;
+
+    Variant Call(DISPID dispid, DispatchArguments &arguments) const
+    {
+        return CallMethod(*process, *object, dispid, arguments);
+    }
+    Variant Call(DISPID dispid) const { return CallMethod(*process, *object, dispid); }
+    Variant Get(DISPID dispid, DispatchArguments &arguments) const
+    {
+        return GetProperty(*process, *object, dispid, arguments);
+    }
+    Variant Get(DISPID dispid) const { return GetProperty(*process, *object, dispid); }
+    void Put(DISPID dispid, DispatchArguments &value) const { PutProperty(*process, *object, dispid, value); }
+    // The object a call handed back, in the same process.
+    ExcelRef Returned(Variant &result) const { return {process, DispatchResult(result)}; }
+    ExcelRef Shared() const { return {process, object.Share()}; }
+};
+
+// Runs call with the application's alerts off and turns them on again,
+// also when the call fails.  A hidden Excel that asks a question (save the
+// changes? update the links? keep a format the compatibility check flags?)
+// waits for an answer that nobody can give; with alerts off it takes its
+// default answer or, for Quit and Close, leaves unsaved changes unsaved.
+template <class Call>
+void WithoutAlerts(const ExcelRef &application, Call call)
+{
+    auto setAlerts = [&application](bool bOn) {
+        DispatchArguments value;
+        application.Put(kApplicationDisplayAlerts, value.Boolean(bOn));
+    };
+    setAlerts(false);
+    try {
+        call();
+    } catch (const AutomationFailure &) {
+        try {
+            setAlerts(true);
+        } catch (const AutomationFailure &) {
+            // The call's own failure is the one to report.
+        }
+        throw;
+    }
+    setAlerts(true);
+}
+
 class ExcelRange : public Range {
 public:
-    explicit ExcelRange(DispatchPtr object) : m_object(std::move(object)) {}
+    explicit ExcelRange(ExcelRef range) : m_range(std::move(range)) {}
 
     void PutValue2(double dNumber) override
     {
         DispatchArguments value;
-        PutProperty(*m_object, kRangeValue2, value.Number(dNumber));
+        m_range.Put(kRangeValue2, value.Number(dNumber));
     }
     void PutValue2(const std::string &strText) override
     {
         DispatchArguments value;
-        PutProperty(*m_object, kRangeValue2, value.Text(strText));
+        m_range.Put(kRangeValue2, value.Text(strText));
     }
     CellValue GetValue2() override
     {
-        Variant result = GetProperty(*m_object, kRangeValue2);
+        Variant result = m_range.Get(kRangeValue2);
         return CellValueOf(*result);
     }
-    void ClearContents() override { CallMethod(*m_object, kRangeClearContents); }
+    void ClearContents() override { m_range.Call(kRangeClearContents); }
 
 private:
-    DispatchPtr m_object;
+    ExcelRef m_range;
 };
 
 class ExcelWorksheet : public Worksheet {
 public:
-    explicit ExcelWorksheet(DispatchPtr object) : m_object(std::move(object)) {}
+    explicit ExcelWorksheet(ExcelRef worksheet) : m_worksheet(std::move(worksheet)) {}
 
     std::unique_ptr<Range> GetRange(const std::string &strCell1, const std::string &strCell2) override
     {
         DispatchArguments cells;
-        Variant result = GetProperty(*m_object, kWorksheetRange, cells.Text(strCell1).Text(strCell2));
-        return std::make_unique<ExcelRange>(DispatchResult(result));
+        Variant result = m_worksheet.Get(kWorksheetRange, cells.Text(strCell1).Text(strCell2));
+        return std::make_unique<ExcelRange>(m_worksheet.Returned(result));
     }
     // Range(first, last).Value2 set to the array of the block's values (a
     // block of one cell to its one value).
     void PutValues(const CellArea &area, const std::vector<CellInput> &inputs) override
     {
-        DispatchPtr range = AreaRange(area);
+        ExcelRef range = AreaRange(area);
         DispatchArguments value;
         if (area.CellCount() == 1 && inputs.size() == 1) {
             const CellInput &input = inputs.front();
@@ -123,139 +175,157 @@ public:
         } else {
             value.Block(Rows(area), Columns(area), inputs);
         }
-        PutProperty(*range, kRangeValue2, value);
+        range.Put(kRangeValue2, value);
     }
     std::vector<CellValue> GetValues(const CellArea &area) override
     {
-        DispatchPtr range = AreaRange(area);
-        Variant result = GetProperty(*range, kRangeValue2);
+        ExcelRef range = AreaRange(area);
+        Variant result = range.Get(kRangeValue2);
         return CellValuesOf(*result, Rows(area), Columns(area));
     }
 
 private:
-    DispatchPtr AreaRange(const CellArea &area)
+    ExcelRef AreaRange(const CellArea &area)
     {
         DispatchArguments corners;
-        Variant result = GetProperty(*m_object, kWorksheetRange,
-                                     corners.Text(FormatCellAddress(area.first)).Text(FormatCellAddress(area.last)));
-        return DispatchResult(result);
+        Variant result = m_worksheet.Get(
+            kWorksheetRange, corners.Text(FormatCellAddress(area.first)).Text(FormatCellAddress(area.last)));
+        return m_worksheet.Returned(result);
     }
     static int Rows(const CellArea &area) { return area.last.iRow - area.first.iRow + 1; }
     static int Columns(const CellArea &area) { return area.last.iColumn - area.first.iColumn + 1; }
 
-    DispatchPtr m_object;
+    ExcelRef m_worksheet;
 };
 
 class ExcelWorksheets : public Worksheets {
 public:
-    explicit ExcelWorksheets(DispatchPtr object) : m_object(std::move(object)) {}
+    explicit ExcelWorksheets(ExcelRef worksheets) : m_worksheets(std::move(worksheets)) {}
 
     std::unique_ptr<Worksheet> Item(const std::string &strName) override
     {
         DispatchArguments index;
-        Variant result = GetProperty(*m_object, kWorksheetsItem, index.Text(strName));
-        return std::make_unique<ExcelWorksheet>(DispatchResult(result));
+        Variant result = m_worksheets.Get(kWorksheetsItem, index.Text(strName));
+        return std::make_unique<ExcelWorksheet>(m_worksheets.Returned(result));
     }
 
 private:
-    DispatchPtr m_object;
+    ExcelRef m_worksheets;
 };
 
 class ExcelWorkbook : public Workbook {
 public:
-    explicit ExcelWorkbook(DispatchPtr object) : m_object(std::move(object)) {}
+    ExcelWorkbook(ExcelRef workbook, ExcelRef application)
+        : m_workbook(std::move(workbook)), m_application(std::move(application))
+    {
+    }
 
     std::unique_ptr<Worksheets> GetWorksheets() override
     {
-        Variant result = GetProperty(*m_object, kWorkbookWorksheets);
-        return std::make_unique<ExcelWorksheets>(DispatchResult(result));
+        Variant result = m_workbook.Get(kWorkbookWorksheets);
+        return std::make_unique<ExcelWorksheets>(m_workbook.Returned(result));
     }
-    void Save() override { CallMethod(*m_object, kWorkbookSave); }
+    // Saving an .xls in which the compatibility check finds something asks
+    // whether to keep the format.
+    void Save() override
+    {
+        WithoutAlerts(m_application, [this] { m_workbook.Call(kWorkbookSave); });
+    }
 
 private:
-    DispatchPtr m_object;
+    ExcelRef m_workbook;
+    ExcelRef m_application;
 };
 
 class ExcelWorkbooks : public Workbooks {
 public:
-    ExcelWorkbooks(DispatchPtr object, DispatchPtr application)
-        : m_object(std::move(object)), m_application(std::move(application))
+    ExcelWorkbooks(ExcelRef workbooks, ExcelRef application)
+        : m_workbooks(std::move(workbooks)), m_application(std::move(application))
     {
     }
 
     std::unique_ptr<Workbook> Open(const std::string &strPath) override
     {
         DispatchArguments arguments;
-        return Opened(arguments.Text(strPath).Omitted(kOpenOptionalArguments));
+        return Opened(arguments.Text(strPath).Number(kUpdateNoLinks).Omitted(kOpenArgumentsAfterUpdateLinks));
     }
-    // ReadOnly:=True; UpdateLinks 0, so that opening only to read neither
-    // refreshes values from linked workbooks nor asks whether to.
+    // ReadOnly:=True, so that opening only to read changes nothing.
     std::unique_ptr<Workbook> OpenReadOnly(const std::string &strPath) override
     {
         DispatchArguments arguments;
         arguments.Text(strPath).Number(kUpdateNoLinks).Boolean(true).Omitted(kOpenArgumentsAfterReadOnly);
         return Opened(arguments);
     }
-    // With alerts on, Excel would ask whether to save a workbook with
-    // unsaved changes, and nobody sees the question of a hidden Excel: the
-    // run would wait for ever.  With them off it closes without saving.
+    // With alerts off Excel closes without saving.
     void Close() override
     {
-        SetDisplayAlerts(false);
-        try {
-            CallMethod(*m_object, kWorkbooksClose);
-        } catch (const AutomationFailure &) {
-            SetDisplayAlerts(true);
-            throw;
-        }
-        SetDisplayAlerts(true);
+        WithoutAlerts(m_application, [this] { m_workbooks.Call(kWorkbooksClose); });
     }
 
 private:
     std::unique_ptr<Workbook> Opened(DispatchArguments &arguments)
     {
-        Variant result = CallMethod(*m_object, kWorkbooksOpen, arguments);
-        return std::make_unique<ExcelWorkbook>(DispatchResult(result));
-    }
-    void SetDisplayAlerts(bool bOn)
-    {
-        DispatchArguments value;
-        PutProperty(*m_application, kApplicationDisplayAlerts, value.Boolean(bOn));
+        std::unique_ptr<Workbook> workbook;
+        WithoutAlerts(m_application, [&] {
+            Variant result = m_workbooks.Call(kWorkbooksOpen, arguments);
+            workbook = std::make_unique<ExcelWorkbook>(m_workbooks.Returned(result), m_application.Shared());
+        });
+        return workbook;
     }
 
-    DispatchPtr m_object;
-    DispatchPtr m_application;
+    ExcelRef m_workbooks;
+    ExcelRef m_application;
 };
 
 class ExcelApplication : public Application {
 public:
-    explicit ExcelApplication(DispatchPtr object) : m_object(std::move(object)) {}
+    explicit ExcelApplication(ExcelRef application) : m_application(std::move(application)) {}
 
     std::string LibraryPath() override
     {
-        Variant result = GetProperty(*m_object, kApplicationLibraryPath);
+        Variant result = m_application.Get(kApplicationLibraryPath);
         return TextResult(result);
     }
     bool RegisterXLL(const std::string &strFileName) override
     {
         DispatchArguments filename;
-        Variant result = CallMethod(*m_object, kApplicationRegisterXLL, filename.Text(strFileName));
+        Variant result = m_application.Call(kApplicationRegisterXLL, filename.Text(strFileName));
         return BooleanResult(result);
     }
     std::unique_ptr<Workbooks> GetWorkbooks() override
     {
-        Variant result = GetProperty(*m_object, kApplicationWorkbooks);
-        return std::make_unique<ExcelWorkbooks>(DispatchResult(result), m_object.Share());
+        Variant result = m_application.Get(kApplicationWorkbooks);
+        return std::make_unique<ExcelWorkbooks>(m_application.Returned(result), m_application.Shared());
     }
-    void Quit() override { CallMethod(*m_object, kApplicationQuit); }
+    // Alerts off, so that workbooks a failed pass left unsaved stay so
+    // instead of Excel asking about them; they are not turned on again,
+    // as there is no Excel left to tell.
+    void Quit() override
+    {
+        DispatchArguments alertsOff;
+        m_application.Put(kApplicationDisplayAlerts, alertsOff.Boolean(false));
+        m_application.Call(kApplicationQuit);
+    }
 
 private:
-    DispatchPtr m_object;
+    ExcelRef m_application;
 };
 
 }  // namespace
 
-std::unique_ptr<Application> MakeExcelApplication(IDispatch *pApplication)
+std::unique_ptr<Application> MakeExcelApplication(IDispatch *pApplication, std::shared_ptr<ExcelProcess> process)
 {
-    return std::make_unique<ExcelApplication>(DispatchPtr(pApplication));
+    if (!process)
+        process = std::make_shared<ExcelProcess>();
+    return std::make_unique<ExcelApplication>(ExcelRef{std::move(process), DispatchPtr(pApplication)});
+}
+
+HWND ExcelMainWindow(IDispatch &application, ExcelProcess &process)
+{
+    try {
+        Variant result = GetProperty(process, application, kApplicationHwnd);
+        return reinterpret_cast<HWND>(static_cast<INT_PTR>(IntegerResult(result)));
+    } catch (const AutomationFailure &) {
+        return nullptr;
+    }
 }

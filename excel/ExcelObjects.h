@@ -10,6 +10,13 @@
 #include <memory>
 
 #include "Automation.h"
+#include "ExcelProcess.h"
 
-// The application object for pApplication, whose reference it takes over.
-std::unique_ptr<Application> MakeExcelApplication(IDispatch *pApplication);
+// The application object for pApplication, whose reference it takes over,
+// calling into process (none: an unknown process with the default limits).
+std::unique_ptr<Application> MakeExcelApplication(IDispatch *pApplication,
+                                                  std::shared_ptr<ExcelProcess> process = nullptr);
+
+// Excel's main window (Application.Hwnd, a 32-bit handle as window handles
+// are on every Windows); null when Excel does not tell it.
+HWND ExcelMainWindow(IDispatch &application, ExcelProcess &process);

@@ -1,8 +1,12 @@
 #include "DynamicLibrary.h"
 
-std::string LibraryFailureAt(const std::string &strPath, const std::string &strReason)
+std::string ReasonWithoutPath(const std::string &strPath, const std::string &strReason)
 {
     const std::string prefix = strPath + ": ";
-    const bool bNamed = strReason.compare(0, prefix.size(), prefix) == 0;
-    return strPath + " (" + (bNamed ? strReason.substr(prefix.size()) : strReason) + ")";
+    return strReason.compare(0, prefix.size(), prefix) == 0 ? strReason.substr(prefix.size()) : strReason;
+}
+
+std::string LibraryFailureAt(const std::string &strPath, const std::string &strReason)
+{
+    return strPath + " (" + ReasonWithoutPath(strPath, strReason) + ")";
 }

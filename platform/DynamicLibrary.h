@@ -27,6 +27,10 @@ private:
 // ("d2result" gives libd2result.so here, d2result.dll on Windows).
 std::string SharedLibraryFileName(const std::string &strStem);
 
+// The system's reason for a library that could not be loaded without the
+// "path: " it may start with, for a text that names the path itself.
+std::string ReasonWithoutPath(const std::string &strPath, const std::string &strReason);
+
 // "path (reason)" for a library that could not be used, naming the path
 // once whether or not the system's reason starts with it: what a failure
 // text lists for each place a library was looked for.

@@ -21,6 +21,14 @@ struct FileIdentity {
 // must not open those as data files, a pipe would block them.
 bool ReadFileIdentity(const std::string &strPath, FileIdentity &identity);
 
+// Fills identity's device and file number (inode, or volume serial number
+// and file index) for the folder at strPath; its size and times stay 0.
+// Every path that reaches the same folder gives the same identity, however
+// it is spelt: a trailing separator, "." and ".." steps, symbolic links, and
+// on Windows letter case and short (8.3) names.  False when there is no
+// such folder.
+bool ReadFolderIdentity(const std::string &strPath, FileIdentity &identity);
+
 // Whether a file kept open stops other programs from replacing or deleting
 // it (Windows: SQLite, like most programs, opens files without sharing
 // deletion).  A reader that must not get in their way then holds such a file

@@ -20,9 +20,9 @@ void SetModified(const FILETIME &time, FileIdentity &identity)
     identity.iModifiedNanoseconds = (iTicks % kTicksPerSecond) * 100;
 }
 
-}  // namespace
-
-bool ReadFileIdentity(const std::string &strPath, FileIdentity &identity)
+// The information of what strPath names on a disk, file or folder; false
+// when there is nothing there, or it is no disk file (a pipe, a device).
+bool ReadDiskInformation(const std::string &strPath, BY_HANDLE_FILE_INFORMATION &information)
 {
     // Opened for no access at all, only to read its attributes, sharing
     // everything: a store another program holds open is still looked at.
@@ -31,16 +31,34 @@ bool ReadFileIdentity(const std::string &strPath, FileIdentity &identity)
                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
-    BY_HANDLE_FILE_INFORMATION information{};
-    const bool bRegular = GetFileType(hFile) == FILE_TYPE_DISK && GetFileInformationByHandle(hFile, &information) &&
-                          !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    const bool bRead = GetFileType(hFile) == FILE_TYPE_DISK && GetFileInformationByHandle(hFile, &information);
     CloseHandle(hFile);
-    if (!bRegular)
+    return bRead;
+}
+
+}  // namespace
+
+bool ReadFileIdentity(const std::string &strPath, FileIdentity &identity)
+{
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!ReadDiskInformation(strPath, information) || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     identity.uDevice = information.dwVolumeSerialNumber;
     identity.uFile = Joined(information.nFileIndexHigh, information.nFileIndexLow);
     identity.iSize = static_cast<int64_t>(Joined(information.nFileSizeHigh, information.nFileSizeLow));
     SetModified(information.ftLastWriteTime, identity);
+    return true;
+}
+
+bool ReadFolderIdentity(const std::string &strPath, FileIdentity &identity)
+{
+    // The handle names the folder itself, whatever the path's spelling.
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!ReadDiskInformation(strPath, information) || !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    identity = FileIdentity();
+    identity.uDevice = information.dwVolumeSerialNumber;
+    identity.uFile = Joined(information.nFileIndexHigh, information.nFileIndexLow);
     return true;
 }
 

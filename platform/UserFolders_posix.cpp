@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <vector>
 
@@ -49,6 +50,14 @@ std::string UserConfigFolder()
         return std::string();
     home = WithoutTrailingSlashes(home);
     return (home == "/" ? "" : home) + "/.config";
+}
+
+std::string ProgramConfigFolderName(const std::string &strProgram)
+{
+    std::string name = strProgram;
+    for (char &c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
 }
 
 std::string UserConfigPlace(const std::string &strName)

@@ -30,9 +30,6 @@ bool ReadStartCalcEarlySetting(const SettingsFile &settings)
 
 EarlyStartLauncher::~EarlyStartLauncher()
 {
-    std::unique_ptr<Application> idle = TakeStarted();
-    if (idle)
-        EndUnused(std::move(idle));  // while the thread that started it still lives
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_bStopping = true;
@@ -94,14 +91,22 @@ std::unique_ptr<Application> EarlyStartLauncher::TakeStarted()
     return m_started.Detach();
 }
 
-// Makes each start asked for, outside the lock, until this object goes.
+// Makes each start asked for, outside the lock, until this object goes
+// (a start asked for before is still made); then ends the application
+// nobody took, on the thread that started it (the
+// thread that destroys this object may not call it: a dialog's).
 void EarlyStartLauncher::Work()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] { return m_bStopping || m_bStartWanted; });
-        if (m_bStopping)
+        if (m_bStopping && !m_bStartWanted) {
+            std::unique_ptr<Application> idle = m_started.Detach();
+            lock.unlock();
+            if (idle)
+                EndUnused(std::move(idle));
             return;
+        }
         lock.unlock();
         DispatchHolder<Application> started;
         UnseenMessages unseen;

@@ -31,7 +31,7 @@ bool ReadStartCalcEarlySetting(const SettingsFile &settings);
 // The thread lives as long as this object, because a Calc is tied to the
 // thread that started it: every application handed out must be ended
 // (EndExcel, as each run does) before this object goes.  Going, it waits for
-// a start under way and ends an application nobody took.
+// a start under way and ends an application nobody took, on its own thread.
 class EarlyStartLauncher : public SpreadsheetLauncher {
 public:
     explicit EarlyStartLauncher(SpreadsheetLauncher &inner) : m_inner(inner) {}

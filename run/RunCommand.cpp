@@ -95,9 +95,10 @@ ResultLibraryBinder BoundResultLibrary::Binder()
 ResultLibrary *BoundResultLibrary::Bind(const std::string &strDoe2Folder, std::string &strFailure)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_pLibrary)
-        m_pLibrary = BindResultLibrary(strDoe2Folder, strFailure);
-    return m_pLibrary.get();
+    std::unique_ptr<ResultLibrary> &library = m_libraries[strDoe2Folder];
+    if (!library)
+        library = BindResultLibrary(strDoe2Folder, strFailure);
+    return library.get();
 }
 
 double TimeJob(Stopwatch &clock, const std::function<void()> &job)

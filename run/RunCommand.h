@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -63,10 +64,11 @@ using ResultsJob = std::function<int32_t(std::string &strErrorText, const std::s
 // ProcessResults with these services (which must outlive the job).
 ResultsJob ProcessResultsJob(RunServices &services);
 
-// The program's result library, bound at the first run and kept for the
-// next ones until this object goes.  Binder() is what
-// RunServices::bindResultLibrary wants; runs on several threads may share
-// it (the library serialises its reads itself).
+// The program's result library, bound at the first run with a DOE-2 folder
+// and kept for the next ones with that folder until this object goes (a
+// run with another DOE-2 folder binds that folder's library: the one there
+// wins).  Binder() is what RunServices::bindResultLibrary wants; runs on
+// several threads may share it (the library serialises its reads itself).
 class BoundResultLibrary {
 public:
     BoundResultLibrary() = default;
@@ -79,7 +81,9 @@ private:
     ResultLibrary *Bind(const std::string &strDoe2Folder, std::string &strFailure);
 
     std::mutex m_mutex;
-    std::unique_ptr<ResultLibrary> m_pLibrary;
+    // Every library bound stays loaded: a run on another thread may still
+    // read through it.
+    std::map<std::string, std::unique_ptr<ResultLibrary>> m_libraries;
 };
 
 // Elapsed seconds of job, measured on clock with the cost of reading the

@@ -28,6 +28,9 @@ const char kSettingsFileName[] = "gombrel.ini";
 
 namespace {
 
+// The name the folder of the user's settings is made from.
+const char kProgramName[] = "Gombrel";
+
 using Lines = std::vector<std::string>;
 
 // Where in the file's lines a key was looked for: the line of its section
@@ -247,14 +250,14 @@ SettingsFile SettingsFileFor(const std::string &strProgramFolder)
     const std::string configFolder = UserConfigFolder();
     if (configFolder.empty())
         return beside;
-    return SettingsFile(WithTrailingSeparator(configFolder) + "gombrel" + NativeSeparator() + kSettingsFileName);
+    return SettingsFile(WithTrailingSeparator(configFolder) + ProgramConfigFolderName(kProgramName) + NativeSeparator() +
+                        kSettingsFileName);
 }
 
 std::string SettingsPlaceText()
 {
-    const std::string beside = std::string(kSettingsFileName) + " beside the program";
-    const std::string user = UserConfigPlace(std::string("gombrel/") + kSettingsFileName);
-    return user.empty() ? beside + "." : beside + " when one is there, otherwise\n" + user + ".";
+    return std::string(kSettingsFileName) + " beside the program when one is there, otherwise\n" +
+           UserConfigPlace(ProgramConfigFolderName(kProgramName) + "/" + kSettingsFileName) + ".";
 }
 
 std::string ReadSettingString(const SettingsFile &settings, const char *pszSection, const char *pszKey,

@@ -53,9 +53,11 @@ SettingsFile SettingsForThisUser();
 
 // kSettingsFileName in strProgramFolder when one is there (a portable copy;
 // the build tree gets one, so programs run from it keep their settings
-// beside them), otherwise gombrel/kSettingsFileName in the user's
-// configuration folder ($XDG_CONFIG_HOME, default ~/.config), whose folder
-// the first write makes.  Beside the program too when the system names no
+// beside them), otherwise kSettingsFileName in the program's folder of the
+// user's configuration folder (gombrel in $XDG_CONFIG_HOME, default
+// ~/.config, on Linux; Gombrel in %APPDATA% on Windows, where a program
+// installed into Program Files cannot write beside itself), whose folder the
+// first write makes.  Beside the program too when the system names no
 // configuration folder.
 SettingsFile SettingsFileFor(const std::string &strProgramFolder);
 

@@ -115,7 +115,11 @@ CellValue GetValue(const MemorySpreadsheet &state, const MemorySheet &sheet, con
     if (state.IsCellUnreadable(sheet.strName, FormatCellAddress(address)))
         throw DispatchFailure(kApplicationErrorCode, "Unable to get the Value2 property of the Range class");
     const auto found = sheet.cells.find(address);
-    return found == sheet.cells.end() ? CellValue() : ValueOf(found->second);
+    if (found == sheet.cells.end())
+        return CellValue();
+    if (found->second.kind == MemoryCell::Kind::Formula && state.computeFormula)
+        return state.computeFormula(found->second, sheet);
+    return ValueOf(found->second);
 }
 
 class MemoryRange : public Range {

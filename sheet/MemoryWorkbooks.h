@@ -5,6 +5,7 @@
 // its call counters and call log.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -55,6 +56,9 @@ public:
     // Configuration.
     std::string strLibraryPath = "/memory/library";
     bool bRegisterXLL = true;
+    // What Range.Value2 gives for a formula cell of sheet; none: no value
+    // (formulas are never computed here).
+    std::function<CellValue(const MemoryCell &formula, const MemorySheet &sheet)> computeFormula;
 
     // The nth call (counting from 1, over the application's whole life) of
     // call throws failure instead of doing anything.

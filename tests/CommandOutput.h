@@ -31,3 +31,12 @@ inline std::vector<std::string> SplitColumns(const std::string &strLine)
         columns.push_back(column);
     return columns;
 }
+
+// How often strWhat occurs in strText (overlapping ones too).
+inline size_t Occurrences(const std::string &strText, const std::string &strWhat)
+{
+    size_t count = 0;
+    for (size_t at = strText.find(strWhat); at != std::string::npos; at = strText.find(strWhat, at + 1))
+        ++count;
+    return count;
+}

@@ -1,14 +1,24 @@
 #include "FakeExcelServer.h"
 
+#include <algorithm>
 #include <optional>
+#include <regex>
 
 #include "WindowsText_win32.h"
+
+// One open workbook: its path and whether it changed since it was saved.
+struct FakeBook {
+    std::string strPath;
+    bool bUnsaved = false;
+};
 
 struct FakeExcelState {
     std::vector<RecordedInvoke> invokes;
     std::optional<ScriptedFailure> nextFailure;
     int nLive = 0;
     bool bDisplayAlerts = true;
+    FakeExcelBehaviour behaviour;
+    std::vector<std::shared_ptr<FakeBook>> openBooks;
 };
 
 namespace {
@@ -102,6 +112,64 @@ void SetBoolean(VARIANT *pResult, bool bValue)
     pResult->boolVal = bValue ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
+// Excel asks the user, as it does only with alerts on.
+void AskUser(FakeExcelState &state)
+{
+    if (!state.bDisplayAlerts)
+        return;
+    if (!state.behaviour.askUser)
+        throw CallRejected{RPC_E_CALL_REJECTED};
+    state.behaviour.askUser();
+}
+
+void HoldFile(FakeExcelState &state, const std::string &strPath, bool bHeld)
+{
+    if (state.behaviour.holdFile)
+        state.behaviour.holdFile(strPath, bHeld);
+}
+
+std::string FileNameOf(const std::string &strPath)
+{
+    const size_t slash = strPath.find_last_of("\\/");
+    return slash == std::string::npos ? strPath : strPath.substr(slash + 1);
+}
+
+// The locale a call means: its own, or for the defaults the machine's.
+LCID EffectiveLocale(const FakeExcelState &state, LCID lcid)
+{
+    if (lcid == 0 || lcid == LOCALE_USER_DEFAULT || lcid == LOCALE_SYSTEM_DEFAULT)
+        return state.behaviour.userLocale;
+    return lcid;
+}
+
+// A text "A/B" typed into a cell, read as Excel reads it under lcid: a date
+// of this year, A the month where the locale writes the month first, else
+// the day; stored as its serial number.  None for any other text, or a day
+// that does not exist.
+std::optional<double> TypedDate(const std::string &strText, LCID lcid)
+{
+    static const std::regex kDayAndMonth(R"(\s*(\d{1,2})/(\d{1,2})\s*)");
+    std::smatch match;
+    if (!std::regex_match(strText, match, kDayAndMonth))
+        return std::nullopt;
+    wchar_t szOrder[4] = L"";
+    GetLocaleInfoW(lcid, LOCALE_IDATE, szOrder, 4);
+    const bool bDayFirst = szOrder[0] == L'1';
+    const int first = std::stoi(match[1]), second = std::stoi(match[2]);
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    SYSTEMTIME date{};
+    date.wYear = today.wYear;
+    date.wMonth = static_cast<WORD>(bDayFirst ? second : first);
+    date.wDay = static_cast<WORD>(bDayFirst ? first : second);
+    double dSerial = 0;
+    FILETIME check;
+    if (date.wMonth < 1 || date.wMonth > 12 || !SystemTimeToFileTime(&date, &check) ||
+        !SystemTimeToVariantTime(&date, &dSerial))
+        return std::nullopt;
+    return dSerial;
+}
+
 // Every object of the fake: reference counting, recording, failures; each
 // kind answers its members in Answer.
 class FakeObject : public IDispatch {
@@ -137,10 +205,17 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
     // The program binds late by DISPID, never by name.
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID, LCID, WORD wKind, DISPPARAMS *pParams, VARIANT *pResult,
-                                     EXCEPINFO *pInfo, UINT *) override
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispid, REFIID, LCID lcid, WORD wKind, DISPPARAMS *pParams,
+                                     VARIANT *pResult, EXCEPINFO *pInfo, UINT *) override
     {
+        if (m_state->behaviour.beforeCall) {
+            const HRESULT hRefused = m_state->behaviour.beforeCall(dispid);
+            if (hRefused != S_OK)
+                return hRefused;
+        }
         m_state->invokes.push_back(Record(dispid, wKind, *pParams));
+        m_state->invokes.back().lcid = lcid;
+        m_lcid = lcid;
         if (m_state->nextFailure) {
             const ScriptedFailure failure = *m_state->nextFailure;
             m_state->nextFailure.reset();
@@ -159,6 +234,9 @@ protected:
         pResult->vt = VT_DISPATCH;
         pResult->pdispVal = pObject;
     }
+
+    // The locale of the call being answered.
+    LCID CallLocale() const { return EffectiveLocale(*m_state, m_lcid); }
 
     std::shared_ptr<FakeExcelState> m_state;
 
@@ -181,6 +259,7 @@ private:
     }
 
     ULONG m_uReferences = 1;
+    LCID m_lcid = 0;
 };
 
 // Member dispid of kind wKind with uCount arguments (none named) is what
@@ -207,12 +286,13 @@ const VARIANT &PutArgument(const DISPPARAMS &params)
 // Excel's is.
 class FakeRange : public FakeObject {
 public:
-    FakeRange(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Range> range)
-        : FakeObject(std::move(state)), m_range(std::move(range))
+    FakeRange(std::shared_ptr<FakeExcelState> state, std::shared_ptr<FakeBook> book, std::unique_ptr<Range> range)
+        : FakeObject(std::move(state)), m_book(std::move(book)), m_range(std::move(range))
     {
     }
-    FakeRange(std::shared_ptr<FakeExcelState> state, std::shared_ptr<Worksheet> worksheet, const CellArea &area)
-        : FakeObject(std::move(state)), m_worksheet(std::move(worksheet)), m_area(area)
+    FakeRange(std::shared_ptr<FakeExcelState> state, std::shared_ptr<FakeBook> book,
+              std::shared_ptr<Worksheet> worksheet, const CellArea &area)
+        : FakeObject(std::move(state)), m_book(std::move(book)), m_worksheet(std::move(worksheet)), m_area(area)
     {
     }
 
@@ -224,6 +304,7 @@ protected:
         else if (Asks(dispid, wKind, params, kValue2, DISPATCH_PROPERTYGET, 0))
             m_range ? GetValue2(pResult) : GetArray(pResult);
         else if (m_range && Asks(dispid, wKind, params, kClearContents, DISPATCH_METHOD, 0)) {
+            m_book->bUnsaved = true;
             m_range->ClearContents();
             SetBoolean(pResult, true);
         } else
@@ -235,10 +316,16 @@ private:
     {
         const VARIANT &value = PutArgument(params);
         Require(value.vt == VT_R8 || value.vt == VT_BSTR, DISP_E_TYPEMISMATCH);
-        if (value.vt == VT_R8)
+        m_book->bUnsaved = true;
+        if (value.vt == VT_R8) {
             m_range->PutValue2(value.dblVal);
+            return;
+        }
+        const std::string text = TextArgument(value);
+        if (const std::optional<double> date = TypedDate(text, CallLocale()))
+            m_range->PutValue2(*date);
         else
-            m_range->PutValue2(TextArgument(value));
+            m_range->PutValue2(text);
     }
     void GetValue2(VARIANT *pResult)
     {
@@ -278,13 +365,20 @@ private:
                 if (element.vt == VT_R8)
                     input.dNumber = element.dblVal;
                 else if (element.vt == VT_BSTR) {
-                    input.kind = CellInput::Kind::Text;
-                    input.strText = TextArgument(element);
+                    // Each text of the array is read as if typed into its cell.
+                    const std::string text = TextArgument(element);
+                    if (const std::optional<double> date = TypedDate(text, CallLocale())) {
+                        input.dNumber = *date;
+                    } else {
+                        input.kind = CellInput::Kind::Text;
+                        input.strText = text;
+                    }
                 }
                 VariantClear(&element);
                 Require(bKnown, DISP_E_TYPEMISMATCH);
                 inputs.push_back(std::move(input));
             }
+        m_book->bUnsaved = true;
         m_worksheet->PutValues(m_area, inputs);
     }
     void GetArray(VARIANT *pResult)
@@ -311,6 +405,7 @@ private:
         pResult->parray = pArray;
     }
 
+    std::shared_ptr<FakeBook> m_book;
     std::unique_ptr<Range> m_range;  // one cell, or null for an area
     std::shared_ptr<Worksheet> m_worksheet;
     CellArea m_area;
@@ -318,8 +413,9 @@ private:
 
 class FakeWorksheet : public FakeObject {
 public:
-    FakeWorksheet(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Worksheet> worksheet)
-        : FakeObject(std::move(state)), m_worksheet(std::move(worksheet))
+    FakeWorksheet(std::shared_ptr<FakeExcelState> state, std::shared_ptr<FakeBook> book,
+                  std::unique_ptr<Worksheet> worksheet)
+        : FakeObject(std::move(state)), m_book(std::move(book)), m_worksheet(std::move(worksheet))
     {
     }
 
@@ -337,38 +433,53 @@ protected:
         if (ParseCellAddress(first, area.first) && ParseCellAddress(last, area.last) &&
             (area.first < area.last || area.last < area.first)) {
             Require(area.first.iColumn <= area.last.iColumn && area.first.iRow <= area.last.iRow, DISP_E_BADINDEX);
-            SetObject(pResult, new FakeRange(m_state, m_worksheet, area));
+            SetObject(pResult, new FakeRange(m_state, m_book, m_worksheet, area));
             return;
         }
-        SetObject(pResult, new FakeRange(m_state, m_worksheet->GetRange(first, last)));
+        SetObject(pResult, new FakeRange(m_state, m_book, m_worksheet->GetRange(first, last)));
     }
 
 private:
+    std::shared_ptr<FakeBook> m_book;
     std::shared_ptr<Worksheet> m_worksheet;
 };
 
 class FakeWorksheets : public FakeObject {
 public:
-    FakeWorksheets(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Worksheets> worksheets)
-        : FakeObject(std::move(state)), m_worksheets(std::move(worksheets))
+    FakeWorksheets(std::shared_ptr<FakeExcelState> state, std::shared_ptr<FakeBook> book,
+                   std::unique_ptr<Worksheets> worksheets)
+        : FakeObject(std::move(state)), m_book(std::move(book)), m_worksheets(std::move(worksheets))
     {
     }
 
 protected:
+    // A name the workbook lacks is an index out of the collection's range,
+    // answered as the collection answers it, not as an error raised inside.
     void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
     {
         Require(Asks(dispid, wKind, params, kItem, DISPATCH_PROPERTYGET, 1), DISP_E_MEMBERNOTFOUND);
-        SetObject(pResult, new FakeWorksheet(m_state, m_worksheets->Item(TextArgument(params.rgvarg[0]))));
+        std::unique_ptr<Worksheet> worksheet;
+        try {
+            worksheet = m_worksheets->Item(TextArgument(params.rgvarg[0]));
+        } catch (const DispatchFailure &failure) {
+            Require(failure.Description() != kNoSuchSheet, DISP_E_BADINDEX);
+            throw;
+        }
+        SetObject(pResult, new FakeWorksheet(m_state, m_book, std::move(worksheet)));
     }
 
 private:
+    static constexpr const char *kNoSuchSheet = "Subscript out of range";
+
+    std::shared_ptr<FakeBook> m_book;
     std::unique_ptr<Worksheets> m_worksheets;
 };
 
 class FakeWorkbook : public FakeObject {
 public:
-    FakeWorkbook(std::shared_ptr<FakeExcelState> state, std::unique_ptr<Workbook> workbook)
-        : FakeObject(std::move(state)), m_workbook(std::move(workbook))
+    FakeWorkbook(std::shared_ptr<FakeExcelState> state, std::shared_ptr<FakeBook> book,
+                 std::unique_ptr<Workbook> workbook)
+        : FakeObject(std::move(state)), m_book(std::move(book)), m_workbook(std::move(workbook))
     {
     }
 
@@ -376,14 +487,33 @@ protected:
     void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
     {
         if (Asks(dispid, wKind, params, kWorksheets, DISPATCH_PROPERTYGET, 0))
-            SetObject(pResult, new FakeWorksheets(m_state, m_workbook->GetWorksheets()));
+            SetObject(pResult, new FakeWorksheets(m_state, m_book, m_workbook->GetWorksheets()));
         else if (Asks(dispid, wKind, params, kSave, DISPATCH_METHOD, 0))
-            m_workbook->Save();
+            Save();
         else
             throw CallRejected{DISP_E_MEMBERNOTFOUND};
     }
 
 private:
+    void Save()
+    {
+        const std::string name = FileNameOf(m_book->strPath);
+        if (m_state->behaviour.compatibilityFlagged.count(name) != 0)
+            AskUser(*m_state);
+        if (m_state->behaviour.unwritable.count(name) != 0)
+            throw DispatchFailure(kApplicationErrorCode, "Microsoft Excel cannot access the file '" + m_book->strPath + "'.");
+        HoldFile(*m_state, m_book->strPath, false);
+        try {
+            m_workbook->Save();
+        } catch (const AutomationFailure &) {
+            HoldFile(*m_state, m_book->strPath, true);
+            throw;
+        }
+        HoldFile(*m_state, m_book->strPath, true);
+        m_book->bUnsaved = false;
+    }
+
+    std::shared_ptr<FakeBook> m_book;
     std::unique_ptr<Workbook> m_workbook;
 };
 
@@ -398,7 +528,7 @@ protected:
     void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
     {
         if (dispid == kOpen && wKind == DISPATCH_METHOD)
-            SetObject(pResult, new FakeWorkbook(m_state, Open(InMemberOrder(params))));
+            SetObject(pResult, Open(InMemberOrder(params)));
         else if (Asks(dispid, wKind, params, kClose, DISPATCH_METHOD, 0))
             Close();
         else
@@ -412,11 +542,29 @@ private:
     {
         Require(!m_state->bDisplayAlerts, RPC_E_CALL_REJECTED);
         m_workbooks->Close();
+        for (const std::shared_ptr<FakeBook> &book : m_state->openBooks)
+            HoldFile(*m_state, book->strPath, false);
+        m_state->openBooks.clear();
+    }
+
+    // The workbook, held open (once, however often it is opened).
+    FakeWorkbook *Open(const Arguments &arguments)
+    {
+        std::unique_ptr<Workbook> workbook = OpenInMemory(arguments);
+        const std::string path = TextArgument(*arguments[0]);
+        auto book = std::find_if(m_state->openBooks.begin(), m_state->openBooks.end(),
+                                 [&path](const std::shared_ptr<FakeBook> &open) { return open->strPath == path; });
+        if (book == m_state->openBooks.end()) {
+            m_state->openBooks.push_back(std::make_shared<FakeBook>(FakeBook{path}));
+            book = m_state->openBooks.end() - 1;
+            HoldFile(*m_state, path, true);
+        }
+        return new FakeWorkbook(m_state, *book, std::move(workbook));
     }
 
     // FileName, then at most fourteen optional arguments: UpdateLinks a
     // number, ReadOnly a boolean, every other one left out.
-    std::unique_ptr<Workbook> Open(const Arguments &arguments)
+    std::unique_ptr<Workbook> OpenInMemory(const Arguments &arguments)
     {
         Require(!arguments.empty() && arguments.size() <= 15, DISP_E_BADPARAMCOUNT);
         bool bReadOnly = false;
@@ -451,14 +599,27 @@ protected:
         else if (Asks(dispid, wKind, params, kWorkbooks, DISPATCH_PROPERTYGET, 0))
             SetObject(pResult, new FakeWorkbooks(m_state, m_application->GetWorkbooks()));
         else if (Asks(dispid, wKind, params, kQuit, DISPATCH_METHOD, 0))
-            m_application->Quit();
+            Quit();
         else if (dispid == kDisplayAlerts && wKind == DISPATCH_PROPERTYPUT)
             PutDisplayAlerts(PutArgument(params));
-        else
+        else if (m_state->behaviour.hMainWindow != nullptr && Asks(dispid, wKind, params, kHwnd, DISPATCH_PROPERTYGET, 0)) {
+            pResult->vt = VT_I4;
+            pResult->lVal = static_cast<LONG>(reinterpret_cast<INT_PTR>(m_state->behaviour.hMainWindow));
+        } else
             throw CallRejected{DISP_E_MEMBERNOTFOUND};
     }
 
 private:
+    // Changes nobody saved make Excel ask whether to save them.
+    void Quit()
+    {
+        const bool bUnsaved = std::any_of(m_state->openBooks.begin(), m_state->openBooks.end(),
+                                          [](const std::shared_ptr<FakeBook> &book) { return book->bUnsaved; });
+        if (bUnsaved)
+            AskUser(*m_state);
+        m_application->Quit();
+    }
+
     void PutDisplayAlerts(const VARIANT &value)
     {
         Require(value.vt == VT_BOOL, DISP_E_TYPEMISMATCH);
@@ -491,3 +652,5 @@ std::vector<RecordedInvoke> FakeExcelServer::InvokesOf(DISPID dispid) const
 void FakeExcelServer::FailNextInvoke(ScriptedFailure failure) { m_state->nextFailure = std::move(failure); }
 
 int FakeExcelServer::LiveObjects() const { return m_state->nLive; }
+
+FakeExcelBehaviour &FakeExcelServer::Behaviour() { return m_state->behaviour; }

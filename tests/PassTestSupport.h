@@ -1,8 +1,8 @@
 // What the posting-pass and results-run tests share: a user who answers
 // Retry/Cancel from a script and whose boxes are recorded, a result library
 // whose answers for one result change from call to call, one that answers
-// everything with one value, workbooks with the sheets a table selects, and
-// records built by kind.
+// everything with one value (and one that drifts or runs dry), workbooks
+// with the sheets a table selects, and records built by kind.
 #pragma once
 
 #include <algorithm>
@@ -22,6 +22,9 @@ class ConstantLibrary : public ResultLibrary {
 public:
     float fValue = 1.0f;
     std::set<std::string> folders;
+    std::string strFile;  // the file it says it was loaded from
+
+    std::string LibraryFile() const override { return strFile; }
 
     int32_t GetMultipleResult(const char *pszDoe2Folder, const char *, int32_t, float *pfValues, int32_t iValueCount,
                               int32_t, const D2R_ResultRequest *) override
@@ -45,6 +48,53 @@ private:
         folders.insert(pszDoe2Folder);
         std::fill(pfValues, pfValues + iValueCount, fValue);
         return iValueCount;
+    }
+};
+
+// The constant library with two ways of going wrong: with bDrift every call
+// answers one more than the call before (a number read back never agrees
+// with its result again); once iAnswersLeft calls have been answered, every
+// call answers nothing (the evaluations fail).
+class UnsteadyLibrary : public ConstantLibrary {
+public:
+    bool bDrift = false;
+    int iAnswersLeft = -1;  // -1: no end
+
+    int32_t GetMultipleResult(const char *pszDoe2Folder, const char *pszProject, int32_t iFileType, float *pfValues,
+                              int32_t iValueCount, int32_t iRequestCount, const D2R_ResultRequest *pRequests) override
+    {
+        return Answering() ? ConstantLibrary::GetMultipleResult(pszDoe2Folder, pszProject, iFileType, pfValues,
+                                                                iValueCount, iRequestCount, pRequests)
+                           : 0;
+    }
+    int32_t GetMultipleHourlyResult(const char *pszDoe2Folder, const char *pszProject, int32_t iFileType,
+                                    float *pfValues, int32_t iValueCount, int32_t iRequestCount,
+                                    const D2R_HourlyRequest *pRequests) override
+    {
+        return Answering() ? ConstantLibrary::GetMultipleHourlyResult(pszDoe2Folder, pszProject, iFileType, pfValues,
+                                                                      iValueCount, iRequestCount, pRequests)
+                           : 0;
+    }
+    int32_t GetSingleHourlyResult(const char *pszDoe2Folder, const char *pszProject, int32_t iFileType,
+                                  int32_t iListId, int32_t iVariable, float *pfValues, int32_t iValueCount,
+                                  const char *pszReportKey, const D2R_HourlyFilter *pFilter) override
+    {
+        return Answering() ? ConstantLibrary::GetSingleHourlyResult(pszDoe2Folder, pszProject, iFileType, iListId,
+                                                                    iVariable, pfValues, iValueCount, pszReportKey,
+                                                                    pFilter)
+                           : 0;
+    }
+
+private:
+    bool Answering()
+    {
+        if (iAnswersLeft == 0)
+            return false;
+        if (iAnswersLeft > 0)
+            --iAnswersLeft;
+        if (bDrift)
+            fValue += 1.0f;
+        return true;
     }
 };
 

@@ -3,13 +3,13 @@
 
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "AwaitCondition.h"
 #include "ChildProcess.h"
 #include "ScratchFolder.h"
 
@@ -32,21 +32,6 @@ std::string ReadAll(const std::string &strPath)
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
-}
-
-// Waits up to limit until the child has ended, without reaping it: it is
-// then left as a zombie.  False when it is still running at the deadline.
-bool AwaitEndLeavingItUnreaped(int iChild, std::chrono::seconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        siginfo_t info{};
-        if (waitid(P_PID, iChild, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == iChild)
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::yield();
-    }
 }
 
 }  // namespace
@@ -133,11 +118,9 @@ TEST(StartTiedChild, TheChildDiesWithTheProcessThatStartedIt)
     close(channel[1]);
     int exitCode = 0;
     ASSERT_TRUE(WaitForChild(starter, 10s, exitCode));
-    // The orphan is reaped by init, not by us: look until it is gone.
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (ProcessExists(child) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    EXPECT_FALSE(ProcessExists(child));
+    // The orphan is no child of ours, and whoever inherits it may never
+    // reap it: an ended one is left as a zombie, which still exists.
+    EXPECT_TRUE(AwaitCondition([child] { return !ProcessRunning(child); }, 10s));
 }
 
 // The untied child reads what the starter wrote, sees its input end when the
@@ -167,9 +150,7 @@ TEST(StartUntiedChild, OutlivesItsStarterAndReadsItsInputUntilTheStarterEnds)
     ASSERT_TRUE(WaitForChild(starter, 10s, exitCode));
     EXPECT_EQ(exitCode, 0);
     ASSERT_GT(child, 0);
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while ((ProcessRunning(child) || ReadAll(output) != "hello\nended\n") && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
+    AwaitCondition([&] { return !ProcessRunning(child) && ReadAll(output) == "hello\nended\n"; }, 10s);
     EXPECT_EQ(ReadAll(output), "hello\nended\n");
     EXPECT_FALSE(ProcessRunning(child)) << "an ended child, reaped or not, is no longer running";
     EXPECT_TRUE(ProcessRunning(CurrentProcessId()));
@@ -204,9 +185,7 @@ TEST(ChildProcessesNamed, FindsARunningChildByNameAndForgetsItOnceEnded)
 {
     const int child = StartShell("exec sleep 60");
     // The shell replaces itself by sleep; look until it has.
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (ChildProcessesNamed(CurrentProcessId(), "sleep").empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
+    AwaitCondition([] { return !ChildProcessesNamed(CurrentProcessId(), "sleep").empty(); }, 10s);
     EXPECT_THAT(ChildProcessesNamed(CurrentProcessId(), "sleep"), testing::ElementsAre(child));
     EXPECT_THAT(ChildProcessesNamed(CurrentProcessId(), "no-such-name"), testing::IsEmpty());
     EXPECT_THAT(ChildProcessesNamed(child, "sleep"), testing::IsEmpty());

@@ -3,6 +3,8 @@
 // dies is replaced, --jobs takes only a sensible number.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
 #include "PassTestSupport.h"
+#include "Paths.h"
 #include "RunCli.h"
 #include "ScratchFolder.h"
 
@@ -140,15 +143,15 @@ TEST_F(CliRunFolders, FailedFoldersLeaveTheOthersPosted)
     for (const auto &state : m_launcher.states)
         writes += state->CellsWritten();
     const int posted = writes / 2;
+    const std::string cancelled = "Unable to open (for writing) DOE-2 Results spreadsheet file  '" + locked + "'";
     EXPECT_EQ(SplitLines(run.out),
               (std::vector<std::string>{
-                  Posted(a, posted), missing + ": ERROR:  Results path doesn't exist: " + missing,
-                  readOnly + ": Results not posted to XLS file(s): Unable to open (for writing) DOE-2 Results "
-                             "spreadsheet file  '" + locked + "'",
-                  Posted(b, posted), "total: 2 of 4 folders posted, " + std::to_string(2 * posted) +
-                                         " results (0.0 seconds elapsed)."}));
+                  Posted(a, posted), missing + ": not posted: ERROR:  Results path doesn't exist: " + missing,
+                  readOnly + ": not posted: Results not posted to XLS file(s): " + cancelled, Posted(b, posted),
+                  "total: 2 of 4 folders posted, " + std::to_string(2 * posted) + " results (0.0 seconds elapsed)."}));
     // With two jobs nobody is asked: the question is answered Cancel.
-    EXPECT_EQ(run.err, readOnly + ": Gombrel: DOE-2 Results spreadsheet\n");
+    EXPECT_EQ(run.err, readOnly + ": Gombrel: DOE-2 Results spreadsheet\n" + readOnly +
+                           ": gombrel-cli: 0 of 4 workbooks posted; stopped at Std140Sec5-2.xls: " + cancelled + "\n");
     for (const std::string &folder : {a, b})
         EXPECT_EQ(ReadWholeFile(folder + "/GombrelApp Dbg.txt").rfind("Posting results to:  '" + folder + "/", 0), 0u);
     EXPECT_EQ(ReadSettingString(m_settings, kSectionPaths, kKeyLastResultsPath, ""), b);
@@ -175,6 +178,67 @@ TEST_F(CliRunFolders, ApplicationThatDiedIsReplacedForTheFoldersAfterIt)
     const std::vector<std::string> lines = SplitLines(run.out);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[3].rfind("total: 3 of 3 folders posted, ", 0), 0u);
+}
+
+// The count at the start of a final message, after strPrefix.
+int PostedCount(const std::string &strLine, const std::string &strPrefix)
+{
+    return std::stoi(strLine.substr(strPrefix.size()));
+}
+
+TEST_F(CliRunFolders, PartlyPostedFolderIsToldAndNotCountedAsPosted)
+{
+    const std::string a = Folder("a"), b = Folder("b"), c = Folder("c");
+    const std::string damaged = b + NativePath("\\Std140Sec5-3B.xls");
+    WriteWholeFile(damaged, "gombrel-mem");
+    const Outcome run =
+        Run({"--doe2", m_scratch.Path(), "--results", a, "--results", b, "--results", c, "--jobs", "2"});
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> lines = SplitLines(run.out);
+    ASSERT_EQ(lines.size(), 4u) << run.out;
+    const int whole = PostedCount(lines[0], a + ": ");
+    EXPECT_EQ(lines[0], Posted(a, whole));
+    EXPECT_EQ(lines[2], Posted(c, whole));
+    const std::string partly = b + ": partly posted (2 of 4 workbooks, stopped at Std140Sec5-3B.xls): ";
+    ASSERT_EQ(lines[1].rfind(partly, 0), 0u) << lines[1];
+    const int part = PostedCount(lines[1], partly);
+    EXPECT_GT(part, 0);
+    EXPECT_LT(part, whole);
+    EXPECT_EQ(lines[1], partly + std::to_string(part) +
+                            " results successfully posted to XLS file(s) (0.0 seconds elapsed).");
+    EXPECT_EQ(lines[3], "total: 2 of 3 folders posted, 1 partly posted, " + std::to_string(2 * whole + part) +
+                            " results (0.0 seconds elapsed).");
+    const std::string failure = "COleDispatchException. SCODE: 000003ec, Description: \"'" + damaged +
+                                "' is not a workbook\".";
+    EXPECT_EQ(run.err, b + ": COleDispatchException: " + failure + "\n" + b +
+                           ": gombrel-cli: 2 of 4 workbooks posted; stopped at Std140Sec5-3B.xls: " + failure + "\n");
+}
+
+TEST_F(CliRunFolders, SameFolderGivenAgainIsRefusedBeforeAnythingStarts)
+{
+    const std::string a = Folder("a");
+    fs::create_directory(m_scratch / "b");
+#ifdef _WIN32
+    // Windows names ignore case.
+    std::string other = a;
+    std::transform(other.begin(), other.end(), other.begin(), [](unsigned char c) { return std::toupper(c); });
+#else
+    const std::string other = m_scratch / "link";
+    fs::create_directory_symlink(a, other);
+#endif
+    const std::string again[] = {a + "/", m_scratch.Path() + "/./b/../a", other};
+    const Outcome run = Run({"--doe2", m_scratch.Path(), "--results", a, "--results", again[0], "--results", again[1],
+                             "--results", m_scratch / "b", "--results", again[2], "--jobs", "2"});
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "gombrel-cli: '" + a + "' and '" + again[0] + "' are the same results folder\n" +
+                           "gombrel-cli: '" + a + "' and '" + again[1] + "' are the same results folder\n" +
+                           "gombrel-cli: '" + a + "' and '" + again[2] + "' are the same results folder\n");
+    EXPECT_TRUE(m_launcher.states.empty());
+    EXPECT_FALSE(fs::exists(m_settings.Path()));
+    for (const MappingTable &table : g_aMappingTables)
+        EXPECT_TRUE(ReadWholeFile(a + "/" + (table.pszWorkbookFile + 1)) == WorkbookFor(table.pItems()))
+            << table.pszWorkbookFile << " was touched";
 }
 
 TEST_F(CliRunFolders, JobsMustBeAWholeNumberFromOne)

@@ -1,8 +1,8 @@
 // A stand-in for a vendor's result library whose three entries answer from
 // their arguments alone, so that a caller can tell each argument arrived in
-// its place.  Built twice: with the C convention, its .def exporting the
-// plain names, and with ECHO_CONVENTION=__stdcall, its .def exporting the
-// stdcall-decorated names.
+// its place.  Built once with the C convention (ECHO_CONVENTION=__cdecl),
+// its .def exporting the plain names, and with __stdcall once for each
+// form of names a stdcall library may export (d2r_echo_stdcall.def.in).
 #include <cstring>
 
 #include "d2result.h"

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "AwaitCondition.h"
 #include "CalcLockFiles.h"
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
@@ -36,14 +37,6 @@ namespace fs = std::filesystem;
 const char kCalcProcess[] = "soffice.bin";
 const char kSessionPrefix[] = "gombrel-calc-";
 
-bool AwaitCondition(const std::function<bool()> &done, std::chrono::seconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    return done();
-}
-
 // The sample results folder of this process, made at first use and
 // removed when the program ends.
 const std::string &SampleFolder()
@@ -57,19 +50,6 @@ const std::string &SampleFolder()
     }();
     static const std::string path = made ? sample / "results" : std::string();
     return path;
-}
-
-// True once the child has ended in full (all its threads, so that waiting
-// for it would now return), without reaping it: the session that started it
-// is to notice.  Until then its main thread may already show as ended.
-bool AwaitEndLeavingItUnreaped(int iChild, std::chrono::seconds limit)
-{
-    return AwaitCondition(
-        [iChild] {
-            siginfo_t info{};
-            return waitid(P_PID, iChild, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == iChild;
-        },
-        limit);
 }
 
 // The running Calc processes started by this process.

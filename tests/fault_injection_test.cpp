@@ -23,6 +23,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "AwaitCondition.h"
 #include "CalcLockFiles.h"
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
@@ -384,6 +385,14 @@ bool Matches(const std::string &strText, const std::string &strPattern)
     return std::regex_match(strText, std::regex(strPattern));
 }
 
+// The pattern of the last line of a run that stopped at the workbook pszFile
+// after posting iPosted whole, for a failure of the pattern strFailure.
+std::string StoppedLine(int iPosted, const char *pszFile, const std::string &strFailure)
+{
+    return "gombrel-cli: " + std::to_string(iPosted) + " of 4 workbooks posted; stopped at " + Escaped(pszFile) +
+           ": " + strFailure + "\n";
+}
+
 TEST_F(FaultInjection, CalcKilledWhilePostingLeavesEveryWorkbookUntouched)
 {
     FaultyLibrary library(*m_pLibrary, kFaultCall, {[](const std::string &) {
@@ -394,10 +403,11 @@ TEST_F(FaultInjection, CalcKilledWhilePostingLeavesEveryWorkbookUntouched)
     EXPECT_TRUE(library.Struck());
     EXPECT_NE(Log().find("Posting Value"), std::string::npos) << "the fault came before any cell was posted";
     EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
-    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: Error interfacing with Excel spreadsheet: " +
-                                         ShownWorkbook("Std140Sec5-2.xls") +
-                                         R"( tab: \S+ cell: [A-Z]+[0-9]+ property: \(tab selection\)\n)"
-                                         R"(COleException: COleException\. SCODE: 80010108\.\n)"))
+    const std::string failure = "Error interfacing with Excel spreadsheet: " + ShownWorkbook("Std140Sec5-2.xls") +
+                                R"( tab: \S+ cell: [A-Z]+[0-9]+ property: \(tab selection\))";
+    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: " + failure +
+                                         R"(\nCOleException: COleException\. SCODE: 80010108\.\n)" +
+                                         StoppedLine(0, "Std140Sec5-2.xls", failure)))
         << m_err.str();
     for (const MappingTable &table : g_aMappingTables)
         ExpectUntouched(table.pszWorkbookFile + 1);
@@ -413,8 +423,12 @@ TEST_F(FaultInjection, ReadOnlyWorkbookIsAskedAboutUntilCancelled)
                                      "DOE-2 Results spreadsheet file  '" +
                                          ShownWorkbook("Std140Sec5-2.xls") + "'\n"))
         << m_out.str();
-    EXPECT_EQ(m_err.str(), "Gombrel: DOE-2 Results spreadsheet\n[R]etry or [C]ancel? "
-                           "Gombrel: DOE-2 Results spreadsheet\n[R]etry or [C]ancel? ");
+    EXPECT_TRUE(Matches(m_err.str(), R"(Gombrel: DOE-2 Results spreadsheet\n\[R\]etry or \[C\]ancel\? )"
+                                     R"(Gombrel: DOE-2 Results spreadsheet\n\[R\]etry or \[C\]ancel\? )" +
+                                         StoppedLine(0, "Std140Sec5-2.xls",
+                                                     R"(Unable to open \(for writing\) DOE-2 Results spreadsheet )"
+                                                     "file  '" + ShownWorkbook("Std140Sec5-2.xls") + "'")))
+        << m_err.str();
     for (const MappingTable &table : g_aMappingTables)
         ExpectUntouched(table.pszWorkbookFile + 1);
 }
@@ -429,11 +443,11 @@ TEST_F(FaultInjection, ReadOnlyResultsFolderWithTheLogOnPostsNothing)
     }
     EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
     // Calc cannot lock the workbook in that folder, so it does not open it.
-    EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: COleDispatchException\\. SCODE: 000003ec, "
-                                     "Description: \"Cannot open '" +
-                                         ShownWorkbook("Std140Sec5-2.xls") +
-                                         "': Calc cannot make its lock file beside it \\(is its folder "
-                                         "read-only\\?\\)\"\\.\n"))
+    const std::string failure = "COleDispatchException\\. SCODE: 000003ec, Description: \"Cannot open '" +
+                                ShownWorkbook("Std140Sec5-2.xls") +
+                                "': Calc cannot make its lock file beside it \\(is its folder read-only\\?\\)\"\\.";
+    EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: " + failure + "\n" +
+                                         StoppedLine(0, "Std140Sec5-2.xls", failure)))
         << m_err.str();
     EXPECT_FALSE(fs::exists(m_results + "/" + kLogFile));
     for (const MappingTable &table : g_aMappingTables)
@@ -450,8 +464,9 @@ TEST_F(FaultInjection, PostingLogThatCannotBeWrittenEndsThePassWithNothingPosted
         EXPECT_EQ(Run({"--check", "--log"}), 1);
     }
     EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
-    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: Error interfacing with Excel spreadsheet: " +
-                                         ShownWorkbook("Std140Sec5-2.xls") + " tab:  cell:  property: \n"))
+    const std::string failure =
+        "Error interfacing with Excel spreadsheet: " + ShownWorkbook("Std140Sec5-2.xls") + " tab:  cell:  property: ";
+    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: " + failure + "\n" + StoppedLine(0, "Std140Sec5-2.xls", failure)))
         << m_err.str();
     ExpectWorkbooksAsLogged();
 }
@@ -462,8 +477,10 @@ TEST_F(FaultInjection, TextFileNamedXlsIsRefusedAndLeftAsItWas)
     WriteWholeFile(Workbook("Std140Sec5-2.xls"), text);
     EXPECT_EQ(Run({"--check", "--log"}), 1);
     EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
-    EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: COleDispatchException\\. SCODE: 000003ec, "
-                                     "Description: \"'[^\n]*Std140Sec5-2\\.xls' is not a workbook\"\\.\n"))
+    const std::string failure =
+        "COleDispatchException\\. SCODE: 000003ec, Description: \"'[^\n]*Std140Sec5-2\\.xls' is not a workbook\"\\.";
+    EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: " + failure + "\n" +
+                                         StoppedLine(0, "Std140Sec5-2.xls", failure)))
         << m_err.str();
     EXPECT_EQ(ReadWholeFile(Workbook("Std140Sec5-2.xls")), text);
 }
@@ -476,9 +493,10 @@ TEST_F(FaultInjection, ZipNamedXlsInAWritableFolderIsRefusedAsNoWorkbook)
     WriteWholeFile(Workbook("Std140Sec5-2.xls"), zip);
     EXPECT_EQ(Run({"--check", "--log"}), 1);
     EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
-    EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: COleDispatchException\\. SCODE: 000003ec, "
-                                     "Description: \"'" +
-                                         ShownWorkbook("Std140Sec5-2.xls") + "' is not a workbook\"\\.\n"))
+    const std::string failure = "COleDispatchException\\. SCODE: 000003ec, Description: \"'" +
+                                ShownWorkbook("Std140Sec5-2.xls") + "' is not a workbook\"\\.";
+    EXPECT_TRUE(Matches(m_err.str(), "COleDispatchException: " + failure + "\n" +
+                                         StoppedLine(0, "Std140Sec5-2.xls", failure)))
         << m_err.str();
     EXPECT_EQ(ReadWholeFile(Workbook("Std140Sec5-2.xls")), zip);
 }
@@ -490,7 +508,7 @@ TEST_F(FaultInjection, StoreCutShortMidRunKeepsTheCellsPostedBeforeIt)
                               truncated = NativePath(strProject) + ".d2r";
                               fs::resize_file(truncated, fs::file_size(truncated) / 2);
                           }});
-    EXPECT_EQ(Run({"--check", "--log"}, &library), 0);
+    EXPECT_EQ(Run({"--check", "--log"}, &library), 1);
     ASSERT_TRUE(library.Struck());
     const PostedCells posted = ParsePostingLog(Log());
     ASSERT_EQ(posted.size(), 1u) << "the run went on past the first workbook";
@@ -499,7 +517,8 @@ TEST_F(FaultInjection, StoreCutShortMidRunKeepsTheCellsPostedBeforeIt)
                                          R"( results successfully posted to XLS file\(s\) \([0-9.]+ seconds elapsed\)\.\n)"
                                          R"(     Error retri[^\n]*\n)"))
         << m_out.str() << " after cutting " << truncated;
-    EXPECT_EQ(m_err.str(), "");
+    // The run stopped where the store gave out, not at the next workbook.
+    EXPECT_TRUE(Matches(m_err.str(), StoppedLine(0, "Std140Sec5-2.xls", R"(Error retri[^\n]*)"))) << m_err.str();
     ExpectWorkbooksAsLogged();
 }
 
@@ -508,11 +527,12 @@ TEST_F(FaultInjection, ResultCalcRefusesMidPassKeepsTheCellsPostedBeforeIt)
     // A result that is not a number: Calc refuses the cell, the pass ends
     // with what it wrote before, and the run goes on with the next workbook.
     FaultyLibrary library(*m_pLibrary, kFaultCall, {nullptr, true});
-    EXPECT_EQ(Run({"--check", "--log"}, &library), 0);
+    EXPECT_EQ(Run({"--check", "--log"}, &library), 1);
     ASSERT_TRUE(library.Struck());
-    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: Error interfacing with Excel spreadsheet: " +
-                                         ShownWorkbook("Std140Sec5-2.xls") +
-                                         R"( tab: \S+ cell: [A-Z]+[0-9]+ property: \(tab selection\)\n)"))
+    const std::string failure = "Error interfacing with Excel spreadsheet: " + ShownWorkbook("Std140Sec5-2.xls") +
+                                R"( tab: \S+ cell: [A-Z]+[0-9]+ property: \(tab selection\))";
+    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: " + failure + "\ngombrel-cli: 3 of 4 workbooks posted; "
+                                                            "Std140Sec5-2\\.xls: " + failure + "\n"))
         << m_err.str();
     const PostedCells posted = ParsePostingLog(Log());
     ASSERT_EQ(posted.size(), 4u);
@@ -540,10 +560,11 @@ TEST_F(FaultInjection, MissingSheetEndsItsPassAfterTheWorkbooksBefore)
         CreateCalcWorkbook(*application, Workbook(plan.strFileName.c_str()), plan.sheets);
         EndExcel(application);
     }
-    EXPECT_EQ(Run({"--check", "--log"}), 0);
-    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: Error interfacing with Excel spreadsheet: " +
-                                         ShownWorkbook(plan.strFileName.c_str()) + " tab: " + Escaped(missing) +
-                                         R"( cell:  property: \(tab selection\)\n)"))
+    EXPECT_EQ(Run({"--check", "--log"}), 1);
+    const std::string failure = "Error interfacing with Excel spreadsheet: " +
+                                ShownWorkbook(plan.strFileName.c_str()) + " tab: " + Escaped(missing) +
+                                R"( cell:  property: \(tab selection\))";
+    EXPECT_TRUE(Matches(m_err.str(), "Gombrel: " + failure + "\n" + StoppedLine(1, plan.strFileName.c_str(), failure)))
         << m_err.str();
     const PostedCells posted = ParsePostingLog(Log());
     ASSERT_EQ(posted.size(), 1u) << "only the first workbook has cells posted";
@@ -624,15 +645,6 @@ TEST_F(FaultInjection, VerifyReportsAChangedResultAndLeavesEverythingAsItWas)
     EXPECT_TRUE(OurCalcs().empty()) << "Calc still runs after verify";
 }
 
-// Waits, without sleeping, until done() or the deadline; done()'s last answer.
-bool AwaitCondition(const std::function<bool()> &done, std::chrono::seconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    return done();
-}
-
 // The settings file beside the programs, where gombrel-cli itself keeps the
 // folders of its run: put back as it was, or removed when there was none,
 // once the test that started the program is done.
@@ -678,7 +690,7 @@ TEST_F(FaultInjection, ProgramKilledMidRunTakesItsCalcWithIt)
     ASSERT_TRUE(WaitForChild(program, 30s, exitCode));
     ASSERT_TRUE(posting) << "the run never got to posting: " << ReadWholeFile(m_scratch / "cli.out");
     EXPECT_EQ(exitCode, 128 + 9);
-    EXPECT_TRUE(AwaitCondition([&] { return !ProcessExists(calcs.front()); }, 30s))
+    EXPECT_TRUE(AwaitCondition([&] { return !ProcessRunning(calcs.front()); }, 30s))
         << "Calc (" << calcs.front() << ") outlived the program that started it";
     // The next run clears what the killed one left (its lock on the
     // workbook, unless a Calc session started meanwhile by any program has

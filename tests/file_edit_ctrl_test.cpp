@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QUrl>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -96,54 +95,13 @@ protected:
     FakePathBrowser m_browser;
 };
 
-struct ParseCase {
-    const char *pszName;
-    const char *pszText;
-    bool bFolderMode;
-    bool bMultipleSelection;
-    std::vector<std::string> expected;
-};
-
-void PrintTo(const ParseCase &parseCase, std::ostream *pStream) { *pStream << parseCase.pszName; }
-
-std::string CurrentFolder() { return std::filesystem::current_path().string(); }
-
 } // namespace
 
-// --- Parsing the text into entries
+// The field's rules (entries, button place, dots and looks, texts of files)
+// are tested in path_field_test; these tests check that the Qt field follows
+// them.
 
-
-class FileEditCtrlParse : public FileEditCtrlTest, public ::testing::WithParamInterface<ParseCase> {};
-
-TEST_P(FileEditCtrlParse, GivesTheAbsoluteEntryPaths)
-{
-    const ParseCase &parseCase = GetParam();
-    m_pField->SetFolderMode(parseCase.bFolderMode);
-    if (m_pField->FileDialog() != nullptr)
-        m_pField->FileDialog()->SetAllowMultiSelect(parseCase.bMultipleSelection);
-    m_pField->setText(parseCase.pszText);
-    std::vector<std::string> expected = parseCase.expected;
-    for (std::string &path : expected)
-        if (path.rfind("./", 0) == 0)
-            path = CurrentFolder() + path.substr(1);
-    EXPECT_EQ(EntryPaths(), expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    FileEditCtrl, FileEditCtrlParse,
-    ::testing::Values(
-        ParseCase{"BlanksAndSemicolonBeforeOneFolder", "  ;/Work", true, false, {"/Work"}},
-        ParseCase{"FolderModeIgnoresEverythingAfterTheFirstSemicolon", "/Work;/Other", true, false, {"/Work"}},
-        ParseCase{"MultipleFilesKeepTrailingBlanks", "/Data/a.txt;  b.txt ; c.txt", false, true,
-                  {"/Data/a.txt", "/Data/b.txt ", "/Data/c.txt"}},
-        ParseCase{"SingleSelectionIgnoresFurtherFiles", "/Data/a.txt; b.txt", false, false, {"/Data/a.txt"}},
-        ParseCase{"MultipleSelectionWithOneFile", "/Data/a.txt", false, true, {"/Data/a.txt"}},
-        ParseCase{"RelativeFolderBelowTheCurrentFolder", "Runs", true, false, {"./Runs"}},
-        ParseCase{"RelativeFilesBelowTheCurrentFolder", "a.txt;b.txt", false, true, {"./a.txt", "./b.txt"}},
-        ParseCase{"DotsResolved", "/Data/x/../y/./Runs", true, false, {"/Data/y/Runs"}},
-        ParseCase{"EmptyTextHasNoEntry", "", true, false, {}},
-        ParseCase{"BlanksAndSemicolonsOnlyHaveNoEntry", "  ; ;\t", false, true, {}}),
-    [](const ::testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.pszName); });
+// --- The text's entries
 
 TEST_F(FileEditCtrlTest, ReparsesOnlyAfterTheTextChanged)
 {
@@ -231,7 +189,7 @@ TEST_F(FileEditCtrlTest, PushedButtonMovesTheDotsOnePixel)
     int nLeft = m_pField->BrowseButtonRect().left();
     QColor text = m_pField->palette().color(QPalette::Active, QPalette::ButtonText);
     QTest::mousePress(m_pField, Qt::LeftButton, Qt::NoModifier, ButtonCentre());
-    EXPECT_EQ(m_pField->ButtonLook(), CFileEditCtrl::kPushed);
+    EXPECT_EQ(m_pField->ButtonLook(), BrowseButton::kPushed);
     EXPECT_EQ(PixelAt(nLeft + 7, 11), text);
     EXPECT_NE(PixelAt(nLeft + 5, 9), text);
     QTest::mouseRelease(m_pField, Qt::LeftButton, Qt::NoModifier, LeftOfButton());
@@ -241,42 +199,34 @@ TEST_F(FileEditCtrlTest, DisabledFieldDrawsEngravedDotsWhateverIsAsked)
 {
     int nLeft = m_pField->BrowseButtonRect().left();
     m_pField->setEnabled(false);
-    EXPECT_EQ(m_pField->ButtonLook(), CFileEditCtrl::kDisabled);
+    EXPECT_EQ(m_pField->ButtonLook(), BrowseButton::kDisabled);
     QImage image = m_pField->grab().toImage();
     EXPECT_EQ(image.pixelColor(nLeft + 5, 9), m_pField->palette().color(QPalette::Disabled, QPalette::ButtonText));
     EXPECT_EQ(image.pixelColor(nLeft + 7, 11), m_pField->palette().color(QPalette::Light));
     m_pField->setEnabled(true);
-    EXPECT_EQ(m_pField->ButtonLook(), CFileEditCtrl::kRaised);
+    EXPECT_EQ(m_pField->ButtonLook(), BrowseButton::kRaised);
 }
 
 // --- Pressing, tracking and releasing the button
 
-TEST_F(FileEditCtrlTest, PressMoveOutReleaseOpensNothing)
-{
-    QTest::mousePress(m_pField, Qt::LeftButton, Qt::NoModifier, ButtonCentre());
-    EXPECT_EQ(m_pField->ButtonLook(), CFileEditCtrl::kPushed);
-    QTest::mouseMove(m_pField, LeftOfButton());
-    EXPECT_EQ(m_pField->ButtonLook(), CFileEditCtrl::kRaised);
-    QTest::mouseRelease(m_pField, Qt::LeftButton, Qt::NoModifier, LeftOfButton());
-    EXPECT_EQ(m_pField->ButtonLook(), CFileEditCtrl::kRaised);
-    EXPECT_EQ(m_browser.nCalls, 0);
-}
-
 TEST_F(FileEditCtrlTest, PressOutAndBackInReleaseOpensTheBrowser)
 {
     QTest::mousePress(m_pField, Qt::LeftButton, Qt::NoModifier, ButtonCentre());
+    EXPECT_EQ(m_pField->ButtonLook(), BrowseButton::kPushed);
     QTest::mouseMove(m_pField, LeftOfButton());
+    EXPECT_EQ(m_pField->ButtonLook(), BrowseButton::kRaised);
+    EXPECT_EQ(m_browser.nCalls, 0);
     QTest::mouseMove(m_pField, ButtonCentre());
-    EXPECT_EQ(m_pField->ButtonLook(), CFileEditCtrl::kPushed);
+    EXPECT_EQ(m_pField->ButtonLook(), BrowseButton::kPushed);
     QTest::mouseRelease(m_pField, Qt::LeftButton, Qt::NoModifier, ButtonCentre());
-    EXPECT_EQ(m_pField->ButtonLook(), CFileEditCtrl::kRaised);
+    EXPECT_EQ(m_pField->ButtonLook(), BrowseButton::kRaised);
     EXPECT_EQ(m_browser.nCalls, 1);
 }
 
 TEST_F(FileEditCtrlTest, ClickInTheTextOpensNothing)
 {
     QTest::mouseClick(m_pField, Qt::LeftButton, Qt::NoModifier, LeftOfButton());
-    EXPECT_EQ(m_pField->ButtonLook(), CFileEditCtrl::kRaised);
+    EXPECT_EQ(m_pField->ButtonLook(), BrowseButton::kRaised);
     EXPECT_EQ(m_browser.nCalls, 0);
 }
 

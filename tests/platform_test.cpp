@@ -1,10 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "FileIdentity.h"
 #include "FilePath.h"
+#include "LibraryFileHeader.h"
 #include "Paths.h"
 #include "ProgramPath.h"
 #include "ScopedVariable.h"
@@ -22,9 +33,20 @@ std::string Native(std::string strPath)
     return strPath;
 }
 
-// Where this platform names no configuration folder of the user's, the
-// settings stay beside the program and the XDG rules do not apply.
-bool HasUserConfigFolder() { return !UserConfigPlace("x").empty(); }
+#ifdef _WIN32
+// The short (8.3) name Windows gives strPath, or strPath itself when the
+// volume makes none.
+std::string ShortName(const std::string &strPath)
+{
+    const std::wstring path = FilePath(strPath).wstring();
+    std::wstring shortPath(MAX_PATH, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), &shortPath[0], MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return strPath;
+    shortPath.resize(length);
+    return PathText(std::filesystem::path(shortPath));
+}
+#endif
 
 }  // namespace
 
@@ -78,6 +100,34 @@ TEST(ExecutableFolder, HasNoTrailingSeparator)
     EXPECT_NE(folder.back(), NativeSeparator());
 }
 
+// The running program is built as the libraries it may load must be: its
+// own file read as a library gives the format, processor and word size
+// expected of them (so the PE Machine field and magic, or the ELF class
+// and machine, are read from their right places).
+TEST(LibraryFileHeader, OfTheRunningProgramIsWhatALoadableLibraryHas)
+{
+    LibraryFileHeader header;
+    ASSERT_TRUE(ReadLibraryFileHeader(ExecutablePath(), header));
+    const LibraryFileHeader expected = ThisProgramsLibraryHeader();
+    EXPECT_EQ(header.format, expected.format);
+    EXPECT_EQ(header.iWordBits, expected.iWordBits);
+    EXPECT_EQ(header.uMachine, expected.uMachine);
+    EXPECT_NE(expected.uMachine, 0u);
+}
+
+TEST(LibraryFileHeader, OfAFileCutShortOrOfTextIsUnknown)
+{
+    ScratchFolder folder;
+    for (const std::string &text : {std::string("MZ"), std::string("\x7f" "ELF"), std::string("text")}) {
+        WriteWholeFile(folder / "file", text);
+        LibraryFileHeader header;
+        ASSERT_TRUE(ReadLibraryFileHeader(folder / "file", header));
+        EXPECT_EQ(header.format, BinaryFormat::Unknown) << text;
+    }
+    LibraryFileHeader header;
+    EXPECT_FALSE(ReadLibraryFileHeader(folder / "missing", header));
+}
+
 TEST(InstalledLibraryFolder, IsLibGombrelBesideTheProgramsFolder)
 {
     const std::string programFolder = ExecutableFolder();
@@ -85,15 +135,18 @@ TEST(InstalledLibraryFolder, IsLibGombrelBesideTheProgramsFolder)
     EXPECT_EQ(InstalledLibraryFolder(), root + Native("/lib/gombrel"));
 }
 
-TEST(UserConfigFolder, IsNamedExactlyWhereThePlatformKeepsSettingsInOne)
+#ifdef _WIN32
+// The shell's folder, which the profile also gives every process as
+// %APPDATA%: roaming, not the machine's local application data.
+TEST(UserConfigFolder, IsTheRoamingApplicationDataFolder)
 {
-    EXPECT_EQ(UserConfigFolder().empty(), !HasUserConfigFolder());
+    const char *pszAppData = std::getenv("APPDATA");
+    ASSERT_NE(pszAppData, nullptr);
+    EXPECT_EQ(UserConfigFolder(), pszAppData);
 }
-
+#else
 TEST(UserConfigFolder, IsXdgConfigHomeWhenAbsolute)
 {
-    if (!HasUserConfigFolder())
-        GTEST_SKIP() << "settings stay beside the program here";
     ScopedVariable config("XDG_CONFIG_HOME", "/srv/config/");
     ScopedVariable home("HOME", "/home/someone");
     EXPECT_EQ(UserConfigFolder(), "/srv/config");
@@ -101,8 +154,6 @@ TEST(UserConfigFolder, IsXdgConfigHomeWhenAbsolute)
 
 TEST(UserConfigFolder, IsDotConfigInTheHomeFolderOtherwise)
 {
-    if (!HasUserConfigFolder())
-        GTEST_SKIP() << "settings stay beside the program here";
     ScopedVariable home("HOME", "/home/someone");
     {
         ScopedVariable config("XDG_CONFIG_HOME", nullptr);
@@ -114,12 +165,57 @@ TEST(UserConfigFolder, IsDotConfigInTheHomeFolderOtherwise)
 
 TEST(UserConfigFolder, WithoutHomeIsTheAccountsHomeFolder)
 {
-    if (!HasUserConfigFolder())
-        GTEST_SKIP() << "settings stay beside the program here";
     ScopedVariable config("XDG_CONFIG_HOME", nullptr);
     ScopedVariable home("HOME", nullptr);
     const std::string folder = UserConfigFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.front(), '/');
     EXPECT_EQ(folder.substr(folder.size() - 8), "/.config");
+}
+#endif
+
+TEST(ReadFolderIdentity, IsTheSameForEverySpellingOfAFolder)
+{
+    const ScratchFolder scratch;
+    const std::string folder = scratch / "Results folder";
+    const std::string sibling = scratch / "Results";
+    ASSERT_TRUE(std::filesystem::create_directory(FilePath(folder)));
+    ASSERT_TRUE(std::filesystem::create_directory(FilePath(sibling)));
+    const std::string sep(1, NativeSeparator());
+    std::vector<std::pair<std::string, std::string>> spellings = {
+        {"trailing separator", folder + sep},
+        {"dot step", scratch.Path() + sep + "." + sep + "Results folder"},
+        {"dot-dot step", sibling + sep + ".." + sep + "Results folder" + sep},
+    };
+#ifdef _WIN32
+    std::string upper = folder;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    spellings.emplace_back("letter case", upper);
+    // A volume that makes no short names leaves nothing to compare.
+    if (ShortName(folder) != folder)
+        spellings.emplace_back("short name", ShortName(folder));
+#else
+    std::filesystem::create_directory_symlink(FilePath(folder), FilePath(scratch / "link"));
+    spellings.emplace_back("symbolic link", scratch / "link");
+#endif
+    FileIdentity identity, other;
+    ASSERT_TRUE(ReadFolderIdentity(folder, identity));
+    ASSERT_TRUE(ReadFolderIdentity(sibling, other));
+    EXPECT_NE(identity, other);
+    for (const auto &[name, path] : spellings) {
+        FileIdentity spelt;
+        EXPECT_TRUE(ReadFolderIdentity(path, spelt)) << name << ": " << path;
+        EXPECT_EQ(spelt, identity) << name << ": " << path;
+    }
+}
+
+TEST(ReadFolderIdentity, FindsNoFolderInAFileOrWhereNothingIs)
+{
+    const ScratchFolder scratch;
+    const std::string file = scratch / "Std140Sec5-2.xls";
+    WriteWholeFile(file, "x");
+    FileIdentity identity;
+    EXPECT_FALSE(ReadFolderIdentity(file, identity));
+    EXPECT_FALSE(ReadFolderIdentity(scratch / "missing", identity));
+    EXPECT_FALSE(ReadFolderIdentity("", identity));
 }

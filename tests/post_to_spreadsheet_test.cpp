@@ -94,6 +94,9 @@ TEST_F(PostToSpreadsheetTest, OneRoundWithoutCheckFlag)
     EXPECT_EQ(m_state->CellsRead(), 0);
     EXPECT_EQ(m_state->CallLog().at(1), "RegisterXLL /memory/library\\Analysis\\Analys32.xll");
     EXPECT_TRUE(m_user.shown.empty());
+    // Nothing was read back, so nothing was confirmed.
+    EXPECT_FALSE(m_services.outcome.bConfirmed);
+    EXPECT_EQ(m_services.outcome.strFailureShown, "");
 }
 
 TEST_F(PostToSpreadsheetTest, TwoRoundsWhenAllAgree)
@@ -108,6 +111,7 @@ TEST_F(PostToSpreadsheetTest, TwoRoundsWhenAllAgree)
                          "   Switching to tab 'A'\n"
                          "      cell    C65:  Cell Value (2.5)  ==  DOE-2 Result (2.5)\n"
                          "      cell     D7:  Cell Value (-7)  ==  DOE-2 Result (-7)\n");
+    EXPECT_TRUE(m_services.outcome.bConfirmed);
 }
 
 TEST_F(PostToSpreadsheetTest, MismatchFailsTheCheckButTheRestOfTheTableIsStillEvaluated)
@@ -126,6 +130,8 @@ TEST_F(PostToSpreadsheetTest, MismatchFailsTheCheckButTheRestOfTheTableIsStillEv
     // C6 is read in every round, the failed check included.
     EXPECT_EQ(m_library.calls.size(), 4u);
     EXPECT_EQ(SavedCell("C6", "B"), "number:2.5");
+    // The second checking round agreed: only the last one counts.
+    EXPECT_TRUE(m_services.outcome.bConfirmed);
 }
 
 TEST_F(PostToSpreadsheetTest, PersistentMismatchEndsAfterTenRounds)
@@ -139,6 +145,8 @@ TEST_F(PostToSpreadsheetTest, PersistentMismatchEndsAfterTenRounds)
     EXPECT_NE(log.find("Round 5 - CHECKING XLS Values:\n"), std::string::npos);
     EXPECT_EQ(log.find("Round 6"), std::string::npos);
     EXPECT_NE(log.find("cell     C5:  Cell Value (9)  NOT EQUAL to  DOE-2 Result (10)\n"), std::string::npos);
+    EXPECT_FALSE(m_services.outcome.bConfirmed);
+    EXPECT_EQ(m_services.outcome.strFailureShown, "");
     // After the mismatch no further cell of the round is compared; both
     // cells are read in one call a checking round.
     EXPECT_EQ(log.find("cell     C6:  Cell Value"), std::string::npos);
@@ -280,6 +288,7 @@ TEST_F(PostToSpreadsheetTest, TextRecordWithoutKeyIsAnnouncedAndPostsEmptyText)
 {
     EXPECT_EQ(Post({SheetRecord("A"), ActionRecord("C", 5, GOMBREL_ACTION_TEXT, "")}, 1), 1);
     EXPECT_EQ(m_user.shown, std::vector<std::string>(2, "Gombrel: String result type not yet implemented"));
+    EXPECT_EQ(m_services.outcome.strFailureShown, "String result type not yet implemented");
     EXPECT_NE(Log().find("      cell     C5:  Posting ''\n"), std::string::npos);
 }
 
@@ -383,6 +392,8 @@ TEST_F(PostToSpreadsheetTest, FailureInRoundsNamesPlaceAndKeepsEarlierCells)
     EXPECT_EQ(SavedCell("C65"), "number:2.5");
     EXPECT_EQ(SavedCell("C67"), "none");
     EXPECT_EQ(m_errorText, "");
+    EXPECT_EQ("Gombrel: " + m_services.outcome.strFailureShown, m_user.shown.front());
+    EXPECT_FALSE(m_services.outcome.bConfirmed);
 }
 
 // Records of neighbouring cells, in whatever order, reach the application as
@@ -548,6 +559,8 @@ TEST_P(SetupFailure, ShowsStatusAndSavesNothing)
     EXPECT_EQ(SavedCell("C5"), "none");
     EXPECT_EQ(Calls(SpreadsheetCall::Save), GetParam().call == SpreadsheetCall::Save ? 1 : 0);
     EXPECT_EQ(m_errorText, "");
+    const std::string shown = GetParam().pszShown;
+    EXPECT_EQ(m_services.outcome.strFailureShown, shown.substr(shown.find(": ") + 2));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -568,6 +581,7 @@ TEST_F(PostToSpreadsheetTest, UnregisteredAddInIsToldAndThePassGoesOn)
     m_state->bRegisterXLL = false;
     EXPECT_EQ(Post({SheetRecord("A"), NumberRecord("C", 5, kResultA)}, 0), 1);
     EXPECT_EQ(m_user.shown, std::vector<std::string>{"Gombrel: Didn't register the Analys32.xll"});
+    EXPECT_EQ(m_services.outcome.strFailureShown, "Didn't register the Analys32.xll");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "EvaluateItemValue.h"
@@ -70,12 +71,18 @@ private:
     }
 };
 
-// Records the workbooks a run starts.
+// Records the workbooks a run starts, and tells onWorkbook of each (by its
+// step, from 0).
 class RecordedProgress : public RunProgress {
 public:
     std::vector<std::string> workbooks;
     int iRounds = 0;
-    void WorkbookStarted(const std::string &strWorkbookPath) override { workbooks.push_back(strWorkbookPath); }
+    std::function<void(size_t)> onWorkbook = [](size_t) {};
+    void WorkbookStarted(const std::string &strWorkbookPath) override
+    {
+        workbooks.push_back(strWorkbookPath);
+        onWorkbook(workbooks.size() - 1);
+    }
     void RoundStarted(int32_t, bool) override { ++iRounds; }
 };
 
@@ -92,6 +99,10 @@ protected:
     }
 
     static std::string NativeName(const char *pszFile) { return NativePath(pszFile); }
+    std::string WorkbookPath(size_t step) const
+    {
+        return m_scratch.Path() + NativeName(g_aMappingTables[step].pszWorkbookFile);
+    }
 
     int32_t Run(const std::string &strDoe2Folder, int32_t iCheckFlag = 0)
     {
@@ -119,7 +130,7 @@ protected:
     ScratchFolder m_scratch;
     std::shared_ptr<MemorySpreadsheet> m_state = std::make_shared<MemorySpreadsheet>();
     MemoryLauncher m_launcher{m_state};
-    ConstantLibrary m_library;
+    UnsteadyLibrary m_library;
     ResultLibrary *m_pBound = &m_library;
     ScriptedUser m_user;
     RecordedProgress m_progress;
@@ -254,6 +265,91 @@ TEST_F(ProcessResultsTest, BlocksLeaveTheWorkbooksThatOneCellAtATimeLeaves)
             << table.pszWorkbookFile;
 }
 
+// What can go wrong in a run, met in the pass over one workbook.  A failure
+// shown in a pass, after which the run goes on or not, is covered by the
+// tests of gombrel-cli run, which read the outcome whole.
+enum class Trouble {
+    None,
+    ResultsRunDry,   // the result library answers nothing from the pass's twentieth read on
+    WriteCancelled,  // the workbook cannot be written, and the question is answered Cancel
+};
+
+struct ExpectedProblem {
+    int iStep;  // the workbook's step; -1: before the first workbook
+    const char *pszTextStart;
+    bool bStopped;
+};
+
+struct OutcomeCase {
+    const char *pszName;
+    Trouble trouble;
+    size_t uStep;                // the workbook where it is met
+    std::vector<size_t> posted;  // the steps of the workbooks posted whole
+    std::vector<ExpectedProblem> problems;
+};
+
+class RunOutcomes : public ProcessResultsTest, public ::testing::WithParamInterface<OutcomeCase> {
+protected:
+    void Arrange()
+    {
+        const size_t uStep = GetParam().uStep;
+        switch (GetParam().trouble) {
+        case Trouble::None:
+            // Left from an earlier run: every run tells only of itself.
+            m_services.outcome.problems.push_back({"stale", "an earlier run", true});
+            break;
+        case Trouble::ResultsRunDry:
+            m_progress.onWorkbook = [this, uStep](size_t step) {
+                if (step == uStep)
+                    m_library.iAnswersLeft = 20;
+            };
+            break;
+        case Trouble::WriteCancelled:
+            m_services.pass.probeFile = [this, uStep](const std::string &strPath, const char *pszMode) {
+                return !(strPath == WorkbookPath(uStep) && std::string(pszMode) == "r+b") &&
+                       OpenAndClose(strPath, pszMode);
+            };
+            break;
+        }
+    }
+};
+
+TEST_P(RunOutcomes, TellWhichWorkbooksWerePostedWholeAndWhatWentWrong)
+{
+    Arrange();
+    const int32_t iTotal = Run("/doe22", 1);
+    const RunOutcome &outcome = m_services.outcome;
+    std::vector<std::string> posted;
+    for (size_t step : GetParam().posted)
+        posted.push_back(WorkbookPath(step));
+    EXPECT_EQ(outcome.postedWorkbooks, posted);
+    ASSERT_EQ(outcome.problems.size(), GetParam().problems.size());
+    for (size_t i = 0; i < outcome.problems.size(); ++i) {
+        const RunProblem &problem = outcome.problems[i];
+        const ExpectedProblem &expected = GetParam().problems[i];
+        EXPECT_EQ(problem.strWorkbookPath, expected.iStep < 0 ? "" : WorkbookPath(expected.iStep));
+        EXPECT_EQ(problem.strText.rfind(expected.pszTextStart, 0), 0u) << problem.strText;
+        EXPECT_EQ(problem.bStopped, expected.bStopped);
+    }
+    EXPECT_EQ(outcome.IsWhole(), GetParam().problems.empty());
+    // Partial or not, the count and the error text are what they always were.
+    EXPECT_GT(iTotal, 0);
+    EXPECT_EQ(m_errorText.empty(), GetParam().trouble != Trouble::ResultsRunDry &&
+                                       GetParam().trouble != Trouble::WriteCancelled);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Troubles, RunOutcomes,
+    ::testing::Values(
+        OutcomeCase{"Whole", Trouble::None, 0, {0, 1, 2, 3}, {}},
+        // The next pass, given the error text, visits no record: the run
+        // stopped where the results ran dry, and only there.
+        OutcomeCase{"ResultsRunDryInTheSecond", Trouble::ResultsRunDry, 1, {0}, {{1, "Error retri", true}}},
+        OutcomeCase{"ResultsRunDryInTheLast", Trouble::ResultsRunDry, 3, {0, 1, 2}, {{3, "Error retri", true}}},
+        OutcomeCase{"SecondWriteCancelled", Trouble::WriteCancelled, 1, {0},
+                    {{1, "Unable to open (for writing) DOE-2 Results spreadsheet file  '", true}}}),
+    [](const ::testing::TestParamInfo<OutcomeCase> &info) { return info.param.pszName; });
+
 struct FolderCase {
     const char *pszName;
     const char *pszTyped;
@@ -299,6 +395,12 @@ TEST_F(ProcessResultsTest, FailedPreCheckEndsAfterTheFirstWorkbook)
     EXPECT_EQ(Calls(SpreadsheetCall::Save), 1);
     EXPECT_EQ(m_state->CellsWritten(), 0);
     EXPECT_EQ(Calls(SpreadsheetCall::Quit), 1);
+    // Told once, as what stopped the run before any workbook was posted.
+    ASSERT_EQ(m_services.outcome.problems.size(), 1u);
+    EXPECT_EQ(m_services.outcome.problems[0].strWorkbookPath, "");
+    EXPECT_EQ(m_services.outcome.problems[0].strText, m_errorText);
+    EXPECT_TRUE(m_services.outcome.problems[0].bStopped);
+    EXPECT_TRUE(m_services.outcome.postedWorkbooks.empty());
 }
 
 TEST_F(ProcessResultsTest, SaveThatFailsCountsNothingAndEndsTheRun)
@@ -353,6 +455,9 @@ TEST_P(SpreadsheetAbsent, GivesMinusOneWithItsOwnText)
     EXPECT_EQ(m_errorText, "Error encountered attempting to open Excel");
     EXPECT_EQ(m_user.shown.size(), GetParam().uBoxes);
     EXPECT_TRUE(m_state->CallLog().empty());
+    ASSERT_EQ(services.outcome.problems.size(), 1u);
+    EXPECT_EQ(services.outcome.problems[0].strText, m_errorText);
+    EXPECT_EQ(services.outcome.problems[0].strWorkbookPath, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -371,6 +476,9 @@ TEST_F(ProcessResultsTest, UnboundLibraryStopsBeforeAnythingElse)
     EXPECT_EQ(Run("/doe22"), 0);
     EXPECT_EQ(m_errorText, "no result library for " + NativePath("/doe22\\"));
     EXPECT_TRUE(m_state->CallLog().empty());
+    ASSERT_EQ(m_services.outcome.problems.size(), 1u);
+    EXPECT_EQ(m_services.outcome.problems[0].strText, m_errorText);
+    EXPECT_TRUE(m_services.outcome.problems[0].bStopped);
     EXPECT_TRUE(m_library.folders.empty());
 }
 

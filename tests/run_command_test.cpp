@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "DynamicLibrary.h"
 #include "Paths.h"
+#include "ProgramPath.h"
 #include "RunCommand.h"
 #include "ScratchFolder.h"
 #include "Settings.h"
@@ -12,16 +14,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A clock that moves only when told, plus a fixed step at every reading.
+// A clock that moves only when told, plus a fixed step at every reading:
+// what reading it costs.
 class HandClock : public Stopwatch {
 public:
     std::chrono::nanoseconds now{1000s};
     std::chrono::nanoseconds stepPerReading{0};
-    int iReadings = 0;
 
     std::chrono::nanoseconds Now() override
     {
-        ++iReadings;
         now += stepPerReading;
         return now;
     }
@@ -112,19 +113,40 @@ TEST_F(RunCommand, SettingsAreSavedWhateverTheOutcome)
     EXPECT_EQ(ReadSettingInt(m_settings, kSectionPreferences, kKeyCheckPostedValues, 7), 1);
 }
 
-TEST_F(RunCommand, TimingTakesOffTheCostOfReadingTheClock)
+// A run of exactly 90 seconds is told in seconds, one a hair longer in
+// minutes: what reading the clock costs must not push a run over.
+TEST_F(RunCommand, FinalMessageTellsTheJobsTimeWithoutTheCostOfReadingTheClock)
 {
-    m_clock.stepPerReading = 5ns;
-    const double dSeconds = TimeJob(m_clock, [&] { m_clock.now += 90s; });
-    EXPECT_EQ(dSeconds, 90.0);
-    EXPECT_EQ(m_clock.iReadings, 4);
+    m_clock.stepPerReading = 40ms;
+    const std::string folder = m_scratch.Path();
+    EXPECT_EQ(ExecuteRunCommand({folder, folder, true}, m_settings, Job(90s, 5), m_clock).strMessage,
+              "5 results successfully posted to XLS file(s) (90.0 seconds elapsed).");
+    EXPECT_EQ(ExecuteRunCommand({folder, folder, true}, m_settings, Job(90s + 30ms, 5), m_clock).strMessage,
+              "5 results successfully posted to XLS file(s) (1.5 minutes elapsed).");
 }
 
-TEST_F(RunCommand, SteadyClockNeverGoesBack)
+// The dialog keeps its library from run to run; a run whose DOE-2 folder
+// holds a library of its own must still read through that one.
+TEST_F(RunCommand, KeptLibraryIsTheOneOfTheRunsDoe2Folder)
 {
-    SteadyStopwatch clock;
-    const std::chrono::nanoseconds first = clock.Now();
-    EXPECT_GE(clock.Now(), first);
+    const std::string fileName = SharedLibraryFileName("d2result");
+    const std::string withLibrary = m_scratch / "doe22", without = m_scratch / "doe21";
+    std::filesystem::create_directory(std::filesystem::u8path(withLibrary));
+    std::filesystem::create_directory(std::filesystem::u8path(without));
+    const std::string own = WithTrailingSeparator(withLibrary) + fileName;
+    std::filesystem::copy_file(std::filesystem::u8path(WithTrailingSeparator(ExecutableFolder()) + fileName),
+                               std::filesystem::u8path(own));
+    BoundResultLibrary kept;
+    const ResultLibraryBinder bind = kept.Binder();
+    std::string failure;
+    for (int run = 0; run < 2; ++run) {
+        ResultLibrary *pBeside = bind(WithTrailingSeparator(without), failure);
+        ASSERT_NE(pBeside, nullptr) << failure;
+        EXPECT_EQ(pBeside->LibraryFile(), WithTrailingSeparator(ExecutableFolder()) + fileName);
+        ResultLibrary *pOwn = bind(WithTrailingSeparator(withLibrary), failure);
+        ASSERT_NE(pOwn, nullptr) << failure;
+        EXPECT_EQ(pOwn->LibraryFile(), own);
+    }
 }
 
 struct CheckSettingCase {

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+// The field's rules (entries, button place, dots and looks, texts of files)
+// are tested in path_field_test; these tests check that the native field
+// follows them.
+
 namespace {
 
 // Browsers that answer at once with what the test prepared and remember
@@ -202,28 +206,19 @@ TEST_F(FileEditCtrlTest, ButtonAnswersAsBorderToTheHitTest)
 
 // --- Pressing, tracking and releasing the button
 
-TEST_F(FileEditCtrlTest, PressMoveOutReleaseOpensNothing)
-{
-    PressButton();
-    EXPECT_EQ(m_field.ButtonLook(), CFileEditCtrl::kPushed);
-    EXPECT_EQ(GetCapture(), Field());
-    EXPECT_EQ(GetFocus(), Field());
-    MoveTo(LeftOfButton());
-    EXPECT_EQ(m_field.ButtonLook(), CFileEditCtrl::kRaised);
-    ReleaseAt(LeftOfButton());
-    EXPECT_EQ(m_field.ButtonLook(), CFileEditCtrl::kRaised);
-    EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_EQ(m_browser.nCalls, 0);
-}
-
 TEST_F(FileEditCtrlTest, PressOutAndBackInReleaseOpensTheBrowser)
 {
     PressButton();
+    EXPECT_EQ(m_field.ButtonLook(), BrowseButton::kPushed);
+    EXPECT_EQ(GetCapture(), Field());
+    EXPECT_EQ(GetFocus(), Field());
     MoveTo(LeftOfButton());
+    EXPECT_EQ(m_field.ButtonLook(), BrowseButton::kRaised);
+    EXPECT_EQ(m_browser.nCalls, 0);
     MoveTo(ButtonCentre());
-    EXPECT_EQ(m_field.ButtonLook(), CFileEditCtrl::kPushed);
+    EXPECT_EQ(m_field.ButtonLook(), BrowseButton::kPushed);
     ReleaseAt(ButtonCentre());
-    EXPECT_EQ(m_field.ButtonLook(), CFileEditCtrl::kRaised);
+    EXPECT_EQ(m_field.ButtonLook(), BrowseButton::kRaised);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(m_browser.nCalls, 1);
     EXPECT_EQ(m_browser.hLastOwner, Field());
@@ -233,18 +228,18 @@ TEST_F(FileEditCtrlTest, PressInTheTextOpensNothing)
 {
     SendMessageW(Field(), WM_NCLBUTTONDOWN, HTCLIENT, ScreenPoint(LeftOfButton()));
     ReleaseAt(LeftOfButton());
-    EXPECT_EQ(m_field.ButtonLook(), CFileEditCtrl::kRaised);
+    EXPECT_EQ(m_field.ButtonLook(), BrowseButton::kRaised);
     EXPECT_EQ(m_browser.nCalls, 0);
 }
 
 TEST_F(FileEditCtrlTest, DisabledFieldKeepsTheDisabledLookWhateverIsPainted)
 {
     EnableWindow(Field(), FALSE);
-    EXPECT_EQ(m_field.ButtonLook(), CFileEditCtrl::kDisabled);
+    EXPECT_EQ(m_field.ButtonLook(), BrowseButton::kDisabled);
     SendMessageW(Field(), WM_NCPAINT, 1, 0);
-    EXPECT_EQ(m_field.ButtonLook(), CFileEditCtrl::kDisabled);
+    EXPECT_EQ(m_field.ButtonLook(), BrowseButton::kDisabled);
     EnableWindow(Field(), TRUE);
-    EXPECT_EQ(m_field.ButtonLook(), CFileEditCtrl::kRaised);
+    EXPECT_EQ(m_field.ButtonLook(), BrowseButton::kRaised);
 }
 
 // --- Keyboard and focus
@@ -425,43 +420,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DropCase{"MultipleSelectionJoinsFullPaths", false, true, "C:\\Data\\a.txt; D:\\Other\\b.txt"}),
     [](const ::testing::TestParamInfo<DropCase> &info) { return std::string(info.param.pszName); });
 
-// --- Parsing the text into entries
-
-struct ParseCase {
-    const char *pszName;
-    const char *pszText;
-    bool bFolderMode;
-    bool bMultipleSelection;
-    std::vector<std::string> expected;
-};
-
-void PrintTo(const ParseCase &parseCase, std::ostream *pStream) { *pStream << parseCase.pszName; }
-
-class FileEditCtrlParse : public FileEditCtrlTest, public ::testing::WithParamInterface<ParseCase> {};
-
-TEST_P(FileEditCtrlParse, GivesTheAbsoluteEntryPaths)
-{
-    const ParseCase &parseCase = GetParam();
-    m_field.SetFolderMode(parseCase.bFolderMode);
-    if (m_field.FileDialog() != nullptr)
-        m_field.FileDialog()->SetAllowMultiSelect(parseCase.bMultipleSelection);
-    m_field.SetWindowText(parseCase.pszText);
-    EXPECT_EQ(EntryPaths(), parseCase.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    FileEditCtrl, FileEditCtrlParse,
-    ::testing::Values(
-        ParseCase{"BlanksAndSemicolonBeforeOneFolder", "  ;C:\\Work", true, false, {"C:\\Work"}},
-        ParseCase{"FolderModeIgnoresEverythingAfterTheFirstSemicolon", "C:\\Work;D:\\Other", true, false,
-                  {"C:\\Work"}},
-        ParseCase{"MultipleFilesKeepTrailingBlanks", "C:\\Data\\a.txt;  b.txt ; c.txt", false, true,
-                  {"C:\\Data\\a.txt", "C:\\Data\\b.txt ", "C:\\Data\\c.txt"}},
-        ParseCase{"SingleSelectionIgnoresFurtherFiles", "C:\\Data\\a.txt; b.txt", false, false, {"C:\\Data\\a.txt"}},
-        ParseCase{"NonAsciiFolder", "C:\\W\xC3\xA4rme \xCE\xA9\\Ergebnisse-\xC3\xA9", true, false,
-                  {"C:\\W\xC3\xA4rme \xCE\xA9\\Ergebnisse-\xC3\xA9"}},
-        ParseCase{"BlanksOnlyHaveNoEntry", "  ; ;\t", false, true, {}}),
-    [](const ::testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.pszName); });
+// --- The text's entries
 
 TEST_F(FileEditCtrlTest, TypedTextIsParsedAgain)
 {

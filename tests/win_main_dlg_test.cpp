@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <regex>
 
@@ -315,6 +316,41 @@ INSTANTIATE_TEST_SUITE_P(Keys, WinMainDlgEnding,
 
 // ---- a whole run over the sample through the fake Excel ----------------
 
+// Runs a function on the thread that made this object (a test's window
+// thread), from any other thread, and waits for it.
+class WindowThreadCall {
+public:
+    WindowThreadCall()
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = Answer;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"WindowThreadCall";
+        RegisterClassW(&windowClass);
+        m_hWnd = CreateWindowExW(0, L"WindowThreadCall", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 windowClass.hInstance, nullptr);
+    }
+    WindowThreadCall(const WindowThreadCall &) = delete;
+    WindowThreadCall &operator=(const WindowThreadCall &) = delete;
+    ~WindowThreadCall() { DestroyWindow(m_hWnd); }
+
+    void operator()(const std::function<void()> &call) const
+    {
+        SendMessageW(m_hWnd, WM_APP, 0, reinterpret_cast<LPARAM>(&call));
+    }
+
+private:
+    static LRESULT CALLBACK Answer(HWND hWnd, UINT uMessage, WPARAM wParam, LPARAM lParam)
+    {
+        if (uMessage != WM_APP)
+            return DefWindowProcW(hWnd, uMessage, wParam, lParam);
+        (*reinterpret_cast<const std::function<void()> *>(lParam))();
+        return 0;
+    }
+
+    HWND m_hWnd = nullptr;
+};
+
 // The sample's stores and four empty workbooks in one folder, which is the
 // DOE-2 folder as well; the program's job as gombrel.exe makes it, over
 // Excel's wrappers and the fake automation server.
@@ -337,7 +373,15 @@ protected:
         return [this, job](std::string &strErrorText, const std::string &strDoe2, const std::string &strResults,
                            int32_t iCheckFlag) {
             ++m_nRuns;
-            m_bWaitCursorDuringRun = GetCursor() == WaitCursor();
+            m_bOnOwnThread = GetCurrentThreadId() != m_dwDialogThread;
+            // What the dialog's thread shows meanwhile: the dialog disabled,
+            // the wait cursor over it (as the system asks it for its cursor).
+            m_callOnDialogThread([this] {
+                HWND hDialog = m_pDialog->GetSafeHwnd();
+                m_bDisabledDuringRun = !IsWindowEnabled(hDialog);
+                SendMessageW(hDialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(hDialog), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+                m_bWaitCursorDuringRun = GetCursor() == WaitCursor();
+            });
             if (m_duringRun)
                 m_duringRun();
             return job(strErrorText, strDoe2, strResults, iCheckFlag);
@@ -366,6 +410,10 @@ protected:
     std::optional<RunServices> m_runServices;
     RecordingMessages m_messages;
     int m_nRuns = 0;
+    const DWORD m_dwDialogThread = GetCurrentThreadId();
+    const WindowThreadCall m_callOnDialogThread;
+    bool m_bOnOwnThread = false;
+    bool m_bDisabledDuringRun = false;
     bool m_bWaitCursorDuringRun = false;
     std::function<void()> m_duringRun;
     std::unique_ptr<CMainDlg> m_pDialog;
@@ -394,8 +442,11 @@ TEST_F(WinMainDlgRun, WholeRunEndsWithTheCountAndTimeUnderTheWaitCursor)
     std::smatch match;
     ASSERT_TRUE(std::regex_match(m_messages.shown[0], match, finalMessage)) << m_messages.shown[0];
     EXPECT_GT(std::stoi(match[1]), 2000);
+    EXPECT_TRUE(m_bOnOwnThread);
+    EXPECT_TRUE(m_bDisabledDuringRun);
     EXPECT_TRUE(m_bWaitCursorDuringRun);
     EXPECT_NE(GetCursor(), WaitCursor());
+    EXPECT_TRUE(IsWindowEnabled(dialog.GetSafeHwnd()));
     EXPECT_EQ(m_nRuns, 1);
     EXPECT_EQ(dialog.Doe2PathEdit().GetWindowText(), m_sample.Path());
     EXPECT_FALSE(m_server.InvokesOf(kQuit).empty());

@@ -6,4 +6,7 @@ class CMainApp {
 public:
     // Shows the dialog; false, as the program ends when the dialog closes.
     bool InitInstance();
+
+private:
+    void ShowDialog();
 };

@@ -42,9 +42,10 @@ CMainDlg::CMainDlg(HWND hParent, const MainDlgServices &services)
       m_hAppIcon(LoadAppIcon(GetSystemMetrics(SM_CXICON))),
       m_hSmallIcon(LoadAppIcon(GetSystemMetrics(SM_CXSMICON))),
       m_messages(services.pMessages != nullptr ? *services.pMessages : m_ownMessages),
+      m_runMessages(m_messages),
       m_pBrowser(services.pBrowser),
       m_clock(services.pClock != nullptr ? *services.pClock : m_steadyClock),
-      m_job(services.makeResultsJob(m_messages, *this)),
+      m_job(services.makeResultsJob(m_runMessages, *this)),
       m_startSpreadsheetEarly(services.startSpreadsheetEarly)
 {
     if (m_pBrowser != nullptr) {
@@ -86,6 +87,10 @@ INT_PTR CALLBACK CMainDlg::DialogProc(HWND hDlg, UINT uMessage, WPARAM wParam, L
     auto *pDialog = reinterpret_cast<CMainDlg *>(GetWindowLongPtrW(hDlg, DWLP_USER));
     if (pDialog == nullptr)
         return FALSE;
+    if (uMessage == RunThreadMessages::RequestMessage()) {
+        SetWindowLongPtrW(hDlg, DWLP_MSGRESULT, RunThreadMessages::AnswerRequest(lParam));
+        return TRUE;
+    }
     const INT_PTR nAnswer = pDialog->OnMessage(uMessage, wParam, lParam);
     if (uMessage == WM_NCDESTROY)
         pDialog->m_hWnd = nullptr;
@@ -108,6 +113,13 @@ INT_PTR CMainDlg::OnMessage(UINT uMessage, WPARAM wParam, LPARAM)
         return OnPaint();
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(m_hAppIcon);
+    case WM_SETCURSOR:
+        // The wait cursor over the whole window for the whole run.
+        if (!m_bRunning)
+            return FALSE;
+        SetCursor(WaitCursor());
+        SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     default:
         return FALSE;
     }
@@ -116,6 +128,7 @@ INT_PTR CMainDlg::OnMessage(UINT uMessage, WPARAM wParam, LPARAM)
 BOOL CMainDlg::OnInitDialog()
 {
     m_ownMessages.SetOwner(m_hWnd);
+    m_runMessages.SetWindow(m_hWnd);
     UpdateData(false);
     AppendAboutItem();
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hAppIcon));
@@ -209,14 +222,18 @@ void CMainDlg::EndDialog(INT_PTR nResult)
 
 void CMainDlg::OnProcessResults()
 {
-    if (!UpdateData(true))
+    if (m_bRunning || !UpdateData(true))
         return;
     RunCommandRequest request;
     request.strDoe2Path = m_doe2PathEdit.GetWindowText();
     request.strResultsPath = m_resultsPathEdit.GetWindowText();
     request.bCheckPosted = m_bCheckPosted;
+    const ResultsJob job = [this](std::string &strErrorText, const std::string &strDoe2Path,
+                                  const std::string &strResultsPath, int32_t iCheckFlag) {
+        return RunJob(strErrorText, strDoe2Path, strResultsPath, iCheckFlag);
+    };
     RunCommandOutcome outcome =
-        ExecuteRunCommand(request, m_settings, m_job, m_clock, [this](bool bBusy) { ShowBusy(bBusy); });
+        ExecuteRunCommand(request, m_settings, job, m_clock, [this](bool bBusy) { ShowBusy(bBusy); });
     StartSpreadsheetEarly();  // while the user reads the message
     ShowMessage(outcome.strMessage);
 }
@@ -234,34 +251,36 @@ void CMainDlg::ShowMessage(const std::string &strText)
     m_messages.ShowMessage(ApplicationName(), strText);
 }
 
-// The wait cursor for the whole run; what the user typed or clicked
-// meanwhile is dropped, before any box the run opens and at its end.
+// The wait cursor and the dialog disabled for the whole run; what the user
+// typed or clicked meanwhile is dropped, before any box the run opens and at
+// its end.
 void CMainDlg::ShowBusy(bool bBusy)
 {
     m_ownMessages.SetDropWaitingInput(bBusy);
+    m_bRunning = bBusy;
     if (bBusy) {
+        m_hFocusBeforeRun = GetFocus();
+        EnableWindow(m_hWnd, FALSE);
         m_hCursorBeforeRun = SetCursor(WaitCursor());
         return;
     }
     DropWaitingInput();
+    EnableWindow(m_hWnd, TRUE);
+    if (m_hFocusBeforeRun != nullptr && IsChild(m_hWnd, m_hFocusBeforeRun))
+        SetFocus(m_hFocusBeforeRun);
     SetCursor(m_hCursorBeforeRun);
 }
 
-// Repaints the window between workbooks and rounds; input stays queued (to
-// be dropped), so nothing the user does reaches the dialog mid-run.
-void CMainDlg::KeepPainted()
+// The job on a thread of its own; this thread meanwhile dispatches the
+// window's messages (painting, the system's questions, the job's boxes) and
+// drops the user's input.
+int32_t CMainDlg::RunJob(std::string &strErrorText, const std::string &strDoe2Path, const std::string &strResultsPath,
+                         int32_t iCheckFlag)
 {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT))
-        DispatchMessageW(&msg);
+    return RunWhileDispatching([&] { return m_job(strErrorText, strDoe2Path, strResultsPath, iCheckFlag); });
 }
 
-void CMainDlg::WorkbookStarted(const std::string &)
-{
-    KeepPainted();
-}
+// The window is kept painted by the dialog's own thread throughout the run.
+void CMainDlg::WorkbookStarted(const std::string &) {}
 
-void CMainDlg::RoundStarted(int32_t, bool)
-{
-    KeepPainted();
-}
+void CMainDlg::RoundStarted(int32_t, bool) {}

@@ -13,11 +13,13 @@
 #include "FileEditCtrl.h"
 #include "PostToSpreadsheet.h"
 #include "RunCommand.h"
+#include "RunThread.h"
 #include "Settings.h"
 #include "resource.h"
 
-// The job the button runs, made with the dialog's message boxes and its
-// progress display (which keeps the window painted during the run).
+// The job the button runs, made with the dialog's message boxes and a
+// progress display.  It runs on a thread of its own: the message boxes it
+// is given are shown by the dialog's thread.
 using ResultsJobFactory = std::function<ResultsJob(UserMessages &messages, RunProgress &progress)>;
 
 // What the dialog takes from outside.  Null pointers stand for the real
@@ -60,8 +62,10 @@ public:
     bool UpdateData(bool bSaveAndValidate = true);
 
     // The run command: folder checks, settings saved, the timed job under
-    // the wait cursor, one message at the end.
+    // the wait cursor with the dialog disabled (the job on a thread of its
+    // own, the window kept alive), one message at the end.
     void OnProcessResults();
+    bool IsRunning() const { return m_bRunning; }
 
     CFileEditCtrl &Doe2PathEdit() { return m_doe2PathEdit; }
     CFileEditCtrl &ResultsPathEdit() { return m_resultsPathEdit; }
@@ -79,8 +83,9 @@ private:
     void EndDialog(INT_PTR nResult);
     void ShowMessage(const std::string &strText);
     void ShowBusy(bool bBusy);
+    int32_t RunJob(std::string &strErrorText, const std::string &strDoe2Path, const std::string &strResultsPath,
+                   int32_t iCheckFlag);
     void StartSpreadsheetEarly();
-    void KeepPainted();
     void WorkbookStarted(const std::string &strWorkbookPath) override;
     void RoundStarted(int32_t iRound, bool bPosting) override;
 
@@ -96,12 +101,15 @@ private:
     HICON m_hSmallIcon;
     DialogMessages m_ownMessages;
     UserMessages &m_messages;
+    RunThreadMessages m_runMessages;
     PathBrowser *m_pBrowser;
     SteadyStopwatch m_steadyClock;
     Stopwatch &m_clock;
     ResultsJob m_job;
     std::function<void()> m_startSpreadsheetEarly;
     HCURSOR m_hCursorBeforeRun = nullptr;
+    HWND m_hFocusBeforeRun = nullptr;
+    bool m_bRunning = false;
 };
 
 // The system's wait cursor.  (Its id is a number, named in the narrow form.)

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <new>
 #include <stdexcept>
-#include <utility>
+#include <vector>
 
 namespace {
 
@@ -19,17 +19,19 @@ const UINT kRecalculateFrameFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP
 
 const UINT_PTR kSubclassId = 0;
 
-// The button is this many tenths of the client's height wide.
-const int kButtonWidthTenths = 12;
-
 POINT PointOf(LPARAM lParam)
 {
     return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
+PixelPoint PixelPointOf(POINT pt)
+{
+    return {pt.x, pt.y};
+}
+
 // A client point counted from the window's outer corner, where the button's
 // rectangle is, taking the frame for the one pixel of a thin border.
-POINT PastBorder(POINT ptClient)
+PixelPoint PastBorder(POINT ptClient)
 {
     return {ptClient.x + 1, ptClient.y + 1};
 }
@@ -39,22 +41,6 @@ POINT ClientPointFromScreen(HWND hWnd, LPARAM lScreenPoint)
     POINT pt = PointOf(lScreenPoint);
     ScreenToClient(hWnd, &pt);
     return pt;
-}
-
-void NormalizeRect(RECT &rc)
-{
-    if (rc.left > rc.right)
-        std::swap(rc.left, rc.right);
-    if (rc.top > rc.bottom)
-        std::swap(rc.top, rc.bottom);
-}
-
-// The name after the last separator of a UTF-8 path; separators are ASCII,
-// never part of a multi-byte character.
-std::string FileNameOf(const std::string &strPath)
-{
-    std::size_t nSeparator = strPath.find_last_of("\\/");
-    return nSeparator == std::string::npos ? strPath : strPath.substr(nSeparator + 1);
 }
 
 std::string DroppedFile(HDROP hDrop, UINT nIndex)
@@ -127,7 +113,7 @@ void CFileEditCtrl::Detach()
 {
     RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
     m_hWnd = nullptr;
-    m_bButtonTracking = false;
+    m_button.StopTracking();
 }
 
 bool CFileEditCtrl::SetFolderMode(bool bFolderMode)
@@ -168,26 +154,14 @@ void CFileEditCtrl::SetWindowText(const std::string &strText)
 
 EntryPosition CFileEditCtrl::GetFirstEntryPosition()
 {
-    if (m_hWnd != nullptr && IsTextDirty())
-        ParseEntries();
-    return FirstEntryPosition(m_entryList);
+    if (m_hWnd != nullptr)
+        m_entries.Update(GetWindowText(), UsesMultipleFiles());
+    return FirstEntryPosition(m_entries.List());
 }
 
 std::string CFileEditCtrl::GetNextEntryPath(EntryPosition &position)
 {
-    return NextEntryPath(m_entryList, position);
-}
-
-bool CFileEditCtrl::IsTextDirty() const
-{
-    return GetWindowText() != m_strParsedText || UsesMultipleFiles() != m_bParsedMultipleFiles;
-}
-
-void CFileEditCtrl::ParseEntries()
-{
-    m_strParsedText = GetWindowText();
-    m_bParsedMultipleFiles = UsesMultipleFiles();
-    m_entryList = ParseEntryText(m_strParsedText, m_bParsedMultipleFiles);
+    return NextEntryPath(m_entries.List(), position);
 }
 
 bool CFileEditCtrl::UsesMultipleFiles() const
@@ -241,10 +215,10 @@ void CFileEditCtrl::AfterDefault(UINT uMessage, WPARAM wParam, LPARAM lParam)
 {
     switch (uMessage) {
     case WM_ENABLE:
-        PaintButton(wParam ? kRaised : kDisabled);
+        PaintButton(wParam ? BrowseButton::kRaised : BrowseButton::kDisabled);
         break;
     case WM_NCPAINT:
-        PaintButton(m_nButtonLook);
+        PaintButton(m_button.CurrentLook());
         break;
     case WM_SETFOCUS:
         SendMessageW(m_hWnd, EM_SETSEL, 0, -1);
@@ -262,21 +236,24 @@ void CFileEditCtrl::AfterDefault(UINT uMessage, WPARAM wParam, LPARAM lParam)
     }
 }
 
-// The button takes the right end of the client area, 1.2 times as wide as
-// the client is high.  Its place is kept from the window's outer corner,
-// where the first rectangle began: the window's new place.  The second
-// rectangle holds the old one, which differs after a move.
+// The button takes the right end of the client area.  Its place is kept from
+// the window's outer corner, where the first rectangle began: the window's
+// new place.  The second rectangle holds the old one, which differs after a
+// move.
 LRESULT CFileEditCtrl::OnNcCalcSize(UINT uMessage, WPARAM wParam, LPARAM lParam)
 {
     RECT &rcClient = *reinterpret_cast<RECT *>(lParam);
     POINT ptWindowCorner = {rcClient.left, rcClient.top};
     LRESULT lResult = Default(uMessage, wParam, lParam);
-    m_rcBrowseButton = rcClient;
-    rcClient.right -= (rcClient.bottom - rcClient.top) * kButtonWidthTenths / 10;
-    m_rcBrowseButton.left = rcClient.right;
-    OffsetRect(&m_rcBrowseButton, -ptWindowCorner.x, -ptWindowCorner.y);
-    NormalizeRect(m_rcBrowseButton);
+    rcClient.right -= m_button.Place({rcClient.left - ptWindowCorner.x, rcClient.top - ptWindowCorner.y,
+                                      rcClient.right - ptWindowCorner.x, rcClient.bottom - ptWindowCorner.y});
     return lResult;
+}
+
+RECT CFileEditCtrl::BrowseButtonRect() const
+{
+    const PixelRect &rc = m_button.Rect();
+    return {rc.left, rc.top, rc.right, rc.bottom};
 }
 
 // The button answers as border, so that a press on it comes as a
@@ -286,37 +263,33 @@ LRESULT CFileEditCtrl::OnNcHitTest(LPARAM lScreenPoint)
     LRESULT lHit = Default(WM_NCHITTEST, 0, lScreenPoint);
     if (lHit != HTNOWHERE)
         return lHit;
-    return IsOnButton(ClientPointFromScreen(m_hWnd, lScreenPoint)) ? HTBORDER : HTNOWHERE;
+    return m_button.Contains(PixelPointOf(ClientPointFromScreen(m_hWnd, lScreenPoint))) ? HTBORDER : HTNOWHERE;
 }
 
 void CFileEditCtrl::OnNcLButtonDown(LPARAM lScreenPoint)
 {
-    if (!IsOnButton(PastBorder(ClientPointFromScreen(m_hWnd, lScreenPoint))))
+    if (!m_button.Press(PastBorder(ClientPointFromScreen(m_hWnd, lScreenPoint)), IsEnabled()))
         return;
     SetCapture(m_hWnd);
-    m_bButtonTracking = true;
     SetFocus(m_hWnd);
-    PaintButton(kPushed);
+    DrawButton();
 }
 
 void CFileEditCtrl::OnMouseMove(LPARAM lClientPoint)
 {
-    if (!m_bButtonTracking)
-        return;
-    int nLook = IsOnButton(PastBorder(PointOf(lClientPoint))) ? kPushed : kRaised;
-    if (m_nButtonLook != nLook)
-        PaintButton(nLook);
+    if (m_button.Track(PastBorder(PointOf(lClientPoint)), IsEnabled()))
+        DrawButton();
 }
 
 void CFileEditCtrl::OnLButtonUp(LPARAM lClientPoint)
 {
-    if (!m_bButtonTracking)
+    if (!m_button.IsTracking())
         return;
     ReleaseCapture();
-    m_bButtonTracking = false;
-    if (m_nButtonLook != kRaised)
-        PaintButton(kRaised);
-    if (IsOnButton(PastBorder(PointOf(lClientPoint))))
+    const BrowseButton::Release release = m_button.ReleaseAt(PastBorder(PointOf(lClientPoint)), IsEnabled());
+    if (release.bRedraw)
+        DrawButton();
+    if (release.bBrowse)
         OnBrowseClicked();
 }
 
@@ -327,51 +300,53 @@ void CFileEditCtrl::OnKeyDown(WPARAM uKey)
         OnBrowseClicked();
 }
 
-// Dropped files become the text with their full paths, "; " between them;
-// only the first counts in folder mode or without multiple selection.
 void CFileEditCtrl::OnDropFiles(HDROP hDrop)
 {
-    UINT nCount = DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
-    std::string strText;
-    if (nCount >= 1) {
-        UINT nUsed = UsesMultipleFiles() ? nCount : 1;
-        strText = DroppedFile(hDrop, 0);
-        for (UINT i = 1; i < nUsed; ++i)
-            strText += "; " + DroppedFile(hDrop, i);
-    }
+    const UINT nCount = DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::string> files;
+    for (UINT i = 0; i < nCount; ++i)
+        files.push_back(DroppedFile(hDrop, i));
     DragFinish(hDrop);
-    if (nCount >= 1)
-        SetWindowText(strText);
-}
-
-bool CFileEditCtrl::IsOnButton(POINT pt) const
-{
-    return PtInRect(&m_rcBrowseButton, pt) != FALSE;
+    if (!files.empty())
+        SetWindowText(DroppedFilesText(files, UsesMultipleFiles()));
 }
 
 // --- Drawing the button
 
-// Draws on the whole window, frame included, in the asked look (always the
-// disabled one while the window is disabled) and records the look.
-void CFileEditCtrl::PaintButton(int nLook)
+bool CFileEditCtrl::IsEnabled() const
+{
+    return (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_DISABLED) == 0;
+}
+
+// Records the asked look and draws it.
+void CFileEditCtrl::PaintButton(BrowseButton::Look look)
 {
     if (m_hWnd == nullptr)
         return;
-    if (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_DISABLED)
-        nLook = kDisabled;
+    m_button.Show(look, IsEnabled());
+    DrawButton();
+}
+
+// Draws the recorded look on the whole window, frame included.
+void CFileEditCtrl::DrawButton()
+{
+    if (m_hWnd == nullptr)
+        return;
+    const BrowseButton::Look look = m_button.CurrentLook();
     HDC hDC = GetWindowDC(m_hWnd);
     int nSaved = SaveDC(hDC);
     HBRUSH hFace = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-    HPEN hOutline = CreatePen(PS_SOLID, 1, GetSysColor(nLook == kPushed ? COLOR_BTNSHADOW : COLOR_BTNFACE));
+    HPEN hOutline =
+        CreatePen(PS_SOLID, 1, GetSysColor(look == BrowseButton::kPushed ? COLOR_BTNSHADOW : COLOR_BTNFACE));
     SelectObject(hDC, hFace);
     SelectObject(hDC, hOutline);
-    RECT rc = m_rcBrowseButton;
+    RECT rc = BrowseButtonRect();
     Rectangle(hDC, rc.left, rc.top, rc.right, rc.bottom);
-    if (nLook == kPushed) {
+    if (look == BrowseButton::kPushed) {
         PaintEllipsisDots(hDC, GetSysColor(COLOR_BTNTEXT), 1);
     } else {
         DrawEdge(hDC, &rc, EDGE_RAISED, BF_RECT);
-        if (nLook == kDisabled) {
+        if (look == BrowseButton::kDisabled) {
             PaintEllipsisDots(hDC, GetSysColor(COLOR_3DHILIGHT), 1);
             PaintEllipsisDots(hDC, GetSysColor(COLOR_GRAYTEXT), 0);
         } else {
@@ -382,31 +357,22 @@ void CFileEditCtrl::PaintButton(int nLook)
     DeleteObject(hOutline);
     DeleteObject(hFace);
     ReleaseDC(m_hWnd, hDC);
-    m_nButtonLook = nLook;
 }
 
-// Three dots centred in the button, q apart and d across (w the button's
-// width): q = w / 4, d = w / 10, single pixels when d is below 2.  Their top
-// is measured from the window's top edge.
 void CFileEditCtrl::PaintEllipsisDots(HDC hDC, COLORREF colour, int nOffset)
 {
-    int nWidth = m_rcBrowseButton.right - m_rcBrowseButton.left;
-    int nHeight = m_rcBrowseButton.bottom - m_rcBrowseButton.top;
-    int nSpacing = nWidth / 4;
-    int nDot = nWidth / 10;
-    int nX = m_rcBrowseButton.left + nWidth / 2 - nSpacing - (nWidth % 4 == 0 ? 1 : 0) + nOffset;
-    int nY = nHeight / 2 - nDot / 2 + 1 + nOffset;
-    if (nDot < 2) {
-        for (int i = 0; i < 3; ++i)
-            SetPixel(hDC, nX + i * nSpacing, nY, colour);
+    const EllipsisDots dots = m_button.Dots(nOffset);
+    if (dots.bSinglePixels) {
+        for (const PixelRect &dot : dots.dots)
+            SetPixel(hDC, dot.left, dot.top, colour);
         return;
     }
     HPEN hPen = CreatePen(PS_SOLID, 1, colour);
     HBRUSH hBrush = CreateSolidBrush(colour);
     HGDIOBJ hOldPen = SelectObject(hDC, hPen);
     HGDIOBJ hOldBrush = SelectObject(hDC, hBrush);
-    for (int i = 0; i < 3; ++i)
-        Ellipse(hDC, nX + i * nSpacing, nY, nX + i * nSpacing + nDot, nY + nDot);
+    for (const PixelRect &dot : dots.dots)
+        Ellipse(hDC, dot.left, dot.top, dot.right, dot.bottom);
     SelectObject(hDC, hOldBrush);
     SelectObject(hDC, hOldPen);
     DeleteObject(hBrush);
@@ -422,12 +388,11 @@ void CFileEditCtrl::OnBrowseClicked()
         PostBrowseChanged();
 }
 
-// The absolute path of the first entry, where the browsers open; empty when
-// the text holds none.
+// Where the browsers open: the first entry of the text as it is now.
 std::string CFileEditCtrl::FirstEntryPath()
 {
-    EntryPosition position = GetFirstEntryPosition();
-    return position ? GetNextEntryPath(position) : std::string();
+    GetFirstEntryPosition();
+    return ::FirstEntryPath(m_entries.List());
 }
 
 bool CFileEditCtrl::BrowseForFolder()
@@ -441,19 +406,13 @@ bool CFileEditCtrl::BrowseForFolder()
     return folder.has_value();
 }
 
-// The first chosen file with its full path, then "; " and the file name of
-// every further one (all come from the same folder).
 bool CFileEditCtrl::BrowseForFiles()
 {
     if (!m_pFileDialog)
         return false;
     std::vector<std::string> files = m_pBrowser->BrowseForFiles(*m_pFileDialog, m_hWnd, FirstEntryPath());
-    if (!files.empty()) {
-        std::string strText = files.front();
-        for (std::size_t i = 1; i < files.size(); ++i)
-            strText += "; " + FileNameOf(files[i]);
-        SetWindowText(strText);
-    }
+    if (!files.empty())
+        SetWindowText(ChosenFilesText(files));
     ReturnFocusAfterBrowse();
     return !files.empty();
 }

@@ -7,6 +7,7 @@
 // own one taken over by DDX_BrowseEdit.
 #pragma once
 
+#include "BrowseButton.h"
 #include "DataExchange.h"
 #include "EntryList.h"
 #include "FECFileDialog.h"
@@ -22,9 +23,6 @@
 
 class CFileEditCtrl {
 public:
-    // How the browse button was last drawn.
-    enum ButtonLook { kRaised = 0, kPushed = 1, kDisabled = 2 };
-
     // With bDeleteOnDestroy the object (made with new) deletes itself once
     // its window has received its last message.
     explicit CFileEditCtrl(bool bDeleteOnDestroy = false);
@@ -67,9 +65,10 @@ public:
     void SetWindowText(const std::string &strText);
 
     bool IsFolderMode() const { return m_bFolderMode; }
-    int ButtonLook() const { return m_nButtonLook; }
+    // How the browse button was last drawn.
+    BrowseButton::Look ButtonLook() const { return m_button.CurrentLook(); }
     // In window coordinates: the origin is the window's top-left outer corner.
-    RECT BrowseButtonRect() const { return m_rcBrowseButton; }
+    RECT BrowseButtonRect() const;
     // The file dialog of file mode; null in folder mode.
     CFECFileDialog *FileDialog() const { return m_pFileDialog.get(); }
 
@@ -92,32 +91,27 @@ private:
     LRESULT OnNcHitTest(LPARAM lScreenPoint);
     void OnNcLButtonDown(LPARAM lScreenPoint);
 
-    bool IsOnButton(POINT pt) const;
-    void PaintButton(int nLook);
+    bool IsEnabled() const;
+    void PaintButton(BrowseButton::Look look);
+    void DrawButton();
     void PaintEllipsisDots(HDC hDC, COLORREF colour, int nOffset);
     bool BrowseForFolder();
     bool BrowseForFiles();
     std::string FirstEntryPath();
     void ReturnFocusAfterBrowse();
     void PostBrowseChanged();
-    bool IsTextDirty() const;
-    void ParseEntries();
     bool UsesMultipleFiles() const;
 
     bool m_bDeleteOnDestroy;
     bool m_bFolderMode = false;
-    bool m_bButtonTracking = false;
-    // What the entry list was parsed from.  The text counts as changed when
-    // it differs from these: the edit window's change notification goes to
-    // the parent, never to the field, and typing, pasting, cutting and
-    // undoing reach the window by too many different messages to watch.
-    std::string m_strParsedText;
-    bool m_bParsedMultipleFiles = false;
-    EntryList m_entryList;
-    int m_nButtonLook = kRaised;
+    // Parsed again whenever the text differs from the last parse: the edit
+    // window's change notification goes to the parent, never to the field,
+    // and typing, pasting, cutting and undoing reach the window by too many
+    // different messages to watch.
+    ParsedEntryText m_entries;
+    BrowseButton m_button;
     std::unique_ptr<BROWSEINFOW> m_pFolderBrowseInfo;
     std::unique_ptr<CFECFileDialog> m_pFileDialog;
-    RECT m_rcBrowseButton = {};
     HWND m_hWnd = nullptr;
     bool m_bCreatedWindow = false;
     PathBrowser *m_pBrowser;
