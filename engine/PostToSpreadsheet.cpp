@@ -235,16 +235,33 @@ void PostCell(Pass &pass, const CellStep &step)
 }
 
 // Every step on its own, in the records' order: a cell the application
-// refuses is named in the report, and the cells before it arrive.
-void PostOneByOne(Pass &pass, const std::vector<CellStep> &steps)
+// refuses is named in the report, and the cells before it arrive.  After a
+// refused block, the cells of the blocks written before the refusal
+// (written) are in the sheet whatever their records' place: should a cell
+// be refused here too, they are logged and counted as posted, so that the
+// log tells what the workbook holds.
+void PostOneByOne(Pass &pass, const std::vector<CellStep> &steps, const std::vector<CellArea> &written = {})
 {
-    for (const CellStep &step : steps) {
-        if (step.kind == CellStep::Kind::LogLine) {
-            LogLine(pass, step.strCell);
-            continue;
+    size_t uDone = 0;
+    try {
+        for (; uDone < steps.size(); ++uDone) {
+            const CellStep &step = steps[uDone];
+            if (step.kind == CellStep::Kind::LogLine) {
+                LogLine(pass, step.strCell);
+                continue;
+            }
+            PostCell(pass, step);
+            NotePosted(pass, step);
         }
-        PostCell(pass, step);
-        NotePosted(pass, step);
+    } catch (const AutomationFailure &) {
+        for (size_t i = uDone + 1; i < steps.size(); ++i) {
+            const CellStep &step = steps[i];
+            if (step.kind != CellStep::Kind::LogLine && step.bHasAddress &&
+                std::any_of(written.begin(), written.end(),
+                            [&](const CellArea &block) { return block.Contains(step.address); }))
+                NotePosted(pass, step);
+        }
+        throw;
     }
 }
 
@@ -264,8 +281,16 @@ void PostSteps(Pass &pass, const std::vector<CellStep> &steps)
     for (const CellArea &area : ExactAreas(cells))
         if (area.CellCount() > 1)
             blocks.push_back(area);
-    if (pass.worksheet.IsEmpty() && !blocks.empty())
+    // A number that is not finite is refused by the application, or taken
+    // as an error value: such a sheet goes one cell at a time from its
+    // first record, so that the pass stops there with exactly the cells
+    // before it written.
+    const bool bNotFinite = std::any_of(steps.begin(), steps.end(), [](const CellStep &step) {
+        return step.kind == CellStep::Kind::PostNumber && !std::isfinite(step.dNumber);
+    });
+    if ((pass.worksheet.IsEmpty() && !blocks.empty()) || bNotFinite)
         return PostOneByOne(pass, steps);
+    size_t uBlocksWritten = 0;
     try {
         for (const CellArea &block : blocks) {
             std::vector<CellInput> inputs;
@@ -279,9 +304,10 @@ void PostSteps(Pass &pass, const std::vector<CellStep> &steps)
                     inputs.push_back(std::move(input));
                 }
             pass.worksheet->PutValues(block, inputs);
+            ++uBlocksWritten;
         }
     } catch (const AutomationFailure &) {
-        return PostOneByOne(pass, steps);
+        return PostOneByOne(pass, steps, {blocks.begin(), blocks.begin() + uBlocksWritten});
     }
     auto inBlock = [&](const CellStep &step) {
         return step.bHasAddress && std::any_of(blocks.begin(), blocks.end(), [&](const CellArea &block) {

@@ -457,6 +457,28 @@ TEST_F(PostToSpreadsheetTest, ABlockTheApplicationRefusesIsWrittenCellByCell)
         << Log();
 }
 
+// A block refused after another was written, then a cell refused on its
+// own: the cells of the written block are in the workbook though their
+// records come after the refused one, and the log says so.
+TEST_F(PostToSpreadsheetTest, CellsOfABlockWrittenBeforeARefusalAreLogged)
+{
+    m_state->FailCall(SpreadsheetCall::PutValues, 2, InjectedFailure{});
+    m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
+    EXPECT_EQ(Post({SheetRecord("A"), NumberRecord("E", 5, kResultA), NumberRecord("E", 6, kResultB),
+                    NumberRecord("C", 5, kResultA), NumberRecord("C", 6, kResultB)},
+                   1),
+              2);
+    EXPECT_EQ(m_user.shown, RoundsFailureAt("E5"));
+    EXPECT_EQ(SavedCell("C5"), "number:2.5");
+    EXPECT_EQ(SavedCell("C6"), "number:-7");
+    EXPECT_EQ(SavedCell("E5"), "none");
+    const std::string log = Log();
+    EXPECT_NE(log.find("      cell     C5:  Posting Value = 2.5\n      cell     C6:  Posting Value = -7\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("cell     E5:  Posting"), std::string::npos) << log;
+}
+
 // A block read that fails is read again cell by cell: the cells before the
 // one that cannot be read are compared, and that one is named.
 TEST_F(PostToSpreadsheetTest, ABlockReadThatFailsNamesTheCellThatCannotBeRead)
