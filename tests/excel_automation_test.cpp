@@ -185,16 +185,21 @@ TEST_F(ExcelWorksheet, BlockIsOneRangeOfItsCornersAndOneArrayOfItsCellsRowsFirst
     EXPECT_EQ(m_server.InvokesOf(kValue2).back().arguments.at(0).vt, VT_ARRAY | VT_VARIANT);
     EXPECT_EQ(sheet->GetRange("D65", "D65")->GetValue2().dNumber, 11.0);
     EXPECT_EQ(sheet->GetRange("C66", "C66")->GetValue2().dNumber, 13.0);
-    EXPECT_EQ(sheet->GetRange("D66", "D66")->GetValue2().strText, "1/4");
+    // A text of the array is read as if typed into its cell alone.
+    sheet->GetRange("G70", "G70")->PutValue2(std::string("1/4"));
+    const CellValue typed = sheet->GetRange("G70", "G70")->GetValue2();
+    const CellValue inBlock = sheet->GetRange("D66", "D66")->GetValue2();
+    EXPECT_EQ(inBlock.kind, typed.kind);
+    EXPECT_EQ(inBlock.dNumber, typed.dNumber);
+    EXPECT_EQ(inBlock.strText, typed.strText);
 
     const std::vector<CellValue> values = sheet->GetValues(area);
     ASSERT_EQ(values.size(), 6u);
     for (size_t i = 0; i < values.size(); ++i)
-        if (i == 4)
-            EXPECT_EQ(values[i].strText, "1/4");
-        else
+        if (i != 4)
             EXPECT_EQ(values[i].dNumber, 10.0 + static_cast<double>(i)) << i;
-    EXPECT_EQ(sheet->GetValues({{4, 66}, {4, 66}}).at(0).strText, "1/4");
+    EXPECT_EQ(values[4].dNumber, typed.dNumber);
+    EXPECT_EQ(sheet->GetValues({{4, 66}, {4, 66}}).at(0).dNumber, typed.dNumber);
 }
 
 // Each member the posting pass uses, invoked by its DISPID as the kind the
