@@ -12,9 +12,6 @@
 using css::uno::Reference;
 using css::uno::UNO_QUERY_THROW;
 
-namespace {
-
-// The areas of the sheet that hold cells with notes.
 std::vector<CellArea> NoteAreas(const Reference<css::sheet::XSpreadsheet> &sheet)
 {
     const css::uno::Sequence<css::table::CellRangeAddress> ranges =
@@ -26,6 +23,8 @@ std::vector<CellArea> NoteAreas(const Reference<css::sheet::XSpreadsheet> &sheet
         areas.push_back({{range.StartColumn + 1, range.StartRow + 1}, {range.EndColumn + 1, range.EndRow + 1}});
     return areas;
 }
+
+namespace {
 
 // Writes the run in one call.
 void WriteRun(const Reference<css::sheet::XSpreadsheet> &sheet, const ValueRun &run)

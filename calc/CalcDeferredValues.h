@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 
@@ -21,6 +22,10 @@ using CalcCallRunner = std::function<void(const std::string &strWhat, const std:
 
 // A sheet of a session: the document's path and the sheet's position in it.
 using SheetKey = std::pair<std::string, int>;
+
+// The areas of the sheet that hold cells with notes (one call to Calc).
+// Writing a block of cells in one call removes the notes of its cells.
+std::vector<CellArea> NoteAreas(const css::uno::Reference<css::sheet::XSpreadsheet> &sheet);
 
 class DeferredValues {
 public:

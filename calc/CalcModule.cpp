@@ -3,20 +3,27 @@
 // Application interface).
 #include "CalcModule.h"
 
+#include <com/sun/star/awt/Point.hpp>
+#include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XSheetAnnotations.hpp>
 #include <com/sun/star/sheet/XSheetAnnotationsSupplier.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XTableCharts.hpp>
+#include <com/sun/star/table/XTableChartsSupplier.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XProtectable.hpp>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "CalcObjects.h"
@@ -44,8 +51,73 @@ void ShapeSheets(const Reference<css::sheet::XSpreadsheets> &sheets, const std::
         sheets->removeByName(existing[i]);
 }
 
-// Types the sheet's texts into their cells, puts its notes on theirs
-// (addresses already checked) and protects it when asked.
+// Charts are 8 cm wide and 6 cm high (Calc counts in 1/100 mm).
+constexpr sal_Int32 kChartWidth = 8000;
+constexpr sal_Int32 kChartHeight = 6000;
+
+// An address already checked.
+CellAddress AddressOf(const std::string &strCell)
+{
+    CellAddress address;
+    ParseCellAddress(strCell, address);
+    return address;
+}
+
+sal_Int16 PositionOf(const Reference<css::sheet::XSpreadsheet> &sheet)
+{
+    return Reference<css::sheet::XCellRangeAddressable>(sheet, UNO_QUERY_THROW)->getRangeAddress().Sheet;
+}
+
+// Each block's texts in one call.
+void FillBlocks(const Reference<css::sheet::XSpreadsheet> &target, const WorkbookSheet &sheet)
+{
+    for (const TextBlock &block : sheet.blocks) {
+        if (block.rows.empty() || block.rows.front().empty())
+            continue;
+        const CellAddress first = AddressOf(block.strFirstCell);
+        const sal_Int32 width = static_cast<sal_Int32>(block.rows.front().size());
+        css::uno::Sequence<css::uno::Sequence<rtl::OUString>> rows(static_cast<sal_Int32>(block.rows.size()));
+        for (sal_Int32 row = 0; row < rows.getLength(); ++row) {
+            css::uno::Sequence<rtl::OUString> cells(width);
+            for (sal_Int32 column = 0; column < width; ++column)
+                cells.getArray()[column] = ToUno(block.rows[row].at(column));
+            rows.getArray()[row] = cells;
+        }
+        Reference<css::sheet::XCellRangeFormula>(
+            target->getCellRangeByPosition(first.iColumn - 1, first.iRow - 1, first.iColumn - 2 + width,
+                                           first.iRow - 2 + rows.getLength()),
+            UNO_QUERY_THROW)
+            ->setFormulaArray(rows);
+    }
+}
+
+// Each chart over its data, its top left corner on its anchor cell.
+void AddCharts(const Reference<css::sheet::XSpreadsheets> &sheets, const Reference<css::sheet::XSpreadsheet> &target,
+               const WorkbookSheet &sheet)
+{
+    if (sheet.charts.empty())
+        return;
+    const Reference<css::table::XTableCharts> charts =
+        Reference<css::table::XTableChartsSupplier>(target, UNO_QUERY_THROW)->getCharts();
+    for (const WorkbookChart &chart : sheet.charts) {
+        const Reference<css::sheet::XSpreadsheet> data(sheets->getByName(ToUno(chart.strDataSheet)), UNO_QUERY_THROW);
+        const size_t colon = chart.strDataArea.find(':');
+        const CellAddress first = AddressOf(chart.strDataArea.substr(0, colon));
+        const CellAddress last = AddressOf(chart.strDataArea.substr(colon + 1));
+        const css::table::CellRangeAddress area(PositionOf(data), first.iColumn - 1, first.iRow - 1, last.iColumn - 1,
+                                                last.iRow - 1);
+        const CellAddress anchor = AddressOf(chart.strAnchorCell);
+        css::awt::Point corner;
+        Reference<css::beans::XPropertySet>(target->getCellByPosition(anchor.iColumn - 1, anchor.iRow - 1), UNO_QUERY_THROW)
+                ->getPropertyValue("Position") >>= corner;
+        charts->addNewByName(ToUno(chart.strName), css::awt::Rectangle(corner.X, corner.Y, kChartWidth, kChartHeight),
+                             css::uno::Sequence<css::table::CellRangeAddress>(&area, 1), false, false);
+    }
+}
+
+// Types the sheet's texts into their cells, puts its notes on theirs, fills
+// its blocks, adds its charts (addresses already checked) and protects it
+// when asked.
 void TypeCells(const Reference<css::sheet::XSpreadsheets> &sheets, const WorkbookSheet &sheet)
 {
     const Reference<css::sheet::XSpreadsheet> target(sheets->getByName(ToUno(sheet.strName)), UNO_QUERY_THROW);
@@ -63,6 +135,8 @@ void TypeCells(const Reference<css::sheet::XSpreadsheets> &sheets, const Workboo
         ParseCellAddress(strCell, address);
         notes->insertNew(css::table::CellAddress(position, address.iColumn - 1, address.iRow - 1), ToUno(strNote));
     }
+    FillBlocks(target, sheet);
+    AddCharts(sheets, target, sheet);
     if (sheet.bProtected)
         Reference<css::util::XProtectable>(target, UNO_QUERY_THROW)->protect(rtl::OUString());
 }
@@ -83,18 +157,45 @@ void FillAndStore(const Reference<css::lang::XComponent> &document, const std::s
     Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)->storeToURL(FileUrl(strPath), arguments);
 }
 
-// Refuses a workbook without sheets or with a cell an .xls cannot hold.
+// Refuses a cell an .xls cannot hold.
+void CheckCell(const std::string &strCell)
+{
+    CellAddress address;
+    if (!ParseCellAddress(strCell, address))
+        throw DispatchFailure(kApplicationErrorCode, "'" + strCell + "' is no cell of an .xls workbook");
+}
+
+// Refuses a workbook without sheets, with a cell an .xls cannot hold, a
+// ragged block or a chart over a sheet it does not have.
 void CheckSheets(const std::vector<WorkbookSheet> &sheets)
 {
     if (sheets.empty())
         throw DispatchFailure(kApplicationErrorCode, "A workbook needs at least one worksheet");
-    for (const WorkbookSheet &sheet : sheets)
+    for (const WorkbookSheet &sheet : sheets) {
         for (const auto *entries : {&sheet.cells, &sheet.notes})
-            for (const auto &entry : *entries) {
-                CellAddress address;
-                if (!ParseCellAddress(entry.first, address))
-                    throw DispatchFailure(kApplicationErrorCode, "'" + entry.first + "' is no cell of an .xls workbook");
-            }
+            for (const auto &entry : *entries)
+                CheckCell(entry.first);
+        for (const TextBlock &block : sheet.blocks) {
+            CheckCell(block.strFirstCell);
+            for (const std::vector<std::string> &row : block.rows)
+                if (row.size() != block.rows.front().size())
+                    throw DispatchFailure(kApplicationErrorCode, "A block's rows must be of one length");
+            const CellAddress first = AddressOf(block.strFirstCell);
+            if (!block.rows.empty())
+                CheckCell(FormatCellAddress({first.iColumn + static_cast<int>(block.rows.front().size()) - 1,
+                                             first.iRow + static_cast<int>(block.rows.size()) - 1}));
+        }
+        for (const WorkbookChart &chart : sheet.charts) {
+            CheckCell(chart.strAnchorCell);
+            const size_t colon = chart.strDataArea.find(':');
+            CheckCell(chart.strDataArea.substr(0, colon));
+            CheckCell(colon == std::string::npos ? std::string() : chart.strDataArea.substr(colon + 1));
+            if (std::none_of(sheets.begin(), sheets.end(),
+                             [&](const WorkbookSheet &other) { return other.strName == chart.strDataSheet; }))
+                throw DispatchFailure(kApplicationErrorCode, "No sheet '" + chart.strDataSheet + "' for chart '" +
+                                                                 chart.strName + "'");
+        }
+    }
 }
 
 class UnoCalcModule : public CalcModule {

@@ -10,6 +10,8 @@
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
@@ -25,6 +27,7 @@
 #include <optional>
 
 #include "CalcProfile.h"
+#include "CalcTextBlocks.h"
 #include "CellAddress.h"
 #include "Paths.h"
 #include "SheetValueCache.h"
@@ -171,6 +174,19 @@ std::vector<BlockCell> ReadBlock(const Reference<css::sheet::XSpreadsheet> &shee
     return cells;
 }
 
+// The parts of area that hold empty cells.
+std::vector<CellArea> EmptyAreas(const Reference<css::sheet::XSpreadsheet> &sheet, const CellArea &area)
+{
+    const Reference<css::table::XCellRange> range = sheet->getCellRangeByPosition(
+        area.first.iColumn - 1, area.first.iRow - 1, area.last.iColumn - 1, area.last.iRow - 1);
+    const css::uno::Sequence<css::table::CellRangeAddress> ranges =
+        Reference<css::sheet::XCellRangesQuery>(range, UNO_QUERY_THROW)->queryEmptyCells()->getRangeAddresses();
+    std::vector<CellArea> areas;
+    for (const css::table::CellRangeAddress &empty : ranges)
+        areas.push_back({{empty.StartColumn + 1, empty.StartRow + 1}, {empty.EndColumn + 1, empty.EndRow + 1}});
+    return areas;
+}
+
 // One worksheet as its ranges share it: the session, the sheet, which sheet
 // of which document it is, its name for messages and what is known of its
 // values.
@@ -208,10 +224,7 @@ public:
     {
         Session().Deferred().Forget(m_access.key, m_address);
         Session().NoteContentChange();
-        Session().Call("Cannot set " + m_strName, [&] {
-            Reference<css::beans::XPropertySet>(Cell(), UNO_QUERY_THROW)
-                ->setPropertyValue("FormulaLocal", css::uno::Any(ToUno(strText)));
-        });
+        Session().Call("Cannot set " + m_strName, [&] { TypeIntoCell(Cell(), strText); });
     }
     // For a formula its result.
     CellValue GetValue2() override
@@ -291,7 +304,88 @@ public:
         return std::make_unique<CalcRange>(m_access, first);
     }
 
+    // Numbers are kept back as those of single cells are; texts are typed
+    // at once, in blocks where Calc reads them the same.
+    void PutValues(const CellArea &area, const std::vector<CellInput> &inputs) override
+    {
+        CheckArea(area, inputs.size());
+        for (const CellInput &input : inputs)
+            if (input.kind == CellInput::Kind::Number && !std::isfinite(input.dNumber))
+                throw DispatchFailure(kApplicationErrorCode,
+                                      "Cannot store a number that is not finite in " + m_access.strName);
+        CalcSession &session = *m_access.session;
+        session.NoteContentChange();
+        std::vector<std::pair<CellAddress, std::string>> texts;
+        size_t i = 0;
+        for (int row = area.first.iRow; row <= area.last.iRow; ++row)
+            for (int column = area.first.iColumn; column <= area.last.iColumn; ++column, ++i) {
+                const CellAddress address{column, row};
+                if (inputs[i].kind == CellInput::Kind::Number) {
+                    session.Deferred().Defer(m_access.key, m_access.sheet, m_access.strName, address, inputs[i].dNumber);
+                } else {
+                    session.Deferred().Forget(m_access.key, address);
+                    texts.emplace_back(address, inputs[i].strText);
+                }
+            }
+        if (!texts.empty())
+            TypeTexts(session, m_access.sheet, m_access.strName, texts);
+    }
+    // One read of the whole area.  A cell the block cannot tell is an empty
+    // cell when Calc lists it among the area's empty cells, else (a formula
+    // giving an empty text, a text across lines) it is read on its own.
+    std::vector<CellValue> GetValues(const CellArea &area) override
+    {
+        CheckArea(area, static_cast<size_t>(area.CellCount()));
+        CalcSession &session = *m_access.session;
+        session.Deferred().Flush();
+        std::vector<BlockCell> block =
+            session.Call("Cannot read " + m_access.strName, [&] { return ReadBlock(m_access.sheet, area); });
+        if (std::any_of(block.begin(), block.end(), [](const BlockCell &cell) { return !cell; })) {
+            const std::vector<CellArea> empty =
+                session.Call("Cannot read " + m_access.strName, [&] { return EmptyAreas(m_access.sheet, area); });
+            size_t i = 0;
+            for (int row = area.first.iRow; row <= area.last.iRow; ++row)
+                for (int column = area.first.iColumn; column <= area.last.iColumn; ++column, ++i)
+                    if (i < block.size() && !block[i] &&
+                        std::any_of(empty.begin(), empty.end(), [&](const CellArea &e) { return e.Contains({column, row}); }))
+                        block[i] = CellValue();
+        }
+        std::vector<CellValue> values;
+        values.reserve(static_cast<size_t>(area.CellCount()));
+        size_t i = 0;
+        for (int row = area.first.iRow; row <= area.last.iRow; ++row)
+            for (int column = area.first.iColumn; column <= area.last.iColumn; ++column, ++i) {
+                if (i < block.size() && block[i]) {
+                    values.push_back(*block[i]);
+                    continue;
+                }
+                const CellAddress address{column, row};
+                values.push_back(session.Call("Cannot read " + m_access.strName + "!" + FormatCellAddress(address), [&] {
+                    return ValueOf(m_access.sheet->getCellByPosition(column - 1, row - 1));
+                }));
+            }
+        return values;
+    }
+
 private:
+    // An area within the sheet, with one value a cell; a Calc that has gone
+    // fails here already.
+    void CheckArea(const CellArea &area, size_t uCells) const
+    {
+        m_access.session->ThrowIfProcessGone();
+        const bool bInside = area.first.iColumn >= 1 && area.first.iRow >= 1 &&
+                             area.first.iColumn <= area.last.iColumn && area.first.iRow <= area.last.iRow &&
+                             area.last.iColumn <= m_limits.iLastColumn && area.last.iRow <= m_limits.iLastRow;
+        if (!bInside)
+            throw DispatchFailure(kApplicationErrorCode, "'" + FormatCellAddress(area.first) + ":" +
+                                                             FormatCellAddress(area.last) + "' is no area of worksheet '" +
+                                                             m_access.strName + "'");
+        if (static_cast<int64_t>(uCells) != area.CellCount())
+            throw DispatchFailure(kApplicationErrorCode, "The values do not fit the area of " + m_access.strName);
+        m_access.cache->NoteCell(area.first);
+        m_access.cache->NoteCell(area.last);
+    }
+
     SheetAccess m_access;
     CellLimits m_limits;
 };

@@ -45,14 +45,34 @@ struct CalcSessionInfo {
 // other application.
 bool DescribeCalcSession(Application &application, CalcSessionInfo &info);
 
+// A rectangle of a new workbook's cells filled in one call: its top left
+// cell (A1 address) and its rows of texts, each read as US English input in
+// Calc's own syntax (formulas by the thousand: "=$'A'.C65*2").
+struct TextBlock {
+    std::string strFirstCell;
+    std::vector<std::vector<std::string>> rows;
+};
+
+// A chart of a new workbook, drawing an area of one of its sheets (one
+// series a column), its top left corner on the top left corner of a cell of
+// the sheet that holds it.
+struct WorkbookChart {
+    std::string strName;
+    std::string strDataSheet;
+    std::string strDataArea;  // "C65:C99"
+    std::string strAnchorCell;
+};
+
 // One worksheet of a new workbook: its name, texts typed into cells (A1
-// address, text), notes on cells (A1 address, note text) and whether the
-// sheet is protected (without a password).
+// address, text), notes on cells (A1 address, note text), whether the sheet
+// is protected (without a password), blocks of texts and charts.
 struct WorkbookSheet {
     std::string strName;
     std::vector<std::pair<std::string, std::string>> cells;
     std::vector<std::pair<std::string, std::string>> notes = {};
     bool bProtected = false;
+    std::vector<TextBlock> blocks = {};
+    std::vector<WorkbookChart> charts = {};
 };
 
 // Creates the workbook strPath in the binary Excel 97 format (.xls) with

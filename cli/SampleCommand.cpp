@@ -1,4 +1,5 @@
-// gombrel-cli sample DIR: a results folder to try the program on.
+// gombrel-cli sample [--large] DIR: a results folder to try the program on,
+// with --large its workbooks at the size of the real ones.
 #include <ostream>
 
 #include "Commands.h"
@@ -7,26 +8,29 @@
 
 int RunSampleCommand(const Arguments &args, std::ostream &out, std::ostream &err)
 {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        err << "usage: gombrel-cli sample DIR\n";
+    const bool bLarge = !args.empty() && args[0] == "--large";
+    const std::string folder = args.size() == (bLarge ? 2u : 1u) ? args.back() : std::string();
+    if (folder.empty() || folder[0] == '-') {
+        err << "usage: gombrel-cli sample [--large] DIR\n";
         return kExitUsage;
     }
     int stores = 0, series = 0;
     std::string failure;
-    if (!WriteSampleResults(args[0], stores, series, failure)) {
+    if (!WriteSampleResults(folder, stores, series, failure)) {
         err << "gombrel-cli sample: " << failure << '\n';
         return 1;
     }
-    out << "Wrote " << stores << " result stores (" << series << " hourly series) under " << args[0] << '\n';
+    out << "Wrote " << stores << " result stores (" << series << " hourly series) under " << folder << '\n';
     if (!kSampleWorkbooksBuilt) {
-        WriteSampleWorkbooks(args[0], failure);
+        WriteSampleWorkbooks(folder, failure, bLarge);
         out << failure << '\n';
         return 0;
     }
-    if (!WriteSampleWorkbooks(args[0], failure)) {
+    if (!WriteSampleWorkbooks(folder, failure, bLarge)) {
         err << "gombrel-cli sample: " << failure << '\n';
         return 1;
     }
-    out << "Wrote the four results workbooks under " << args[0] << '\n';
+    out << "Wrote the four results workbooks" << (bLarge ? " at the size of the real ones" : "") << " under "
+        << folder << '\n';
     return 0;
 }

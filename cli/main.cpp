@@ -17,7 +17,7 @@ const char kUsage[] =
     "       gombrel-cli verify --doe2 DIR --results DIR [--table NAME]\n"
     "       gombrel-cli ranges --doe2 DIR --results DIR|VALUES_FILE [--table NAME] [--html FILE]\n"
     "       gombrel-cli map    [--table NAME]\n"
-    "       gombrel-cli sample DIR\n"
+    "       gombrel-cli sample [--large] DIR\n"
     "       gombrel-cli store  FILE\n"
     "       gombrel-cli --help | --version\n"
     "\n"

@@ -94,14 +94,10 @@ bool ReadSingleSeries(ResultAccess &access, const char *pszDoe2Folder, const cha
                                      nullptr) == kHoursPerYear;
 }
 
-// Relative humidity in percent from the humidity ratio w, the dry-bulb
-// temperature tF (F) and the pressure p (inches of mercury), with the
-// Goff-Gratch saturation pressure over water or, below the triple point,
-// over ice.  Missing when an input is missing or no finite value results.
-float RelativeHumidity(float w, float tF, float p)
+// The Goff-Gratch saturation pressure (inches of mercury) at tF degrees F,
+// over water or, below the triple point, over ice.
+double SaturationPressure(float tF)
 {
-    if (w == MISSING_VALUE || tF == MISSING_VALUE || p == MISSING_VALUE)
-        return MISSING_VALUE;
     const double kelvin = (tF + 459.688) * 0.5555555555555556;
     double z;
     if (kelvin >= 273.16) {
@@ -112,8 +108,39 @@ float RelativeHumidity(float w, float tF, float p)
         const double u = 273.16 / kelvin;
         z = -9.09718 * (u - 1) - 3.56654 * std::log10(u) + 0.876793 * (1 - 1 / u) + std::log10(0.006027);
     }
-    const double saturation = 29.921 * std::pow(10.0, z);
-    const double humidity = w * p / (saturation * (w + 0.622) * 0.01);
+    return 29.921 * std::pow(10.0, z);
+}
+
+// The saturation pressure of the last temperature asked for, kept: a zone
+// holds its thermostat's setting for hours on end, and the pressure costs
+// four powers and logarithms.
+class SaturationOfLastTemperature {
+public:
+    double At(float tF)
+    {
+        if (!m_bKnown || tF != m_fTemperature) {
+            m_fTemperature = tF;
+            m_dPressure = SaturationPressure(tF);
+            m_bKnown = true;
+        }
+        return m_dPressure;
+    }
+
+private:
+    bool m_bKnown = false;
+    float m_fTemperature = 0.0f;
+    double m_dPressure = 0.0;
+};
+
+// Relative humidity in percent from the humidity ratio w, the dry-bulb
+// temperature tF (F) and the pressure p (inches of mercury), with the
+// saturation pressure at tF.  Missing when an input is missing or no
+// finite value results.
+float RelativeHumidity(float w, float tF, float p, SaturationOfLastTemperature &saturation)
+{
+    if (w == MISSING_VALUE || tF == MISSING_VALUE || p == MISSING_VALUE)
+        return MISSING_VALUE;
+    const double humidity = w * p / (saturation.At(tF) * (w + 0.622) * 0.01);
     return std::isfinite(humidity) ? static_cast<float>(humidity) : MISSING_VALUE;
 }
 
@@ -135,8 +162,9 @@ bool ReadRelativeHumidity(ResultAccess &access, const char *pszDoe2Folder, const
                                                      nullptr, nullptr) == kHoursPerYear;
     if (!(bRatio && bTemperature && bPressure))
         return false;
+    SaturationOfLastTemperature saturation;
     for (int hour = 0; hour < kHoursPerYear; ++hour)
-        ratio[hour] = RelativeHumidity(ratio[hour], temperature[hour], pressure[hour]);
+        ratio[hour] = RelativeHumidity(ratio[hour], temperature[hour], pressure[hour], saturation);
     return true;
 }
 
@@ -288,8 +316,14 @@ bool LoadHourlyYear(ResultAccess &access, const char *pszDoe2Folder, const char 
     // its project was simulated anew, is counted anew).
     access.loadedSeries.reset();
     access.countedSeries.reset();
-    if (!ReadSeries(access, pszDoe2Folder, pszProjectPath, *pSeries))
-        return false;
+    const auto read = access.readSeries.find(key);
+    if (read != access.readSeries.end()) {
+        std::copy(read->second.begin(), read->second.end(), Series(access, 0));
+    } else {
+        if (!ReadSeries(access, pszDoe2Folder, pszProjectPath, *pSeries))
+            return false;
+        access.readSeries.emplace(key, std::vector<float>(Series(access, 0), Series(access, 0) + kHoursPerYear));
+    }
     access.loadedSeries = std::move(key);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 void SleepBeforeRetry(int iMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(iMilliseconds)); }
@@ -13,10 +14,24 @@ bool HourlySeriesKey::operator==(const HourlySeriesKey &other) const
            strProjectPath == other.strProjectPath && strItemString == other.strItemString;
 }
 
+bool HourlySeriesKey::operator<(const HourlySeriesKey &other) const
+{
+    return std::tie(iFileType, iListId, iVariable, strReportKey, strRowKey, strProjectPath, strItemString) <
+           std::tie(other.iFileType, other.iListId, other.iVariable, other.strReportKey, other.strRowKey,
+                    other.strProjectPath, other.strItemString);
+}
+
 ResultAccess::ResultAccess(ResultLibrary *pLibrary, RetryPause retryPause)
     : pLibrary(pLibrary), retryPause(retryPause ? std::move(retryPause) : SleepBeforeRetry),
       afHourlyYear(static_cast<size_t>(kHourlySeriesCount) * kHoursPerYear, 0.0f)
 {
+}
+
+void ReadResultsAfresh(ResultAccess &access)
+{
+    access.readSeries.clear();
+    access.loadedSeries.reset();
+    access.countedSeries.reset();
 }
 
 int32_t CallGetMultipleResult(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,

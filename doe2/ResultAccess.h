@@ -1,14 +1,15 @@
 // What the evaluations of one run share: the result library they read
 // through, the pause between retries of an empty answer, the year buffer,
-// the bin counts, and what those two hold (the one-entry caches).  Each run
-// has its own, so two runs (two results folders, two threads) never see
-// each other's series; tests hand in a fake library and a pause that only
-// counts.
+// the bin counts, what those two hold, and every hourly series read since
+// the evaluations last began afresh.  Each run has its own, so two runs
+// (two results folders, two threads) never see each other's series; tests
+// hand in a fake library and a pause that only counts.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,7 @@ struct HourlySeriesKey {
     std::string strItemString;
 
     bool operator==(const HourlySeriesKey &other) const;
+    bool operator<(const HourlySeriesKey &other) const;
 };
 
 struct ResultAccess {
@@ -59,7 +61,17 @@ struct ResultAccess {
     // when nothing (valid) is held.
     std::optional<HourlySeriesKey> loadedSeries;
     std::optional<HourlySeriesKey> countedSeries;
+    // Series 1 of every series read since ReadResultsAfresh, so that the
+    // records of one series read it once however they alternate with
+    // others (about 35 kB a series, some 11 MB for all of a results
+    // folder's).
+    std::map<HourlySeriesKey, std::vector<float>> readSeries;
 };
+
+// Forgets every series read: the evaluations after it read the result
+// library again.  A checking round begins with it, so that it compares the
+// cells with what the results hold now, not with what a round before read.
+void ReadResultsAfresh(ResultAccess &access);
 
 // The three entries, forwarded to the access's library; 0 when it has none.
 int32_t CallGetMultipleResult(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,

@@ -158,23 +158,36 @@ float SumOrMean(const float *pfYear, int iFirst, int iHours, bool bMean)
 // equal ones, with its month, day and hour (all -1 when every hour is
 // missing).  The running extreme is a double so that the start just beyond
 // the first hour stays beyond it even for values too large for a float to
-// tell apart from their neighbour.
+// tell apart from their neighbour.  Hour indexes run in calendar order, so
+// the span is one stretch of the year; the date is worked out once, for the
+// hour found.
 Extreme FindExtreme(const float *pfYear, const MonthSpan &span, bool bMaximum)
 {
-    const float first = pfYear[FirstHourOf(span)];
+    const int firstHour = FirstHourOf(span);
+    const int endHour = firstHour + HoursIn(span);
+    const float first = pfYear[firstHour];
     Extreme extreme;
     if (first > -99999.05 && first < -99998.95)
         extreme.dValue = bMaximum ? -99999999.0 : 99999999.0;
     else
         extreme.dValue = bMaximum ? first - 1.0 : first + 1.0;
-    for (int month = span.iFirst; month <= span.iLast; ++month)
-        for (int day = 1; day <= g_aiDaysInMonth[month]; ++day)
-            for (int hour = 1; hour <= kHoursPerDay; ++hour) {
-                const float value = pfYear[HourIndex(month + 1, day, hour)];
-                if (value == MISSING_VALUE || !(bMaximum ? value > extreme.dValue : value < extreme.dValue))
-                    continue;
-                extreme = {value, month + 1, day, hour};
-            }
+    int found = -1;
+    for (int index = firstHour; index < endHour; ++index) {
+        const float value = pfYear[index];
+        if (value == MISSING_VALUE || !(bMaximum ? value > extreme.dValue : value < extreme.dValue))
+            continue;
+        extreme.dValue = value;
+        found = index;
+    }
+    if (found < 0)
+        return extreme;
+    const int dayOfYear = found / kHoursPerDay;
+    int month = 0;
+    while (dayOfYear >= g_aiDaysThroughMonth[month])
+        ++month;
+    extreme.iMonth = month + 1;
+    extreme.iDay = dayOfYear - DaysBeforeMonth(month) + 1;
+    extreme.iHour = found % kHoursPerDay + 1;
     return extreme;
 }
 

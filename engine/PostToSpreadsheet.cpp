@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <system_error>
 
+#include "CellBlocks.h"
 #include "EvaluateItemValue.h"
 #include "FailureReports.h"
 #include "FilePath.h"
@@ -67,8 +69,25 @@ private:
     std::FILE *m_pFile = nullptr;
 };
 
+// A record's cell operation in a round, kept back until the other cells of
+// its sheet are known, so that neighbouring cells are written or read in
+// one call; or only a line for the log (a skipped record), kept in its
+// place among them.
+struct CellStep {
+    enum class Kind { LogLine, PostNumber, PostText, Compare };
+    CellStep(Kind eKind, std::string strCellOrLine) : kind(eKind), strCell(std::move(strCellOrLine)) {}
+
+    Kind kind;
+    std::string strCell;      // A1, as the record names it; the line of a LogLine
+    bool bHasAddress = false;  // strCell is an address a block may hold
+    CellAddress address;
+    double dNumber = 0.0;     // posted, or computed to compare with
+    std::string strText;      // posted
+};
+
 // Everything one pass works with: its arguments, the automation objects it
-// owns, the failure context, the posting log and the round state.
+// owns, the failure context, the posting log, the round state and the cell
+// operations kept back.
 struct Pass {
     Pass(Application &app, const PostingRequest &req, ResultAccess &results, std::string &errorText,
          PassServices &svc)
@@ -94,6 +113,7 @@ struct Pass {
     int32_t iCount = 0;
     bool bPosting = true;
     bool bVerified = false;
+    std::vector<CellStep> steps;
 };
 
 const char kStringNotImplemented[] = "String result type not yet implemented";
@@ -173,24 +193,214 @@ Range &TakeRange(Pass &pass, const std::string &strCell)
     return *pass.range;
 }
 
-// Reads the cell back and compares it with the computed value; an empty or
+// Compares the value read from the cell with the computed one; an empty or
 // unreadable cell leaves the verified flag as it was.
-void CompareCell(Pass &pass, const std::string &strCell, double dComputed)
+void CompareValue(Pass &pass, const std::string &strCell, const CellValue &value, double dComputed)
 {
-    const std::string text = CheckedCellText(TakeRange(pass, strCell).GetValue2());
+    const std::string text = CheckedCellText(value);
     if (text.empty()) {
-        LogLine(pass, FormatText("      cell%7s:  Cell Value not found => unable to compare to DOE-2 Result (%g)",
-                                 strCell.c_str(), dComputed));
+        if (pass.bLogOn)
+            pass.log.Line(FormatText("      cell%7s:  Cell Value not found => unable to compare to DOE-2 Result (%g)",
+                                     strCell.c_str(), dComputed));
         return;
     }
     const double dCell = LeadingNumber(text);
     pass.bVerified = PostedValueMatches(dCell, dComputed);
-    LogLine(pass, FormatText("      cell%7s:  Cell Value (%g)  %s  DOE-2 Result (%g)", strCell.c_str(), dCell,
-                             pass.bVerified ? "==" : "NOT EQUAL to", dComputed));
+    if (pass.bLogOn)
+        pass.log.Line(FormatText("      cell%7s:  Cell Value (%g)  %s  DOE-2 Result (%g)", strCell.c_str(), dCell,
+                                 pass.bVerified ? "==" : "NOT EQUAL to", dComputed));
+}
+
+// Counts a write made and logs it.
+void NotePosted(Pass &pass, const CellStep &step)
+{
+    ++pass.iCount;
+    if (!pass.bLogOn)
+        return;
+    if (step.kind == CellStep::Kind::PostNumber)
+        pass.log.Line(FormatText("      cell%7s:  Posting Value = %g", step.strCell.c_str(), step.dNumber));
+    else
+        pass.log.Line(FormatText("      cell%7s:  Posting '%s'", step.strCell.c_str(), step.strText.c_str()));
+}
+
+// Writes the step's cell on its own.
+void PostCell(Pass &pass, const CellStep &step)
+{
+    pass.context.strCell = step.strCell;
+    Range &range = TakeRange(pass, step.strCell);
+    if (step.kind == CellStep::Kind::PostNumber)
+        range.PutValue2(step.dNumber);
+    else
+        range.PutValue2(step.strText);
+}
+
+// Every step on its own, in the records' order: a cell the application
+// refuses is named in the report, and the cells before it arrive.  After a
+// refused block, the cells of the blocks written before the refusal
+// (written) are in the sheet whatever their records' place: should a cell
+// be refused here too, they are logged and counted as posted, so that the
+// log tells what the workbook holds.
+void PostOneByOne(Pass &pass, const std::vector<CellStep> &steps, const std::vector<CellArea> &written = {})
+{
+    size_t uDone = 0;
+    try {
+        for (; uDone < steps.size(); ++uDone) {
+            const CellStep &step = steps[uDone];
+            if (step.kind == CellStep::Kind::LogLine) {
+                LogLine(pass, step.strCell);
+                continue;
+            }
+            PostCell(pass, step);
+            NotePosted(pass, step);
+        }
+    } catch (const AutomationFailure &) {
+        for (size_t i = uDone + 1; i < steps.size(); ++i) {
+            const CellStep &step = steps[i];
+            if (step.kind != CellStep::Kind::LogLine && step.bHasAddress &&
+                std::any_of(written.begin(), written.end(),
+                            [&](const CellArea &block) { return block.Contains(step.address); }))
+                NotePosted(pass, step);
+        }
+        throw;
+    }
+}
+
+// The steps' cells written in as few calls as they allow: each rectangle
+// the cells fill completely in one call, the others one by one.  Should a
+// rectangle fail, everything is written again one by one.
+void PostSteps(Pass &pass, const std::vector<CellStep> &steps)
+{
+    std::map<CellAddress, const CellStep *> written;  // the last step of each cell
+    for (const CellStep &step : steps)
+        if (step.kind != CellStep::Kind::LogLine && step.bHasAddress)
+            written[step.address] = &step;
+    std::vector<CellAddress> cells;
+    for (const auto &entry : written)
+        cells.push_back(entry.first);
+    std::vector<CellArea> blocks;
+    for (const CellArea &area : ExactAreas(cells))
+        if (area.CellCount() > 1)
+            blocks.push_back(area);
+    // A number that is not finite is refused by the application, or taken
+    // as an error value: such a sheet goes one cell at a time from its
+    // first record, so that the pass stops there with exactly the cells
+    // before it written.
+    const bool bNotFinite = std::any_of(steps.begin(), steps.end(), [](const CellStep &step) {
+        return step.kind == CellStep::Kind::PostNumber && !std::isfinite(step.dNumber);
+    });
+    if ((pass.worksheet.IsEmpty() && !blocks.empty()) || bNotFinite)
+        return PostOneByOne(pass, steps);
+    size_t uBlocksWritten = 0;
+    try {
+        for (const CellArea &block : blocks) {
+            std::vector<CellInput> inputs;
+            for (int row = block.first.iRow; row <= block.last.iRow; ++row)
+                for (int column = block.first.iColumn; column <= block.last.iColumn; ++column) {
+                    const CellStep &step = *written.at({column, row});
+                    CellInput input;
+                    input.kind = step.kind == CellStep::Kind::PostNumber ? CellInput::Kind::Number : CellInput::Kind::Text;
+                    input.dNumber = step.dNumber;
+                    input.strText = step.strText;
+                    inputs.push_back(std::move(input));
+                }
+            pass.worksheet->PutValues(block, inputs);
+            ++uBlocksWritten;
+        }
+    } catch (const AutomationFailure &) {
+        return PostOneByOne(pass, steps, {blocks.begin(), blocks.begin() + uBlocksWritten});
+    }
+    auto inBlock = [&](const CellStep &step) {
+        return step.bHasAddress && std::any_of(blocks.begin(), blocks.end(), [&](const CellArea &block) {
+                   return block.Contains(step.address);
+               });
+    };
+    for (const CellStep &step : steps) {
+        if (step.kind == CellStep::Kind::LogLine) {
+            LogLine(pass, step.strCell);
+            continue;
+        }
+        if (!inBlock(step))
+            PostCell(pass, step);
+        NotePosted(pass, step);
+    }
+}
+
+// Each step's cell read on its own, in the records' order, until one does
+// not agree.
+void CompareOneByOne(Pass &pass, const std::vector<CellStep> &steps)
+{
+    for (const CellStep &step : steps) {
+        if (!pass.bVerified)
+            return;
+        pass.context.strCell = step.strCell;
+        CompareValue(pass, step.strCell, TakeRange(pass, step.strCell).GetValue2(), step.dNumber);
+    }
+}
+
+// The steps' cells read in a few blocks, then compared in the records'
+// order until one does not agree.  Should a block read fail, every cell is
+// read again one by one.
+void CompareSteps(Pass &pass, const std::vector<CellStep> &steps)
+{
+    std::vector<CellAddress> cells;
+    for (const CellStep &step : steps) {
+        if (!step.bHasAddress)
+            return CompareOneByOne(pass, steps);
+        cells.push_back(step.address);
+    }
+    if (pass.worksheet.IsEmpty())
+        return CompareOneByOne(pass, steps);
+    std::map<CellAddress, CellValue> read;
+    try {
+        for (const CellArea &area : CoveringAreas(cells)) {
+            if (area.CellCount() == 1) {
+                read[area.first] = TakeRange(pass, FormatCellAddress(area.first)).GetValue2();
+                continue;
+            }
+            const std::vector<CellValue> values = pass.worksheet->GetValues(area);
+            if (values.size() != static_cast<size_t>(area.CellCount()))
+                throw AutomationFailure("a block read gave another number of cells");
+            size_t i = 0;
+            for (int row = area.first.iRow; row <= area.last.iRow; ++row)
+                for (int column = area.first.iColumn; column <= area.last.iColumn; ++column, ++i)
+                    read[{column, row}] = values[i];
+        }
+    } catch (const AutomationFailure &) {
+        return CompareOneByOne(pass, steps);
+    }
+    for (const CellStep &step : steps) {
+        if (!pass.bVerified)
+            return;
+        CompareValue(pass, step.strCell, read.at(step.address), step.dNumber);
+    }
+}
+
+// Carries out the cell operations kept back, at the end of a sheet's
+// records or before anything that must come after them.
+void Flush(Pass &pass)
+{
+    const std::vector<CellStep> steps = std::exchange(pass.steps, {});
+    if (steps.empty())
+        return;
+    if (pass.bPosting)
+        PostSteps(pass, steps);
+    else
+        CompareSteps(pass, steps);
+}
+
+// Keeps the record's cell operation back for the next flush.
+void KeepStep(Pass &pass, CellStep::Kind kind, const std::string &strCell, const ItemValue &value)
+{
+    CellStep step(kind, strCell);
+    step.bHasAddress = ParseCellAddress(strCell, step.address, kWideWorkbookLimits);
+    step.dNumber = value.dNumber;
+    step.strText = value.strText;
+    pass.steps.push_back(std::move(step));
 }
 
 void SelectSheet(Pass &pass, const GombrelData &item)
 {
+    Flush(pass);
     const std::string name = item.psItemString ? item.psItemString : "";
     pass.context.strTab = name;
     pass.context.strCell.clear();
@@ -199,27 +409,21 @@ void SelectSheet(Pass &pass, const GombrelData &item)
     LogLine(pass, FormatText("   Switching to tab '%s'", name.c_str()));
 }
 
-// Carries out the record's action on its cell in the current round.
+// Carries out the record's action on its cell in the current round: cell
+// writes and reads are kept back for the sheet's next flush.
 void CarryOut(Pass &pass, const GombrelData &item, const std::string &strCell, int32_t iAction,
               const ItemValue &value)
 {
     switch (iAction) {
     case GOMBREL_ACTION_NUMBER:
-        if (!pass.bPosting) {
-            if (pass.bVerified)
-                CompareCell(pass, strCell, value.dNumber);
-            return;
-        }
-        TakeRange(pass, strCell).PutValue2(value.dNumber);
-        ++pass.iCount;
-        LogLine(pass, FormatText("      cell%7s:  Posting Value = %g", strCell.c_str(), value.dNumber));
+        if (pass.bPosting)
+            KeepStep(pass, CellStep::Kind::PostNumber, strCell, value);
+        else if (pass.bVerified)
+            KeepStep(pass, CellStep::Kind::Compare, strCell, value);
         return;
     case GOMBREL_ACTION_TEXT:
-        if (!pass.bPosting)
-            return;
-        TakeRange(pass, strCell).PutValue2(value.strText);
-        ++pass.iCount;
-        LogLine(pass, FormatText("      cell%7s:  Posting '%s'", strCell.c_str(), value.strText.c_str()));
+        if (pass.bPosting)
+            KeepStep(pass, CellStep::Kind::PostText, strCell, value);
         return;
     case GOMBREL_ACTION_SELECT_SHEET:
         SelectSheet(pass, item);
@@ -227,6 +431,8 @@ void CarryOut(Pass &pass, const GombrelData &item, const std::string &strCell, i
     case GOMBREL_ACTION_CLEAR:
         if (!pass.bPosting)
             return;
+        Flush(pass);
+        pass.context.strCell = strCell;
         TakeRange(pass, strCell).ClearContents();
         LogLine(pass, FormatText("      cell%7s:  Cleared", strCell.c_str()));
         return;
@@ -236,14 +442,23 @@ void CarryOut(Pass &pass, const GombrelData &item, const std::string &strCell, i
 }
 
 // Computes the record's value when its action needs one; a text record
-// without special processing has no way to get its text yet.
+// without special processing has no way to get its text yet.  A failure
+// reaches the error text only after the cells kept back are made, as they
+// were before the failing record was met.
 void Evaluate(Pass &pass, const GombrelData &item, ItemValue &value)
 {
-    if (IsEvaluatedInRound(item))
-        EvaluateItemValue(pass.access, item, pass.request.strDoe2Folder, pass.request.strResultsFolder,
-                          pass.strErrorText, value);
-    else if (item.iAction == GOMBREL_ACTION_TEXT)
+    if (IsEvaluatedInRound(item)) {
+        std::string failure;
+        EvaluateItemValue(pass.access, item, pass.request.strDoe2Folder, pass.request.strResultsFolder, failure,
+                          value);
+        if (!failure.empty()) {
+            Flush(pass);
+            pass.strErrorText = failure;
+        }
+    } else if (item.iAction == GOMBREL_ACTION_TEXT) {
+        Flush(pass);
         ShowFailure(pass, kApplicationCaption, kStringNotImplemented);
+    }
 }
 
 void RecordStep(Pass &pass, const GombrelData &item)
@@ -252,9 +467,10 @@ void RecordStep(Pass &pass, const GombrelData &item)
     pass.context.strCell = cell;
     ItemValue value;
     Evaluate(pass, item, value);
-    if (value.bSkip && pass.bPosting)
-        LogLine(pass, FormatText("      cell%7s:  SKIPPING post of %s (no values > 0 found)", cell.c_str(),
-                                 Shown(item.psSpecialProcessing)));
+    if (value.bSkip && pass.bPosting && pass.bLogOn)
+        pass.steps.emplace_back(CellStep::Kind::LogLine,
+                              FormatText("      cell%7s:  SKIPPING post of %s (no values > 0 found)", cell.c_str(),
+                                         Shown(item.psSpecialProcessing)));
     if (!pass.strErrorText.empty() || value.bSkip)
         return;
     const int32_t iAction = value.bIsString && !value.strText.empty() ? GOMBREL_ACTION_TEXT : item.iAction;
@@ -265,6 +481,7 @@ void WalkTable(Pass &pass, const GombrelData *pTable)
 {
     for (const GombrelData *pItem = pTable; !IsEndRecord(*pItem) && pass.strErrorText.empty(); ++pItem)
         RecordStep(pass, *pItem);
+    Flush(pass);
 }
 
 // One posting or checking round over the table.
@@ -275,6 +492,7 @@ void RunRound(Pass &pass, int32_t iRound)
     LogLine(pass, FormatText("Round %d - %s:", (iRound + 1) / 2, pass.bPosting ? "POSTING to XLS" : "CHECKING XLS Values"));
     if (pass.services.pProgress)
         pass.services.pProgress->RoundStarted(iRound, pass.bPosting);
+    ReadResultsAfresh(pass.access);
     if (pass.strErrorText.empty())
         WalkTable(pass, pass.request.pTable);
 }

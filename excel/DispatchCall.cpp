@@ -128,6 +128,39 @@ DispatchArguments &DispatchArguments::Omitted(int nCount)
     return *this;
 }
 
+DispatchArguments &DispatchArguments::Block(int nRows, int nColumns, const std::vector<CellInput> &cells)
+{
+    SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(nRows), 1}, {static_cast<ULONG>(nColumns), 1}};
+    SAFEARRAY *pArray = SafeArrayCreate(VT_VARIANT, 2, bounds);
+    if (!pArray)
+        throw OleFailure(static_cast<uint32_t>(E_OUTOFMEMORY));
+    VARIANTARG argument;
+    VariantInit(&argument);
+    argument.vt = VT_ARRAY | VT_VARIANT;
+    argument.parray = pArray;
+    Add(argument);  // owned from here on, freed with the other arguments
+    size_t i = 0;
+    for (LONG row = 1; row <= nRows; ++row)
+        for (LONG column = 1; column <= nColumns; ++column, ++i) {
+            Variant cell;
+            if (cells.at(i).kind == CellInput::Kind::Number) {
+                cell.Get()->vt = VT_R8;
+                cell.Get()->dblVal = cells[i].dNumber;
+            } else {
+                const std::wstring wide = WideFromUtf8(cells[i].strText);
+                cell.Get()->vt = VT_BSTR;
+                cell.Get()->bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+                if (!cell.Get()->bstrVal)
+                    throw OleFailure(static_cast<uint32_t>(E_OUTOFMEMORY));
+            }
+            LONG indexes[2] = {row, column};
+            const HRESULT hResult = SafeArrayPutElement(pArray, indexes, cell.Get());
+            if (FAILED(hResult))
+                throw OleFailure(static_cast<uint32_t>(hResult));
+        }
+    return *this;
+}
+
 Variant CallMethod(ExcelProcess &process, IDispatch &object, DISPID dispid, DispatchArguments &arguments)
 {
     return InvokeForResult(process, object, dispid, DISPATCH_METHOD, arguments);

@@ -70,6 +70,11 @@ public:
     DispatchArguments &Boolean(bool bValue);              // VT_BOOL
     // nCount optional arguments left out: VT_ERROR holding DISP_E_PARAMNOTFOUND.
     DispatchArguments &Omitted(int nCount);
+    // The values of a block of cells as Excel's Range.Value2 holds them: a
+    // two-dimensional array (VT_ARRAY | VT_VARIANT), rows first, both
+    // indexes from 1, each cell a VT_R8 number or a VT_BSTR text; cells
+    // holds nRows rows of nColumns each.
+    DispatchArguments &Block(int nRows, int nColumns, const std::vector<CellInput> &cells);
 
     // Invoke reads its arguments last first: the array holds them reversed.
     VARIANTARG *Reversed() { return m_reversed.empty() ? nullptr : m_reversed.data(); }

@@ -30,6 +30,53 @@ constexpr int kOpenArgumentsAfterReadOnly = kOpenOptionalArguments - 2;
 // sees the question of a hidden Excel.
 constexpr double kUpdateNoLinks = 0;
 
+// Numbers come as VT_R8 (or VT_I4), texts as VT_BSTR; anything else (an
+// empty cell, an error value) is no value.
+CellValue CellValueOf(const VARIANT &value)
+{
+    CellValue cell;
+    if (value.vt == VT_R8 || value.vt == VT_I4) {
+        cell.kind = CellValue::Kind::Number;
+        cell.dNumber = value.vt == VT_R8 ? value.dblVal : value.lVal;
+    } else if (value.vt == VT_BSTR) {
+        cell.kind = CellValue::Kind::Text;
+        cell.strText = Utf8FromBstr(value.bstrVal);
+    }
+    return cell;
+}
+
+// The cells of a block's Value2, row by row: a two-dimensional array of
+// VARIANTs with bounds from 1 as Excel hands out for more than one cell,
+// or the one value of a one-cell block.  OleFailure when the answer is of
+// another shape.
+std::vector<CellValue> CellValuesOf(const VARIANT &value, int nRows, int nColumns)
+{
+    if (!(value.vt & VT_ARRAY)) {
+        if (nRows * nColumns != 1)
+            throw OleFailure(static_cast<uint32_t>(DISP_E_TYPEMISMATCH));
+        return {CellValueOf(value)};
+    }
+    SAFEARRAY *pArray = value.parray;
+    LONG rowFirst = 0, rowLast = -1, columnFirst = 0, columnLast = -1;
+    if (value.vt != (VT_ARRAY | VT_VARIANT) || !pArray || SafeArrayGetDim(pArray) != 2 ||
+        FAILED(SafeArrayGetLBound(pArray, 1, &rowFirst)) || FAILED(SafeArrayGetUBound(pArray, 1, &rowLast)) ||
+        FAILED(SafeArrayGetLBound(pArray, 2, &columnFirst)) || FAILED(SafeArrayGetUBound(pArray, 2, &columnLast)) ||
+        rowLast - rowFirst + 1 != nRows || columnLast - columnFirst + 1 != nColumns)
+        throw OleFailure(static_cast<uint32_t>(DISP_E_TYPEMISMATCH));
+    std::vector<CellValue> cells;
+    cells.reserve(static_cast<size_t>(nRows) * static_cast<size_t>(nColumns));
+    for (LONG row = rowFirst; row <= rowLast; ++row)
+        for (LONG column = columnFirst; column <= columnLast; ++column) {
+            LONG indexes[2] = {row, column};
+            Variant cell;
+            const HRESULT hResult = SafeArrayGetElement(pArray, indexes, cell.Get());
+            if (FAILED(hResult))
+                throw OleFailure(static_cast<uint32_t>(hResult));
+            cells.push_back(CellValueOf(*cell));
+        }
+    return cells;
+}
+
 // One Excel object and the process it lives in.  The object is declared
 // last, so that it is released before the process is let go.
 struct ExcelRef {
@@ -100,21 +147,6 @@ public:
     void ClearContents() override { m_range.Call(kRangeClearContents); }
 
 private:
-    // Numbers come as VT_R8 (or VT_I4), texts as VT_BSTR; anything else (an
-    // empty cell, an error value) is no value.
-    static CellValue CellValueOf(const VARIANT &value)
-    {
-        CellValue cell;
-        if (value.vt == VT_R8 || value.vt == VT_I4) {
-            cell.kind = CellValue::Kind::Number;
-            cell.dNumber = value.vt == VT_R8 ? value.dblVal : value.lVal;
-        } else if (value.vt == VT_BSTR) {
-            cell.kind = CellValue::Kind::Text;
-            cell.strText = Utf8FromBstr(value.bstrVal);
-        }
-        return cell;
-    }
-
     ExcelRef m_range;
 };
 
@@ -128,8 +160,41 @@ public:
         Variant result = m_worksheet.Get(kWorksheetRange, cells.Text(strCell1).Text(strCell2));
         return std::make_unique<ExcelRange>(m_worksheet.Returned(result));
     }
+    // Range(first, last).Value2 set to the array of the block's values (a
+    // block of one cell to its one value).
+    void PutValues(const CellArea &area, const std::vector<CellInput> &inputs) override
+    {
+        ExcelRef range = AreaRange(area);
+        DispatchArguments value;
+        if (area.CellCount() == 1 && inputs.size() == 1) {
+            const CellInput &input = inputs.front();
+            if (input.kind == CellInput::Kind::Number)
+                value.Number(input.dNumber);
+            else
+                value.Text(input.strText);
+        } else {
+            value.Block(Rows(area), Columns(area), inputs);
+        }
+        range.Put(kRangeValue2, value);
+    }
+    std::vector<CellValue> GetValues(const CellArea &area) override
+    {
+        ExcelRef range = AreaRange(area);
+        Variant result = range.Get(kRangeValue2);
+        return CellValuesOf(*result, Rows(area), Columns(area));
+    }
 
 private:
+    ExcelRef AreaRange(const CellArea &area)
+    {
+        DispatchArguments corners;
+        Variant result = m_worksheet.Get(
+            kWorksheetRange, corners.Text(FormatCellAddress(area.first)).Text(FormatCellAddress(area.last)));
+        return m_worksheet.Returned(result);
+    }
+    static int Rows(const CellArea &area) { return area.last.iRow - area.first.iRow + 1; }
+    static int Columns(const CellArea &area) { return area.last.iColumn - area.first.iColumn + 1; }
+
     ExcelRef m_worksheet;
 };
 

@@ -10,6 +10,7 @@
 extern const bool kSampleWorkbooksBuilt;
 
 // Writes the four workbooks into strFolder (created when missing) through a
-// private LibreOffice Calc session; false with strFailure set when Calc is
-// not available (or not built) or a workbook cannot be written.
-bool WriteSampleWorkbooks(const std::string &strFolder, std::string &strFailure);
+// private LibreOffice Calc session, with bLarge those of LargeSampleWorkbookPlan;
+// false with strFailure set when Calc is not available (or not built) or a
+// workbook cannot be written.
+bool WriteSampleWorkbooks(const std::string &strFolder, std::string &strFailure, bool bLarge = false);

@@ -1,8 +1,8 @@
 // The spreadsheet application as the posting pass drives it: an application,
-// its workbooks, one workbook, its worksheets, one worksheet and a one-cell
-// range, each with exactly the operations the pass uses.  Every operation
-// either does what it says or throws one of the failures below; none of them
-// catches anything.
+// its workbooks, one workbook, its worksheets, one worksheet with its blocks
+// of cells and a one-cell range, each with exactly the operations the pass
+// uses.  Every operation either does what it says or throws one of the
+// failures below; none of them catches anything.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,9 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "CellAddress.h"
 
 // The family of failures the posting pass catches.
 class AutomationFailure : public std::runtime_error {
@@ -62,6 +65,15 @@ struct CellValue {
     std::string strText;
 };
 
+// What a block write puts into one cell: a number, or a text taken as typed
+// input, as PutValue2 takes them.
+struct CellInput {
+    enum class Kind { Number, Text };
+    Kind kind = Kind::Number;
+    double dNumber = 0.0;
+    std::string strText;
+};
+
 class Range {
 public:
     virtual ~Range() = default;
@@ -76,6 +88,14 @@ public:
     virtual ~Worksheet() = default;
     // The range from cell1 to cell2 (A1 addresses); the pass always names one cell twice.
     virtual std::unique_ptr<Range> GetRange(const std::string &strCell1, const std::string &strCell2) = 0;
+    // Writes every cell of area in one piece: inputs holds one input a
+    // cell, row by row, and each cell ends up as PutValue2 of its input on
+    // that cell alone would leave it.  A failure may leave some cells of
+    // the area written and others not.
+    virtual void PutValues(const CellArea &area, const std::vector<CellInput> &inputs) = 0;
+    // The values of every cell of area, row by row, each as GetValue2 of
+    // that cell alone gives it.
+    virtual std::vector<CellValue> GetValues(const CellArea &area) = 0;
 };
 
 class Worksheets {

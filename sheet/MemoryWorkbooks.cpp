@@ -87,40 +87,64 @@ struct CellPlace {
     std::string Name() const { return Sheet().strName + "!" + FormatCellAddress(address); }
 };
 
+// Like Calc, refuses a number that is not finite.
+void CheckFinite(double dNumber)
+{
+    if (!std::isfinite(dNumber))
+        throw DispatchFailure(kApplicationErrorCode, "Cannot store a number that is not finite");
+}
+
+void PutNumber(MemorySheet &sheet, const CellAddress &address, double dNumber)
+{
+    MemoryCell cell;
+    cell.kind = MemoryCell::Kind::Number;
+    cell.dNumber = dNumber;
+    sheet.cells[address] = cell;
+}
+
+void PutText(MemorySheet &sheet, const CellAddress &address, const std::string &strText)
+{
+    if (strText.empty())
+        sheet.cells.erase(address);
+    else
+        sheet.cells[address] = TypedCell(strText);
+}
+
+CellValue GetValue(const MemorySpreadsheet &state, const MemorySheet &sheet, const CellAddress &address)
+{
+    if (state.IsCellUnreadable(sheet.strName, FormatCellAddress(address)))
+        throw DispatchFailure(kApplicationErrorCode, "Unable to get the Value2 property of the Range class");
+    const auto found = sheet.cells.find(address);
+    if (found == sheet.cells.end())
+        return CellValue();
+    if (found->second.kind == MemoryCell::Kind::Formula && state.computeFormula)
+        return state.computeFormula(found->second, sheet);
+    return ValueOf(found->second);
+}
+
 class MemoryRange : public Range {
 public:
     explicit MemoryRange(CellPlace place) : m_place(std::move(place)) {}
 
-    // Like Calc, refuses a number that is not finite.
     void PutValue2(double dNumber) override
     {
         m_place.state->Enter(SpreadsheetCall::PutValue2, FormatText("PutValue2 %s = %.17g", m_place.Name().c_str(), dNumber));
-        if (!std::isfinite(dNumber))
-            throw DispatchFailure(kApplicationErrorCode, "Cannot store a number that is not finite");
-        MemoryCell cell;
-        cell.kind = MemoryCell::Kind::Number;
-        cell.dNumber = dNumber;
-        m_place.Sheet().cells[m_place.address] = cell;
+        CheckFinite(dNumber);
+        PutNumber(m_place.Sheet(), m_place.address, dNumber);
+        m_place.state->NoteCellsWritten(1);
     }
     void PutValue2(const std::string &strText) override
     {
         m_place.state->Enter(SpreadsheetCall::PutValue2, FormatText("PutValue2 %s = '%s'", m_place.Name().c_str(), strText.c_str()));
-        if (strText.empty())
-            m_place.Sheet().cells.erase(m_place.address);
-        else
-            m_place.Sheet().cells[m_place.address] = TypedCell(strText);
+        PutText(m_place.Sheet(), m_place.address, strText);
+        m_place.state->NoteCellsWritten(1);
     }
     CellValue GetValue2() override
     {
         m_place.state->Enter(SpreadsheetCall::GetValue2, "GetValue2 " + m_place.Name());
-        if (m_place.state->IsCellUnreadable(m_place.Sheet().strName, FormatCellAddress(m_place.address)))
-            throw DispatchFailure(kApplicationErrorCode, "Unable to get the Value2 property of the Range class");
-        const auto found = m_place.Sheet().cells.find(m_place.address);
-        if (found == m_place.Sheet().cells.end())
-            return CellValue();
-        if (found->second.kind == MemoryCell::Kind::Formula && m_place.state->computeFormula)
-            return m_place.state->computeFormula(found->second, m_place.Sheet());
-        return ValueOf(found->second);
+        const CellValue value = GetValue(*m_place.state, m_place.Sheet(), m_place.address);
+        m_place.state->NoteCellsRead(1);
+        return value;
     }
     void ClearContents() override
     {
@@ -148,8 +172,55 @@ public:
             throw DispatchFailure(kApplicationErrorCode, "Only one-cell ranges are supported");
         return std::make_unique<MemoryRange>(CellPlace{m_state, m_book, m_uSheet, first});
     }
+    // All or nothing: a number that is not finite fails the call before
+    // any cell is written.
+    void PutValues(const CellArea &area, const std::vector<CellInput> &inputs) override
+    {
+        m_state->Enter(SpreadsheetCall::PutValues, "PutValues " + Name(area));
+        CheckShape(area, inputs.size());
+        for (const CellInput &input : inputs)
+            if (input.kind == CellInput::Kind::Number)
+                CheckFinite(input.dNumber);
+        size_t i = 0;
+        for (int row = area.first.iRow; row <= area.last.iRow; ++row)
+            for (int column = area.first.iColumn; column <= area.last.iColumn; ++column, ++i) {
+                const CellInput &input = inputs[i];
+                if (input.kind == CellInput::Kind::Number)
+                    PutNumber(Sheet(), {column, row}, input.dNumber);
+                else
+                    PutText(Sheet(), {column, row}, input.strText);
+            }
+        m_state->NoteCellsWritten(area.CellCount());
+    }
+    std::vector<CellValue> GetValues(const CellArea &area) override
+    {
+        m_state->Enter(SpreadsheetCall::GetValues, "GetValues " + Name(area));
+        CheckShape(area, static_cast<size_t>(area.CellCount()));
+        std::vector<CellValue> values;
+        for (int row = area.first.iRow; row <= area.last.iRow; ++row)
+            for (int column = area.first.iColumn; column <= area.last.iColumn; ++column)
+                values.push_back(GetValue(*m_state, Sheet(), {column, row}));
+        m_state->NoteCellsRead(area.CellCount());
+        return values;
+    }
 
 private:
+    MemorySheet &Sheet() const { return m_book->sheets[m_uSheet]; }
+    std::string Name(const CellArea &area) const
+    {
+        return Sheet().strName + "!" + FormatCellAddress(area.first) + ":" + FormatCellAddress(area.last);
+    }
+    // An area of the sheet, its first cell at its top left, with one input a cell.
+    static void CheckShape(const CellArea &area, size_t uCells)
+    {
+        CellAddress last;
+        if (area.first.iColumn < 1 || area.first.iRow < 1 || area.last.iColumn < area.first.iColumn ||
+            area.last.iRow < area.first.iRow || !ParseCellAddress(FormatCellAddress(area.last), last))
+            throw DispatchFailure(kApplicationErrorCode, "Method 'Range' of object '_Worksheet' failed");
+        if (static_cast<int64_t>(uCells) != area.CellCount())
+            throw DispatchFailure(kApplicationErrorCode, "The values do not fit the range");
+    }
+
     std::shared_ptr<MemorySpreadsheet> m_state;
     std::shared_ptr<MemoryBook> m_book;
     size_t m_uSheet;

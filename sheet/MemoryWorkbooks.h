@@ -29,6 +29,8 @@ enum class SpreadsheetCall {
     PutValue2,
     GetValue2,
     ClearContents,
+    PutValues,
+    GetValues,
     Save,
     Close,
     Quit,
@@ -63,13 +65,18 @@ public:
     void FailCall(SpreadsheetCall call, int nth, InjectedFailure failure);
     // Worksheets.Item of this name (in any workbook) finds no sheet.
     void HideSheet(const std::string &strName);
-    // Range.Value2 get of this cell of this sheet throws a DispatchFailure.
+    // Range.Value2 get of this cell of this sheet throws a DispatchFailure,
+    // and so does every block read that holds it.
     void MakeCellUnreadable(const std::string &strSheet, const std::string &strCell);
     // Workbooks.Open of this path throws a DispatchFailure.
     void FailOpen(const std::string &strPath);
 
     // Inspection.
     int Calls(SpreadsheetCall call) const;
+    // Cells written (alone or in blocks) and read, over the application's
+    // whole life; a call that failed counts none.
+    int CellsWritten() const { return m_iCellsWritten; }
+    int CellsRead() const { return m_iCellsRead; }
     const std::vector<std::string> &CallLog() const { return m_callLog; }
     bool HasQuit() const { return m_bQuit; }
     // The workbook open under strPath, or null.
@@ -78,6 +85,8 @@ public:
     // Used by the objects: counts and logs call, then throws when it must
     // fail (injected, or the application has quit).
     void Enter(SpreadsheetCall call, const std::string &strLogLine);
+    void NoteCellsWritten(int64_t iCells) { m_iCellsWritten += static_cast<int>(iCells); }
+    void NoteCellsRead(int64_t iCells) { m_iCellsRead += static_cast<int>(iCells); }
     void Quit() { m_bQuit = true; }
     // Forgets every open workbook, unsaved changes with it.
     void CloseBooks() { m_openBooks.clear(); }
@@ -94,6 +103,8 @@ private:
     std::set<std::string> m_refusedOpens;
     std::map<std::string, std::shared_ptr<MemoryBook>> m_openBooks;
     std::vector<std::string> m_callLog;
+    int m_iCellsWritten = 0;
+    int m_iCellsRead = 0;
     bool m_bQuit = false;
 };
 

@@ -281,10 +281,18 @@ const VARIANT &PutArgument(const DISPPARAMS &params)
     return params.rgvarg[0];
 }
 
+// A range of one cell, or of a rectangle of cells whose Value2 is a
+// two-dimensional array of VARIANTs, rows first, both indexes from 1, as
+// Excel's is.
 class FakeRange : public FakeObject {
 public:
     FakeRange(std::shared_ptr<FakeExcelState> state, std::shared_ptr<FakeBook> book, std::unique_ptr<Range> range)
         : FakeObject(std::move(state)), m_book(std::move(book)), m_range(std::move(range))
+    {
+    }
+    FakeRange(std::shared_ptr<FakeExcelState> state, std::shared_ptr<FakeBook> book,
+              std::shared_ptr<Worksheet> worksheet, const CellArea &area)
+        : FakeObject(std::move(state)), m_book(std::move(book)), m_worksheet(std::move(worksheet)), m_area(area)
     {
     }
 
@@ -292,10 +300,10 @@ protected:
     void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
     {
         if (dispid == kValue2 && wKind == DISPATCH_PROPERTYPUT)
-            PutValue2(params);
+            m_range ? PutValue2(params) : PutArray(params);
         else if (Asks(dispid, wKind, params, kValue2, DISPATCH_PROPERTYGET, 0))
-            GetValue2(pResult);
-        else if (Asks(dispid, wKind, params, kClearContents, DISPATCH_METHOD, 0)) {
+            m_range ? GetValue2(pResult) : GetArray(pResult);
+        else if (m_range && Asks(dispid, wKind, params, kClearContents, DISPATCH_METHOD, 0)) {
             m_book->bUnsaved = true;
             m_range->ClearContents();
             SetBoolean(pResult, true);
@@ -330,8 +338,77 @@ private:
         }
     }
 
+    LONG Rows() const { return m_area.last.iRow - m_area.first.iRow + 1; }
+    LONG Columns() const { return m_area.last.iColumn - m_area.first.iColumn + 1; }
+
+    // An array of exactly the range's shape, each element a VT_R8 or a VT_BSTR.
+    void PutArray(const DISPPARAMS &params)
+    {
+        const VARIANT &value = PutArgument(params);
+        Require(value.vt == (VT_ARRAY | VT_VARIANT) && value.parray && SafeArrayGetDim(value.parray) == 2,
+                DISP_E_TYPEMISMATCH);
+        LONG bounds[4] = {};
+        SafeArrayGetLBound(value.parray, 1, &bounds[0]);
+        SafeArrayGetUBound(value.parray, 1, &bounds[1]);
+        SafeArrayGetLBound(value.parray, 2, &bounds[2]);
+        SafeArrayGetUBound(value.parray, 2, &bounds[3]);
+        Require(bounds[0] == 1 && bounds[1] == Rows() && bounds[2] == 1 && bounds[3] == Columns(), DISP_E_BADINDEX);
+        std::vector<CellInput> inputs;
+        for (LONG row = 1; row <= Rows(); ++row)
+            for (LONG column = 1; column <= Columns(); ++column) {
+                LONG indexes[2] = {row, column};
+                VARIANT element;
+                VariantInit(&element);
+                Require(SUCCEEDED(SafeArrayGetElement(value.parray, indexes, &element)), DISP_E_BADINDEX);
+                CellInput input;
+                const bool bKnown = element.vt == VT_R8 || element.vt == VT_BSTR;
+                if (element.vt == VT_R8)
+                    input.dNumber = element.dblVal;
+                else if (element.vt == VT_BSTR) {
+                    // Each text of the array is read as if typed into its cell.
+                    const std::string text = TextArgument(element);
+                    if (const std::optional<double> date = TypedDate(text, CallLocale())) {
+                        input.dNumber = *date;
+                    } else {
+                        input.kind = CellInput::Kind::Text;
+                        input.strText = text;
+                    }
+                }
+                VariantClear(&element);
+                Require(bKnown, DISP_E_TYPEMISMATCH);
+                inputs.push_back(std::move(input));
+            }
+        m_book->bUnsaved = true;
+        m_worksheet->PutValues(m_area, inputs);
+    }
+    void GetArray(VARIANT *pResult)
+    {
+        const std::vector<CellValue> values = m_worksheet->GetValues(m_area);
+        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(Rows()), 1}, {static_cast<ULONG>(Columns()), 1}};
+        SAFEARRAY *pArray = SafeArrayCreate(VT_VARIANT, 2, bounds);
+        size_t i = 0;
+        for (LONG row = 1; row <= Rows(); ++row)
+            for (LONG column = 1; column <= Columns(); ++column, ++i) {
+                VARIANT element;
+                VariantInit(&element);
+                if (values[i].kind == CellValue::Kind::Number) {
+                    element.vt = VT_R8;
+                    element.dblVal = values[i].dNumber;
+                } else if (values[i].kind == CellValue::Kind::Text) {
+                    SetText(&element, values[i].strText);
+                }
+                LONG indexes[2] = {row, column};
+                SafeArrayPutElement(pArray, indexes, &element);
+                VariantClear(&element);
+            }
+        pResult->vt = VT_ARRAY | VT_VARIANT;
+        pResult->parray = pArray;
+    }
+
     std::shared_ptr<FakeBook> m_book;
-    std::unique_ptr<Range> m_range;
+    std::unique_ptr<Range> m_range;  // one cell, or null for an area
+    std::shared_ptr<Worksheet> m_worksheet;
+    CellArea m_area;
 };
 
 class FakeWorksheet : public FakeObject {
@@ -343,20 +420,28 @@ public:
     }
 
 protected:
-    // Range(Cell1) or Range(Cell1, Cell2), both addresses as texts.
+    // Range(Cell1) or Range(Cell1, Cell2), both addresses as texts; two
+    // different cells name the rectangle between them.
     void Answer(DISPID dispid, WORD wKind, const DISPPARAMS &params, VARIANT *pResult) override
     {
         Require(dispid == kRange, DISP_E_MEMBERNOTFOUND);
         Require(wKind == DISPATCH_PROPERTYGET, DISP_E_MEMBERNOTFOUND);
         Require((params.cArgs == 1 || params.cArgs == 2) && params.cNamedArgs == 0, DISP_E_BADPARAMCOUNT);
         const Arguments cells = InMemberOrder(params);
-        const std::string first = TextArgument(*cells.front());
-        SetObject(pResult, new FakeRange(m_state, m_book, m_worksheet->GetRange(first, TextArgument(*cells.back()))));
+        const std::string first = TextArgument(*cells.front()), last = TextArgument(*cells.back());
+        CellArea area;
+        if (ParseCellAddress(first, area.first) && ParseCellAddress(last, area.last) &&
+            (area.first < area.last || area.last < area.first)) {
+            Require(area.first.iColumn <= area.last.iColumn && area.first.iRow <= area.last.iRow, DISP_E_BADINDEX);
+            SetObject(pResult, new FakeRange(m_state, m_book, m_worksheet, area));
+            return;
+        }
+        SetObject(pResult, new FakeRange(m_state, m_book, m_worksheet->GetRange(first, last)));
     }
 
 private:
     std::shared_ptr<FakeBook> m_book;
-    std::unique_ptr<Worksheet> m_worksheet;
+    std::shared_ptr<Worksheet> m_worksheet;
 };
 
 class FakeWorksheets : public FakeObject {

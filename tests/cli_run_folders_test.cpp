@@ -141,7 +141,7 @@ TEST_F(CliRunFolders, FailedFoldersLeaveTheOthersPosted)
     EXPECT_EQ(run.status, 1);
     int writes = 0;
     for (const auto &state : m_launcher.states)
-        writes += state->Calls(SpreadsheetCall::PutValue2);
+        writes += state->CellsWritten();
     const int posted = writes / 2;
     const std::string cancelled = "Unable to open (for writing) DOE-2 Results spreadsheet file  '" + locked + "'";
     EXPECT_EQ(SplitLines(run.out),

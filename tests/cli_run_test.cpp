@@ -74,10 +74,10 @@ TEST_F(CliRun, PostsAndPrintsTheFinalMessageAlone)
 {
     const Outcome run = Run(Folders());
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, std::to_string(Calls(SpreadsheetCall::PutValue2)) +
+    EXPECT_EQ(run.out, std::to_string(m_state->CellsWritten()) +
                            " results successfully posted to XLS file(s) (0.0 seconds elapsed).\n");
     EXPECT_EQ(run.err, "");
-    EXPECT_GT(Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_GT(m_state->CellsRead(), 0);
     EXPECT_EQ(ReadWholeFile(m_settings.Path()), "[paths]\nLastDOE2Path=" + m_scratch.Path() +
                                                     "\nLastResultsPath=" + m_scratch.Path() +
                                                     "\n[preferences]\nCheckPostedValues=1\n");
@@ -87,10 +87,10 @@ TEST_F(CliRun, StoredChoiceIsUsedUnlessOverridden)
 {
     WriteSettingInt(m_settings, kSectionPreferences, kKeyCheckPostedValues, 0);
     EXPECT_EQ(Run(Folders()).status, 0);
-    EXPECT_EQ(Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_EQ(m_state->CellsRead(), 0);
     FreshSpreadsheet();
     EXPECT_EQ(Run(Folders({"--check"})).status, 0);
-    EXPECT_GT(Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_GT(m_state->CellsRead(), 0);
     EXPECT_EQ(ReadSettingInt(m_settings, kSectionPreferences, kKeyCheckPostedValues, 7), 1);
     FreshSpreadsheet();
     EXPECT_EQ(Run(Folders({"--no-check"})).status, 0);
@@ -178,6 +178,8 @@ TEST_F(CliRun, MissingFolderExitsTwoWithTheDialogsMessage)
 
 TEST_F(CliRun, BoxesDuringTheRunAreLinesOnStandardErrorAndMakeItPartial)
 {
+    // The first block is refused, then the second cell on its own.
+    m_state->FailCall(SpreadsheetCall::PutValues, 1, InjectedFailure{});
     m_state->FailCall(SpreadsheetCall::PutValue2, 2, InjectedFailure{});
     const Outcome run = Run(Folders({"--no-check"}));
     EXPECT_EQ(run.status, 1);
@@ -186,7 +188,7 @@ TEST_F(CliRun, BoxesDuringTheRunAreLinesOnStandardErrorAndMakeItPartial)
     EXPECT_EQ(run.err.rfind("Gombrel: " + box, 0), 0u) << run.err;
     // The pass kept its first cell and the run went on: three workbooks
     // whole, and the first told last.
-    EXPECT_EQ(run.out, std::to_string(Calls(SpreadsheetCall::PutValue2) - 1) +
+    EXPECT_EQ(run.out, std::to_string(m_state->CellsWritten()) +
                            " results successfully posted to XLS file(s) (0.0 seconds elapsed).\n");
     EXPECT_EQ(LastLine(run.err).rfind("gombrel-cli: 3 of 4 workbooks posted; Std140Sec5-2.xls: " + box, 0), 0u)
         << run.err;
@@ -203,7 +205,7 @@ TEST_F(CliRun, DamagedThirdWorkbookStopsTheRunThere)
     const Outcome run = Run(Folders({"--check"}));
     EXPECT_EQ(run.status, 1);
     // Standard output is the dialog's final message, as it always was.
-    const int32_t iPosted = Calls(SpreadsheetCall::PutValue2);
+    const int32_t iPosted = m_state->CellsWritten();
     EXPECT_GT(iPosted, 0);
     EXPECT_EQ(run.out,
               std::to_string(iPosted) + " results successfully posted to XLS file(s) (0.0 seconds elapsed).\n");
@@ -224,7 +226,7 @@ TEST_F(CliRun, CheckThatNeverAgreesIsAPartialRun)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(Calls(SpreadsheetCall::Save), 4);
     // Five posting rounds in every workbook, all counted.
-    EXPECT_EQ(run.out, std::to_string(Calls(SpreadsheetCall::PutValue2)) +
+    EXPECT_EQ(run.out, std::to_string(m_state->CellsWritten()) +
                            " results successfully posted to XLS file(s) (0.0 seconds elapsed).\n");
     const std::string differed = "a number read back still differed from its result after the last checking round";
     EXPECT_EQ(run.err, "gombrel-cli: 0 of 4 workbooks posted; Std140Sec5-2.xls: " + differed +

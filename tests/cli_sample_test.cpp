@@ -40,6 +40,9 @@ TEST_F(CliSampleTest, SampleWantsExactlyOneFolder)
     EXPECT_EQ(Command(RunSampleCommand, {}).status, kExitUsage);
     EXPECT_EQ(Command(RunSampleCommand, {"a", "b"}).status, kExitUsage);
     EXPECT_EQ(Command(RunSampleCommand, {"--help"}).status, kExitUsage);
+    EXPECT_EQ(Command(RunSampleCommand, {"--large"}).status, kExitUsage);
+    EXPECT_EQ(Command(RunSampleCommand, {"--large", "a", "b"}).status, kExitUsage);
+    EXPECT_EQ(Command(RunSampleCommand, {"a", "--large"}).status, kExitUsage);
 }
 
 TEST_F(CliSampleTest, SampleIntoAFileFails)

@@ -454,6 +454,35 @@ TEST_F(D2ResultTest, NoticesAStoreRemovedOrChangedInPlace)
     EXPECT_EQ(value, kUntouched);
 }
 
+// A run's records go from project to project and back: each project's
+// store stays open beside the others, yet each is still looked at on every
+// call, also one written anew while another was read.
+TEST_F(D2ResultTest, StoresOfAlternatingProjectsStayApartAndEachNoticesItsRewrite)
+{
+    const std::string first = m_strProject;
+    const std::string second = m_folder / "900-Zv - Baseline Design";
+    WriteStandardStore(-4.25f);
+    m_strProject = second;
+    WriteStandardStore(2.0f);
+    float value = kUntouched;
+    for (int pass = 0; pass < 2; ++pass) {
+        m_strProject = first;
+        ASSERT_EQ(Plain(value), 1);
+        EXPECT_FLOAT_EQ(value, -4.25f);
+        m_strProject = second;
+        ASSERT_EQ(Plain(value), 1);
+        EXPECT_FLOAT_EQ(value, 2.0f);
+    }
+    m_strProject = first;
+    WriteStandardStore(-7.5f);
+    m_strProject = second;
+    ASSERT_EQ(Plain(value), 1);
+    EXPECT_FLOAT_EQ(value, 2.0f);
+    m_strProject = first;
+    ASSERT_EQ(Plain(value), 1);
+    EXPECT_FLOAT_EQ(value, -7.5f);
+}
+
 // The hourly entries on a store whose series cannot be read: nothing,
 // values untouched.
 void ExpectNoSeriesFrom(const std::string &strProject)

@@ -99,7 +99,7 @@ TEST_F(EarlyStartTest, ApplicationGoneSinceTheEarlyStartIsReplacedByTheRunsOwn)
     EXPECT_GT(Run(early, user, errorText), 0);
     ASSERT_EQ(counting.Starts(), 2u);
     EXPECT_EQ(counting.ThreadOfStart(1), std::this_thread::get_id());
-    EXPECT_GT(counting.states[1]->Calls(SpreadsheetCall::PutValue2), 0);
+    EXPECT_GT(counting.states[1]->CellsWritten(), 0);
     EXPECT_TRUE(user.shown.empty());
 }
 

@@ -31,6 +31,7 @@
 #include "Commands.h"
 #include "CountingResultLibrary.h"
 #include "D2ResultBinding.h"
+#include "EvaluateItemValue.h"
 #include "FileModes.h"
 #include "FormatText.h"
 #include "MappingTables.h"
@@ -394,15 +395,37 @@ std::string StoppedLine(int iPosted, const char *pszFile, const std::string &str
            ": " + strFailure + "\n";
 }
 
+// The calls to the result library one round over the first workbook's
+// records makes: a posting round writes its sheet's cells only once they
+// are all evaluated, so a fault this many calls later comes in the checking
+// round, with the cells of the first round in Calc.
+size_t CallsOfAFirstWorkbookRound(ResultLibrary &library, const std::string &strDoe2Folder,
+                                  const std::string &strResultsFolder)
+{
+    CountingResultLibrary counting(library);
+    ResultAccess access(&counting, NoPause);
+    for (const GombrelData *item = g_aMappingTables[0].pItems(); !IsEndRecord(*item); ++item) {
+        if (!IsEvaluatedInRound(*item))
+            continue;
+        ItemValue value;
+        std::string failure;
+        EvaluateItemValue(access, *item, strDoe2Folder, strResultsFolder, failure, value);
+    }
+    return counting.Calls();
+}
+
 TEST_F(FaultInjection, CalcKilledWhilePostingLeavesEveryWorkbookUntouched)
 {
-    FaultyLibrary library(*m_pLibrary, kFaultCall, {[](const std::string &) {
+    const size_t uRound = CallsOfAFirstWorkbookRound(*m_pLibrary, m_scratch.Path(), m_results);
+    ASSERT_GT(uRound, 0u);
+    FaultyLibrary library(*m_pLibrary, static_cast<int>(uRound) + kFaultCall, {[](const std::string &) {
                               for (int calc : OurCalcs())
                                   KillChild(calc);
                           }});
     EXPECT_EQ(Run({"--check", "--log"}, &library), 1);
     EXPECT_TRUE(library.Struck());
     EXPECT_NE(Log().find("Posting Value"), std::string::npos) << "the fault came before any cell was posted";
+    EXPECT_NE(Log().find("CHECKING XLS Values"), std::string::npos) << "the fault came before the checking round";
     EXPECT_EQ(m_out.str(), "Results not posted to XLS file(s):\n   ProcessResults() returned 0\n");
     const std::string failure = "Error interfacing with Excel spreadsheet: " + ShownWorkbook("Std140Sec5-2.xls") +
                                 R"( tab: \S+ cell: [A-Z]+[0-9]+ property: \(tab selection\))";

@@ -60,6 +60,12 @@ protected:
     }
 
     std::string Log() const { return ReadWholeFile(m_scratch / "GombrelApp Dbg.txt"); }
+    // The one box of a failure in the rounds at the cell of sheet A.
+    std::vector<std::string> RoundsFailureAt(const std::string &strCell) const
+    {
+        return {"Gombrel: Error interfacing with Excel spreadsheet:\n   " + m_workbookPath + "\n      tab: A\n      cell: " +
+                strCell + "\n      property: (tab selection)"};
+    }
     int Calls(SpreadsheetCall call) const { return m_state->Calls(call); }
 
     ScratchFolder m_scratch;
@@ -85,7 +91,7 @@ TEST_F(PostToSpreadsheetTest, OneRoundWithoutCheckFlag)
                          "   Switching to tab 'A'\n"
                          "      cell    C65:  Posting Value = 2.5\n");
     EXPECT_EQ(Calls(SpreadsheetCall::Save), 1);
-    EXPECT_EQ(Calls(SpreadsheetCall::GetValue2), 0);
+    EXPECT_EQ(m_state->CellsRead(), 0);
     EXPECT_EQ(m_state->CallLog().at(1), "RegisterXLL /memory/library\\Analysis\\Analys32.xll");
     EXPECT_TRUE(m_user.shown.empty());
     // Nothing was read back, so nothing was confirmed.
@@ -141,9 +147,11 @@ TEST_F(PostToSpreadsheetTest, PersistentMismatchEndsAfterTenRounds)
     EXPECT_NE(log.find("cell     C5:  Cell Value (9)  NOT EQUAL to  DOE-2 Result (10)\n"), std::string::npos);
     EXPECT_FALSE(m_services.outcome.bConfirmed);
     EXPECT_EQ(m_services.outcome.strFailureShown, "");
-    // After the mismatch no further cell of the round is read.
+    // After the mismatch no further cell of the round is compared; both
+    // cells are read in one call a checking round.
     EXPECT_EQ(log.find("cell     C6:  Cell Value"), std::string::npos);
-    EXPECT_EQ(Calls(SpreadsheetCall::GetValue2), 5);
+    EXPECT_EQ(Calls(SpreadsheetCall::GetValues), 5);
+    EXPECT_EQ(Calls(SpreadsheetCall::GetValue2), 0);
     EXPECT_EQ(SavedCell("C5"), "number:9");
 }
 
@@ -373,19 +381,156 @@ TEST_F(PostToSpreadsheetTest, NoLogWhenSwitchedOff)
 
 TEST_F(PostToSpreadsheetTest, FailureInRoundsNamesPlaceAndKeepsEarlierCells)
 {
+    // The column is refused in one piece, then its second cell on its own.
+    m_state->FailCall(SpreadsheetCall::PutValues, 1, InjectedFailure{});
     m_state->FailCall(SpreadsheetCall::PutValue2, 2, InjectedFailure{});
     EXPECT_EQ(Post({SheetRecord("A"), NumberRecord("C", 65, kResultA), NumberRecord("C", 66, kResultB),
                     NumberRecord("C", 67, kResultB)},
                    1),
               1);
-    EXPECT_EQ(m_user.shown, std::vector<std::string>{"Gombrel: Error interfacing with Excel spreadsheet:\n   " +
-                                                     m_workbookPath +
-                                                     "\n      tab: A\n      cell: C66\n      property: (tab selection)"});
+    EXPECT_EQ(m_user.shown, RoundsFailureAt("C66"));
     EXPECT_EQ(SavedCell("C65"), "number:2.5");
     EXPECT_EQ(SavedCell("C67"), "none");
     EXPECT_EQ(m_errorText, "");
     EXPECT_EQ("Gombrel: " + m_services.outcome.strFailureShown, m_user.shown.front());
     EXPECT_FALSE(m_services.outcome.bConfirmed);
+}
+
+// Records of neighbouring cells, in whatever order, reach the application as
+// one block a rectangle they fill, each value in its own cell; the log
+// still tells the cells in the records' order, and the checking round reads
+// the sheet's cells in one call.
+TEST_F(PostToSpreadsheetTest, NeighbouringCellsGoAsOneBlockEachValueInItsCell)
+{
+    constexpr int32_t kFirst = 2102000;
+    for (int32_t i = 0; i < 6; ++i)
+        m_library.SetResult(kFirst + i, {static_cast<float>(i + 1)});
+    GombrelData formula = NumberRecord("E", 6, kFirst + 5);
+    formula.psSpecialProcessing = "= %.0f + D6";
+    EXPECT_EQ(Post({SheetRecord("A"), NumberRecord("D", 6, kFirst + 4), NumberRecord("C", 5, kFirst),
+                    NumberRecord("D", 5, kFirst + 1), NumberRecord("E", 5, kFirst + 2), NumberRecord("C", 6, kFirst + 3),
+                    formula, NumberRecord("G", 9, kResultA)},
+                   1),
+              7);
+    EXPECT_EQ(Calls(SpreadsheetCall::PutValues), 1);
+    EXPECT_EQ(Calls(SpreadsheetCall::PutValue2), 1);  // G9 has no neighbour
+    EXPECT_EQ(Calls(SpreadsheetCall::GetValues), 1);
+    EXPECT_EQ(Calls(SpreadsheetCall::GetValue2), 0);
+    const std::pair<const char *, const char *> expected[] = {
+        {"C5", "number:1"}, {"D5", "number:2"}, {"E5", "number:3"},         {"C6", "number:4"},
+        {"D6", "number:5"}, {"E6", "text:= 6 + D6"}, {"G9", "number:2.5"}, {"F6", "none"}};
+    for (const auto &[cell, value] : expected)
+        EXPECT_EQ(SavedCell(cell), value) << cell;
+    EXPECT_EQ(Log(), Header(m_workbookPath) +
+                         "Round 1 - POSTING to XLS:\n"
+                         "   Switching to tab 'A'\n"
+                         "      cell     D6:  Posting Value = 5\n"
+                         "      cell     C5:  Posting Value = 1\n"
+                         "      cell     D5:  Posting Value = 2\n"
+                         "      cell     E5:  Posting Value = 3\n"
+                         "      cell     C6:  Posting Value = 4\n"
+                         "      cell     E6:  Posting '= 6 + D6'\n"
+                         "      cell     G9:  Posting Value = 2.5\n"
+                         "Round 1 - CHECKING XLS Values:\n"
+                         "   Switching to tab 'A'\n"
+                         "      cell     D6:  Cell Value (5)  ==  DOE-2 Result (5)\n"
+                         "      cell     C5:  Cell Value (1)  ==  DOE-2 Result (1)\n"
+                         "      cell     D5:  Cell Value (2)  ==  DOE-2 Result (2)\n"
+                         "      cell     E5:  Cell Value (3)  ==  DOE-2 Result (3)\n"
+                         "      cell     C6:  Cell Value (4)  ==  DOE-2 Result (4)\n"
+                         "      cell     G9:  Cell Value (2.5)  ==  DOE-2 Result (2.5)\n");
+}
+
+// Calc refuses a block on a protected sheet yet takes its cells one by
+// one: a refused block is written again cell by cell, and all arrives.
+TEST_F(PostToSpreadsheetTest, ABlockTheApplicationRefusesIsWrittenCellByCell)
+{
+    m_state->FailCall(SpreadsheetCall::PutValues, 1, InjectedFailure{});
+    EXPECT_EQ(Post({SheetRecord("A"), NumberRecord("C", 65, kResultA), NumberRecord("C", 66, kResultB)}, 1), 2);
+    EXPECT_TRUE(m_user.shown.empty()) << ::testing::PrintToString(m_user.shown);
+    EXPECT_EQ(Calls(SpreadsheetCall::PutValue2), 2);
+    EXPECT_EQ(SavedCell("C65"), "number:2.5");
+    EXPECT_EQ(SavedCell("C66"), "number:-7");
+    EXPECT_NE(Log().find("      cell    C65:  Posting Value = 2.5\n      cell    C66:  Posting Value = -7\nRound 1 - "
+                         "CHECKING"),
+              std::string::npos)
+        << Log();
+}
+
+// A block refused after another was written, then a cell refused on its
+// own: the cells of the written block are in the workbook though their
+// records come after the refused one, and the log says so.
+TEST_F(PostToSpreadsheetTest, CellsOfABlockWrittenBeforeARefusalAreLogged)
+{
+    m_state->FailCall(SpreadsheetCall::PutValues, 2, InjectedFailure{});
+    m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
+    EXPECT_EQ(Post({SheetRecord("A"), NumberRecord("E", 5, kResultA), NumberRecord("E", 6, kResultB),
+                    NumberRecord("C", 5, kResultA), NumberRecord("C", 6, kResultB)},
+                   1),
+              2);
+    EXPECT_EQ(m_user.shown, RoundsFailureAt("E5"));
+    EXPECT_EQ(SavedCell("C5"), "number:2.5");
+    EXPECT_EQ(SavedCell("C6"), "number:-7");
+    EXPECT_EQ(SavedCell("E5"), "none");
+    const std::string log = Log();
+    EXPECT_NE(log.find("      cell     C5:  Posting Value = 2.5\n      cell     C6:  Posting Value = -7\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("cell     E5:  Posting"), std::string::npos) << log;
+}
+
+// A block read that fails is read again cell by cell: the cells before the
+// one that cannot be read are compared, and that one is named.
+TEST_F(PostToSpreadsheetTest, ABlockReadThatFailsNamesTheCellThatCannotBeRead)
+{
+    m_state->MakeCellUnreadable("A", "C66");
+    EXPECT_EQ(Post({SheetRecord("A"), NumberRecord("C", 65, kResultA), NumberRecord("C", 66, kResultB),
+                    NumberRecord("C", 67, kResultB)},
+                   1),
+              3);
+    EXPECT_EQ(m_user.shown, RoundsFailureAt("C66"));
+    const std::string log = Log();
+    EXPECT_NE(log.find("cell    C65:  Cell Value (2.5)  ==  DOE-2 Result (2.5)\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("cell    C67:  Cell Value"), std::string::npos) << log;
+    EXPECT_EQ(SavedCell("C67"), "number:-7");
+}
+
+// An hourly series whose store was written anew after the posting round
+// read it: the checking round reads it again instead of comparing with the
+// round before, so the new value is posted and then confirmed.
+TEST_F(PostToSpreadsheetTest, CheckingRoundReadsTheResultsAfresh)
+{
+    class RewrittenLibrary : public FakeResultLibrary {
+    public:
+        int32_t GetSingleHourlyResult(const char *pszDoe2Folder, const char *pszProjectPath, int32_t iFileType,
+                                      int32_t iListId, int32_t iVariable, float *pfValues, int32_t iValueCount,
+                                      const char *pszReportKey, const D2R_HourlyFilter *pFilter) override
+        {
+            SetHourlySeries(iListId, iVariable, std::vector<float>(kHoursPerYear, m_iReads++ == 0 ? 1.0f : 2.0f));
+            return FakeResultLibrary::GetSingleHourlyResult(pszDoe2Folder, pszProjectPath, iFileType, iListId,
+                                                            iVariable, pfValues, iValueCount, pszReportKey, pFilter);
+        }
+
+    private:
+        int m_iReads = 0;
+    };
+    RewrittenLibrary library;
+    GombrelData peak = NumberRecord("C", 5, 2010);
+    peak.iD2ResFileType = 4;
+    peak.iNHRListID_Special = 15;
+    peak.psSpecialProcessing = "AnnualMax";
+    GombrelData low = peak;
+    low.iRow = 6;
+    low.psSpecialProcessing = "AnnualMin";
+    std::vector<GombrelData> records = {SheetRecord("A"), peak, low, kDefaultGombrelData};
+    ResultAccess access(&library, NoPause);
+    EXPECT_EQ(PostToSpreadsheet(*m_application, PassRequest(m_scratch.Path(), m_workbookPath, records.data(), 1, 0),
+                                access, m_errorText, m_services),
+              2 * 2);
+    EXPECT_EQ(SavedCell("C5"), "number:2");
+    EXPECT_EQ(SavedCell("C6"), "number:2");
+    // Once a round for both records.
+    EXPECT_EQ(library.CountCalls(FakeLibraryCall::SingleHourly), 4u);
 }
 
 TEST_F(PostToSpreadsheetTest, MissingSheetIsReportedAsTheTab)

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "EvaluateItemValue.h"
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
 #include "PassTestSupport.h"
@@ -14,6 +15,61 @@
 namespace {
 
 void NoPause(int) {}
+
+// The cells a call in the in-memory spreadsheet's log wrote: one for a
+// PutValue2, those of its area for a PutValues ("PutValues A!C65:C67").
+int64_t CellsWrittenBy(const std::string &strCall)
+{
+    if (strCall.rfind("PutValue2 ", 0) == 0)
+        return 1;
+    if (strCall.rfind("PutValues ", 0) != 0)
+        return 0;
+    const size_t sheetEnd = strCall.rfind('!'), colon = strCall.rfind(':');
+    CellArea area;
+    if (!ParseCellAddress(strCall.substr(sheetEnd + 1, colon - sheetEnd - 1), area.first) ||
+        !ParseCellAddress(strCall.substr(colon + 1), area.last))
+        return 0;
+    return area.CellCount();
+}
+
+// Answers every request in full, each value telling its request apart (the
+// result or series, the place, the project), so that a value that lands in
+// another record's cell shows.
+class DistinctLibrary : public ResultLibrary {
+public:
+    int32_t GetMultipleResult(const char *, const char *pszProjectPath, int32_t, float *pfValues, int32_t iValueCount,
+                              int32_t iRequestCount, const D2R_ResultRequest *pRequests) override
+    {
+        const int32_t perRequest = iValueCount / iRequestCount;
+        for (int32_t i = 0; i < iValueCount; ++i)
+            pfValues[i] = Mixed(pszProjectPath, pRequests[i / perRequest].iResultId, i % perRequest);
+        return iValueCount;
+    }
+    int32_t GetMultipleHourlyResult(const char *, const char *pszProjectPath, int32_t, float *pfValues,
+                                    int32_t iValueCount, int32_t, const D2R_HourlyRequest *pRequests) override
+    {
+        for (int32_t i = 0; i < iValueCount; ++i)
+            pfValues[i] = Mixed(pszProjectPath, pRequests[i / kHoursPerYear].iVariable, i % kHoursPerYear);
+        return iValueCount;
+    }
+    int32_t GetSingleHourlyResult(const char *, const char *pszProjectPath, int32_t, int32_t iListId,
+                                  int32_t iVariable, float *pfValues, int32_t iValueCount, const char *,
+                                  const D2R_HourlyFilter *pFilter) override
+    {
+        for (int32_t i = 0; i < iValueCount; ++i)
+            pfValues[i] = Mixed(pszProjectPath, iListId * 1000 + iVariable, pFilter ? pFilter->iStartMonth : i);
+        return iValueCount;
+    }
+
+private:
+    static float Mixed(const std::string &strProject, int32_t iWhat, int32_t iPlace)
+    {
+        const uint32_t hash = static_cast<uint32_t>(std::hash<std::string>()(strProject)) ^
+                              (static_cast<uint32_t>(iWhat) * 2654435761u) ^ (static_cast<uint32_t>(iPlace) * 40503u);
+        // Within what the derived series (relative humidity) can take.
+        return static_cast<float>(hash % 100000u) / 1000.0f + 0.5f;
+    }
+};
 
 // Records the workbooks a run starts, and tells onWorkbook of each (by its
 // step, from 0).
@@ -55,6 +111,22 @@ protected:
 
     int Calls(SpreadsheetCall call) const { return m_state->Calls(call); }
 
+    // Each pass writes its cells one by one in the records' order, as it
+    // does when the application refuses its first block, so that the nth
+    // PutValue2 is the nth cell of the run.
+    void OneCellAtATime()
+    {
+        for (int pass = 1; pass <= 4; ++pass)
+            m_state->FailCall(SpreadsheetCall::PutValues, pass, InjectedFailure{});
+    }
+
+    // A run whose first workbook takes no cell.
+    void FirstCellFails()
+    {
+        OneCellAtATime();
+        m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
+    }
+
     ScratchFolder m_scratch;
     std::shared_ptr<MemorySpreadsheet> m_state = std::make_shared<MemorySpreadsheet>();
     MemoryLauncher m_launcher{m_state};
@@ -83,6 +155,7 @@ TEST_P(PassCounts, AddUpUntilThePassThatWritesNothing)
 {
     // Each pass writes its count of cells and then meets a failing write,
     // which ends it with that count.
+    OneCellAtATime();
     int iWrite = 0;
     for (int count : GetParam().counts) {
         iWrite += count + 1;
@@ -105,9 +178,11 @@ TEST_F(ProcessResultsTest, FullRunPostsEveryWorkbookIntoOneLog)
 {
     m_iLogFlag = 1;
     const int32_t iTotal = Run("/doe22", 1);
+    EXPECT_EQ(m_errorText, "");
+    EXPECT_EQ(m_user.shown, std::vector<std::string>{});
     EXPECT_GT(iTotal, 2000);
     EXPECT_EQ(m_errorText, "");
-    EXPECT_EQ(Calls(SpreadsheetCall::PutValue2), iTotal);
+    EXPECT_EQ(m_state->CellsWritten(), iTotal);
     EXPECT_EQ(Calls(SpreadsheetCall::Save), 4);
     EXPECT_EQ(m_progress.workbooks.size(), 4u);
     EXPECT_EQ(m_progress.iRounds, 8);
@@ -128,9 +203,66 @@ TEST_F(ProcessResultsTest, SecondRunStartsTheLogAnew)
 {
     m_iLogFlag = 1;
     WriteWholeFile(m_scratch / "GombrelApp Dbg.txt", "an older run\n");
-    m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
+    FirstCellFails();
     EXPECT_EQ(Run("/doe22"), 0);
     EXPECT_EQ(ReadWholeFile(m_scratch / "GombrelApp Dbg.txt").find("an older run"), std::string::npos);
+}
+
+// The workbook a table leaves when each of its records' values is written
+// into its cell alone, in the records' order, as the pass used to write
+// them: the reference for a run that writes blocks.
+std::string OneCellAtATimeWorkbook(const MappingTable &table, ResultLibrary &library, const std::string &strResultsFolder,
+                                   const std::string &strFolder)
+{
+    const std::string path = strFolder + "/reference.xls";
+    WriteWholeFile(path, WorkbookFor(table.pItems()));
+    const std::unique_ptr<Application> application = MakeMemoryApplication(std::make_shared<MemorySpreadsheet>());
+    const std::unique_ptr<Workbook> workbook = application->GetWorkbooks()->Open(path);
+    const std::unique_ptr<Worksheets> sheets = workbook->GetWorksheets();
+    std::unique_ptr<Worksheet> sheet;
+    ResultAccess access(&library, NoPause);
+    for (const GombrelData *item = table.pItems(); !IsEndRecord(*item); ++item) {
+        if (item->iAction == GOMBREL_ACTION_SELECT_SHEET) {
+            sheet = sheets->Item(item->psItemString);
+            continue;
+        }
+        ItemValue value;
+        std::string failure;
+        EvaluateItemValue(access, *item, "/doe22\\", strResultsFolder, failure, value);
+        EXPECT_EQ(failure, "");
+        if (value.bSkip || !IsEvaluatedInRound(*item))
+            continue;
+        const std::string cell = std::string(item->psCol) + std::to_string(item->iRow);
+        if ((value.bIsString && !value.strText.empty()) || item->iAction == GOMBREL_ACTION_TEXT)
+            sheet->GetRange(cell, cell)->PutValue2(value.strText);
+        else
+            sheet->GetRange(cell, cell)->PutValue2(value.dNumber);
+    }
+    workbook->Save();
+    return ReadWholeFile(path);
+}
+
+// A run over the four tables, writing and reading blocks, leaves every
+// value in its own cell, as one-cell writes in the records' order leave
+// them, and confirms them all in the first checking round.
+TEST_F(ProcessResultsTest, BlocksLeaveTheWorkbooksThatOneCellAtATimeLeaves)
+{
+    DistinctLibrary library;
+    m_pBound = &library;
+    m_iLogFlag = 1;
+    const int32_t iTotal = Run("/doe22", 1);
+    EXPECT_EQ(m_errorText, "");
+    EXPECT_EQ(m_user.shown, std::vector<std::string>{});
+    EXPECT_GT(iTotal, 2000);
+    EXPECT_GT(Calls(SpreadsheetCall::PutValues), 40);
+    EXPECT_LT(Calls(SpreadsheetCall::PutValue2), 10);
+    EXPECT_EQ(m_state->CellsWritten(), iTotal);
+    EXPECT_EQ(ReadWholeFile(m_scratch / "GombrelApp Dbg.txt").find("Round 2"), std::string::npos);
+    const ScratchFolder reference("reference-workbooks");
+    for (const MappingTable &table : g_aMappingTables)
+        EXPECT_EQ(ReadWholeFile(m_scratch.Path() + NativeName(table.pszWorkbookFile)),
+                  OneCellAtATimeWorkbook(table, library, m_scratch.Path(), reference.Path()))
+            << table.pszWorkbookFile;
 }
 
 // What can go wrong in a run, met in the pass over one workbook.  A failure
@@ -228,7 +360,7 @@ class Doe2Folder : public ProcessResultsTest, public ::testing::WithParamInterfa
 
 TEST_P(Doe2Folder, IsCompletedWithTheNativeSeparator)
 {
-    m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
+    FirstCellFails();
     Run(GetParam().pszTyped);
     EXPECT_EQ(m_library.folders, std::set<std::string>{NativePath(GetParam().pszHandedOn)});
 }
@@ -241,7 +373,7 @@ INSTANTIATE_TEST_SUITE_P(Typed, Doe2Folder,
 
 TEST_F(ProcessResultsTest, ResultsFolderIsUsedAsTyped)
 {
-    m_state->FailCall(SpreadsheetCall::PutValue2, 1, InjectedFailure{});
+    FirstCellFails();
     ProcessResults(m_errorText, "/doe22", m_scratch.Path() + "/", 0, m_services);
     const std::string workbook = m_scratch.Path() + "/" + NativePath("\\Std140Sec5-2.xls");
     EXPECT_EQ(m_progress.workbooks, std::vector<std::string>{workbook});
@@ -261,7 +393,7 @@ TEST_F(ProcessResultsTest, FailedPreCheckEndsAfterTheFirstWorkbook)
     EXPECT_EQ(m_errorText, "Error retrieving entire year of hourly results for " + description);
     EXPECT_EQ(Calls(SpreadsheetCall::Open), 1);
     EXPECT_EQ(Calls(SpreadsheetCall::Save), 1);
-    EXPECT_EQ(Calls(SpreadsheetCall::PutValue2), 0);
+    EXPECT_EQ(m_state->CellsWritten(), 0);
     EXPECT_EQ(Calls(SpreadsheetCall::Quit), 1);
     // Told once, as what stopped the run before any workbook was posted.
     ASSERT_EQ(m_services.outcome.problems.size(), 1u);
@@ -283,12 +415,12 @@ TEST_F(ProcessResultsTest, SaveThatFailsCountsNothingAndEndsTheRun)
     ASSERT_NE(firstOpen, calls.end());
     const auto secondOpen = std::find_if(firstOpen + 1, calls.end(), isOpen);
     ASSERT_NE(secondOpen, calls.end());
-    const auto firstPassWrites = std::count_if(firstOpen, secondOpen, [](const std::string &strCall) {
-        return strCall.rfind("PutValue2 ", 0) == 0;
-    });
+    int64_t firstPassWrites = 0;
+    for (auto call = firstOpen; call != secondOpen; ++call)
+        firstPassWrites += CellsWrittenBy(*call);
     EXPECT_GT(firstPassWrites, 0);
     EXPECT_EQ(iTotal, firstPassWrites);
-    EXPECT_LT(iTotal, Calls(SpreadsheetCall::PutValue2));
+    EXPECT_LT(iTotal, m_state->CellsWritten());
     EXPECT_EQ(m_user.shown, std::vector<std::string>{"COleException: COleException. SCODE: 80010108."});
     EXPECT_EQ(Calls(SpreadsheetCall::Open), 2);
     EXPECT_EQ(m_errorText, "");
@@ -298,7 +430,7 @@ TEST_F(ProcessResultsTest, FirstSaveThatFailsLeavesNothingPosted)
 {
     m_state->FailCall(SpreadsheetCall::Save, 1, InjectedFailure{InjectedKind::Ole, kStatusDisconnected, 0, ""});
     EXPECT_EQ(Run("/doe22"), 0);
-    EXPECT_GT(Calls(SpreadsheetCall::PutValue2), 0);
+    EXPECT_GT(m_state->CellsWritten(), 0);
     EXPECT_EQ(Calls(SpreadsheetCall::Open), 1);
 }
 

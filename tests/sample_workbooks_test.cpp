@@ -72,6 +72,63 @@ TEST(SampleWorkbookPlan, LabelsOnlyCellsNoRecordUses)
     }
 }
 
+// The workbooks at the size of the real ones: what the bench measures them
+// by, and formulas, charts and notes only on cells a run posts numbers into.
+TEST(LargeSampleWorkbookPlan, HasTheSizeOfTheRealWorkbooksOverThePostedNumbers)
+{
+    const std::vector<SampleWorkbook> ordinary = SampleWorkbookPlan();
+    const std::vector<SampleWorkbook> large = LargeSampleWorkbookPlan();
+    ASSERT_EQ(large.size(), ordinary.size());
+    size_t nSheets = 0, nFormulas = 0, nCharts = 0, nNotes = 0, nProtected = 0;
+    for (size_t i = 0; i < large.size(); ++i) {
+        std::set<std::string> posted;  // "SHEET!CELL" of every number record
+        std::string sheetName;
+        for (const GombrelData *item = g_aMappingTables[i].pItems(); !IsEndRecord(*item); ++item)
+            if (item->iAction == GOMBREL_ACTION_SELECT_SHEET)
+                sheetName = item->psItemString;
+            else if (item->iAction == GOMBREL_ACTION_NUMBER)
+                posted.insert(sheetName + "!" + item->psCol + std::to_string(item->iRow));
+        EXPECT_EQ(large[i].strFileName, ordinary[i].strFileName);
+        for (size_t sheet = 0; sheet < ordinary[i].sheets.size(); ++sheet)
+            EXPECT_EQ(large[i].sheets[sheet].strName, ordinary[i].sheets[sheet].strName);
+        nSheets += large[i].sheets.size();
+        for (const WorkbookSheet &sheet : large[i].sheets) {
+            nProtected += sheet.bProtected;
+            for (const auto &[cell, note] : sheet.notes) {
+                EXPECT_EQ(posted.count(sheet.strName + "!" + cell), 1u) << cell;
+                ++nNotes;
+            }
+            for (const TextBlock &block : sheet.blocks)
+                for (const std::vector<std::string> &row : block.rows)
+                    for (const std::string &formula : row) {
+                        // "=$'A'.C65*2+1"
+                        const size_t quote = formula.find('\'', 3);
+                        ASSERT_EQ(formula.rfind("=$'", 0), 0u) << formula;
+                        ASSERT_NE(quote, std::string::npos) << formula;
+                        const std::string cell = formula.substr(quote + 2, formula.find('*') - quote - 2);
+                        EXPECT_EQ(posted.count(formula.substr(3, quote - 3) + "!" + cell), 1u) << formula;
+                        ++nFormulas;
+                    }
+            for (const WorkbookChart &chart : sheet.charts) {
+                CellArea area;
+                const size_t colon = chart.strDataArea.find(':');
+                ASSERT_TRUE(ParseCellAddress(chart.strDataArea.substr(0, colon), area.first)) << chart.strDataArea;
+                ASSERT_TRUE(ParseCellAddress(chart.strDataArea.substr(colon + 1), area.last)) << chart.strDataArea;
+                for (int row = area.first.iRow; row <= area.last.iRow; ++row)
+                    for (int column = area.first.iColumn; column <= area.last.iColumn; ++column)
+                        EXPECT_EQ(posted.count(chart.strDataSheet + "!" + FormatCellAddress({column, row})), 1u)
+                            << chart.strName;
+                ++nCharts;
+            }
+        }
+    }
+    EXPECT_EQ(nSheets, 69u);
+    EXPECT_EQ(nFormulas, 60030u);
+    EXPECT_EQ(nCharts, 50u);
+    EXPECT_GT(nNotes, 40u);
+    EXPECT_GT(nProtected, 10u);
+}
+
 TEST(WriteSampleWorkbooks, WritesFourExcel97WorkbooksThatOpenWithTheirSheets)
 {
     ScratchFolder folder;

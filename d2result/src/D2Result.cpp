@@ -66,7 +66,7 @@ int32_t WithProjectStore(const char *pszProjectPath, Read read)
     int32_t count = read(*pStore);
     if (count >= 0)
         return count;
-    cache.Forget();
+    cache.Forget(pszProjectPath);
     return 0;
 }
 
@@ -111,14 +111,18 @@ int32_t ReadSeries(Store &store, int32_t iFileType, float *pfValues, int32_t iRe
 int32_t ReadOneSeries(Store &store, int32_t iFileType, int32_t iListId, int32_t iVariable,
                       std::string_view reportKey, float *pfValues, const D2R_HourlyFilter *pFilter)
 {
+    // A whole year goes straight to the caller: a read that does not find
+    // the series, or finds it unreadable, writes nothing.
+    if (!pFilter) {
+        const ReadOutcome outcome = store.ReadHours(iFileType, iListId, iVariable, reportKey, pfValues);
+        if (outcome != ReadOutcome::Found)
+            return outcome == ReadOutcome::Failed ? -1 : 0;
+        return d2r::kHoursPerYear;
+    }
     std::vector<float> hours(d2r::kHoursPerYear);
     ReadOutcome outcome = store.ReadHours(iFileType, iListId, iVariable, reportKey, hours.data());
     if (outcome != ReadOutcome::Found)
         return outcome == ReadOutcome::Failed ? -1 : 0;
-    if (!pFilter) {
-        std::memcpy(pfValues, hours.data(), hours.size() * sizeof(float));
-        return d2r::kHoursPerYear;
-    }
     float value;
     if (!d2r::ReduceFilteredHours(hours.data(), *pFilter, value))
         return 0;

@@ -12,6 +12,8 @@ namespace {
 // at once.
 constexpr int kBusyTimeoutMilliseconds = 250;
 
+const char kSmallCacheSql[] = "PRAGMA cache_size = -64";
+
 const char kResultSql[] =
     "SELECT seq, value FROM result WHERE file_type = ?1 AND result_id = ?2"
     " AND report_key = ?3 COLLATE NOCASE AND row_key = ?4 COLLATE NOCASE AND seq >= 0 AND seq < ?5";
@@ -100,6 +102,9 @@ std::unique_ptr<Store> Store::Open(const std::string &strPath, Hold hold)
     std::unique_ptr<Store> store(new Store(pDatabase));
     if (!HasStoreMarks(pDatabase) || !store->Prepare())
         return nullptr;
+    // A run keeps every store of its results folder open: each keeps only
+    // a few pages of its own, the system's file cache holds the rest.
+    sqlite3_exec(pDatabase, kSmallCacheSql, nullptr, nullptr, nullptr);
     return store;
 }
 

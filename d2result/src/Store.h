@@ -37,8 +37,9 @@ public:
     ReadOutcome ReadResult(int32_t iFileType, int32_t iResultId, std::string_view reportKey,
                            std::string_view rowKey, float *pfValues, int32_t iCount);
 
-    // Writes the 8760 hours of one series to pfHours.  Failed for a blob
-    // that is not exactly one year of binary32 values.
+    // Writes the 8760 hours of one series to pfHours, which is left alone
+    // unless the outcome is Found.  Failed for a blob that is not exactly one
+    // year of binary32 values.
     ReadOutcome ReadHours(int32_t iFileType, int32_t iListId, int32_t iVariable, std::string_view reportKey,
                           float *pfHours);
 

@@ -1,11 +1,13 @@
-// The store of the project asked for last, kept open between calls: a run
-// of records on one project opens its file once.  The file's identity is
-// looked at on every call, so a store written again (a results folder
-// simulated anew) is opened again.  Where an open file cannot be replaced
-// or deleted (Windows), the store is kept as a copy in memory instead, so
-// the library never stands in the way of whoever writes the results.
+// The stores of the projects asked for lately, kept open between calls: a
+// run opens each project's store once, however its records alternate
+// between projects.  The file's identity is looked at on every call, so a
+// store written again (a results folder simulated anew) is opened again.
+// Where an open file cannot be replaced or deleted (Windows), each store is
+// kept as a copy in memory instead, so the library never stands in the way
+// of whoever writes the results.
 #pragma once
 
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,6 +19,11 @@ namespace d2r {
 
 class StoreCache {
 public:
+    // More stores than a results folder holds (85 projects), few enough
+    // that their open files stay far below any limit; the store used least
+    // lately is closed first.
+    static constexpr size_t kMaxOpenStores = 200;
+
     // The open store of the project at pszProjectPath (the file is that
     // path followed by ".d2r"), or null when it is missing or unreadable.
     // The caller holds Lock() for as long as it uses the store.
@@ -24,15 +31,19 @@ public:
 
     std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(m_mutex); }
 
-    // Closes the store, so that a store found unreadable in the middle of a
-    // read is looked at afresh by the next call.
-    void Forget();
+    // Closes the project's store, so that a store found unreadable in the
+    // middle of a read is looked at afresh by the next call.
+    void Forget(const char *pszProjectPath);
 
 private:
+    struct Entry {
+        std::string strPath;
+        FileIdentity identity;
+        std::unique_ptr<Store> store;
+    };
+
     std::mutex m_mutex;
-    std::string m_strPath;
-    FileIdentity m_identity;
-    std::unique_ptr<Store> m_store;
+    std::list<Entry> m_entries;  // the one used last first
 };
 
 // The one cache of the library.
