@@ -13,6 +13,8 @@
 
 #include "Console.h"
 #include "EarlyStartLauncher.h"
+#include "ResultsRun.h"
+#include "Settings.h"
 #include "SpreadsheetBackend.h"
 
 namespace {
