@@ -5,12 +5,9 @@
 
 bool CMainApp::InitInstance()
 {
-    MainDlgServices services;  // its settings: those of this user
-    DialogProgramServices program(services.settings);
-    services.makeResultsJob = [&program](UserMessages &messages, RunProgress &progress) {
-        return program.MakeResultsJob(messages, progress);
-    };
-    services.startSpreadsheetEarly = [&program] { program.StartSpreadsheetEarly(); };
+    DialogProgramServices program(SettingsForThisUser());
+    MainDlgServices services;
+    program.ServeDialog(services);
     CMainDlg dialog(nullptr, services);
     dialog.exec();
     return false;

@@ -3,8 +3,6 @@
 #include "AboutDlg.h"
 #include "AppIcon.h"
 #include "DialogUnits.h"
-#include "EarlyStartLauncher.h"
-#include "Settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,8 +37,6 @@ QPushButton *AddButton(QWidget &dialog, const DialogBaseUnits &units, const char
 
 CMainDlg::CMainDlg(QWidget *pParent, const MainDlgServices &services)
     : QDialog(pParent),
-      m_settings(services.settings),
-      m_bCheckPosted(ReadCheckPostedSetting(m_settings)),
       m_doe2PathEdit(this),
       m_resultsPathEdit(this),
       m_hAppIcon(LoadAppIcon()),
@@ -48,9 +44,7 @@ CMainDlg::CMainDlg(QWidget *pParent, const MainDlgServices &services)
       m_ownMessages(this),
       m_messages(services.pMessages != nullptr ? *services.pMessages : m_ownMessages),
       m_modalRunner(services.pModalRunner != nullptr ? *services.pModalRunner : DefaultModalRunner()),
-      m_clock(services.pClock != nullptr ? *services.pClock : m_steadyClock),
-      m_job(services.makeResultsJob(m_messages, *this)),
-      m_startSpreadsheetEarly(services.startSpreadsheetEarly)
+      m_model(services, *this, m_messages, *this)
 {
     PathBrowser &browser = services.pBrowser != nullptr ? *services.pBrowser : DefaultPathBrowser();
     m_doe2PathEdit.SetPathBrowser(browser);
@@ -94,14 +88,11 @@ void CMainDlg::CreateControls()
 
 void CMainDlg::OnInitDialog()
 {
-    UpdateData(false);
     AppendAboutItem();
     setWindowIcon(m_hAppIcon);
-    m_doe2PathEdit.setText(QString::fromStdString(ReadSettingString(m_settings, kSectionPaths, kKeyLastDoe2Path)));
-    m_resultsPathEdit.setText(
-        QString::fromStdString(ReadSettingString(m_settings, kSectionPaths, kKeyLastResultsPath)));
+    m_fields = m_model.Open();
+    UpdateData(false);
     m_doe2PathEdit.setFocus(Qt::TabFocusReason);
-    StartSpreadsheetEarly();
 }
 
 // The window system here offers programs no system menu, so the item lives
@@ -128,50 +119,30 @@ void CMainDlg::OnSysCommand(unsigned nId)
     m_modalRunner.RunModal(about);
 }
 
-bool CMainDlg::UpdateData(bool bSaveAndValidate)
+void CMainDlg::UpdateData(bool bSaveAndValidate)
 {
     CDataExchange dx{bSaveAndValidate};
     DoDataExchange(dx);
-    return true;
 }
 
 void CMainDlg::DoDataExchange(CDataExchange &dx)
 {
-    if (dx.m_bSaveAndValidate)
-        m_bCheckPosted = m_pCheckPosted->isChecked();
-    else
-        m_pCheckPosted->setChecked(m_bCheckPosted);
     DDX_BrowseEdit(dx, IDC_DOE2_PATH, m_doe2PathEdit, true);
     DDX_BrowseEdit(dx, IDC_RESULTS_PATH, m_resultsPathEdit, true);
-}
-
-// "&Done" and Enter: read the controls, then close; nothing is saved.
-void CMainDlg::accept()
-{
-    if (UpdateData(true))
-        QDialog::accept();
+    if (dx.m_bSaveAndValidate) {
+        m_fields = {m_doe2PathEdit.text().toStdString(), m_resultsPathEdit.text().toStdString(),
+                    m_pCheckPosted->isChecked()};
+        return;
+    }
+    m_doe2PathEdit.setText(QString::fromStdString(m_fields.strDoe2Path));
+    m_resultsPathEdit.setText(QString::fromStdString(m_fields.strResultsPath));
+    m_pCheckPosted->setChecked(m_fields.bCheckPosted);
 }
 
 void CMainDlg::OnProcessResults()
 {
-    if (!UpdateData(true))
-        return;
-    RunCommandRequest request;
-    request.strDoe2Path = m_doe2PathEdit.text().toStdString();
-    request.strResultsPath = m_resultsPathEdit.text().toStdString();
-    request.bCheckPosted = m_bCheckPosted;
-    RunCommandOutcome outcome =
-        ExecuteRunCommand(request, m_settings, m_job, m_clock, [this](bool bBusy) { ShowBusy(bBusy); });
-    StartSpreadsheetEarly();  // while the user reads the message
-    ShowMessage(outcome.strMessage);
-}
-
-// The next run finds the spreadsheet application started instead of waiting
-// for it; the setting is read each time, as every setting is.
-void CMainDlg::StartSpreadsheetEarly()
-{
-    if (m_startSpreadsheetEarly && ReadStartCalcEarlySetting(m_settings))
-        m_startSpreadsheetEarly();
+    UpdateData(true);
+    m_model.ProcessResults(m_fields);
 }
 
 void CMainDlg::ShowMessage(const std::string &strText)
@@ -191,6 +162,12 @@ void CMainDlg::ShowBusy(bool bBusy)
     QApplication::restoreOverrideCursor();
     m_pInputBlocker->DropWaitingInput();
     m_pInputBlocker.reset();
+}
+
+// On this thread, which the progress display keeps painting.
+int32_t CMainDlg::RunJob(const std::function<int32_t()> &job)
+{
+    return job();
 }
 
 // Lets the window repaint and answer the window system between workbooks

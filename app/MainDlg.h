@@ -6,9 +6,9 @@
 #include "DialogMessages.h"
 #include "FileEditCtrl.h"
 #include "InputBlocker.h"
+#include "MainDlgModel.h"
 #include "ModalRunner.h"
 #include "PathBrowser.h"
-#include "RunCommand.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -31,38 +31,29 @@ enum MainDlgControlId {
 // The system-menu command that opens the About box.
 constexpr unsigned ID_SYS_ABOUT = 0x0010;
 
-// The job the button runs, made with the dialog's own message boxes and its
-// progress display (which keeps the window painted during the run).
-using ResultsJobFactory = std::function<ResultsJob(UserMessages &messages, RunProgress &progress)>;
-
-// What the dialog takes from outside.  Null pointers stand for the real
-// thing: the dialog's own message boxes, the Qt browsers, real modal loops
-// and the steady clock.
-struct MainDlgServices {
-    ResultsJobFactory makeResultsJob;
-    // Starts the spreadsheet application for the next run in the background
-    // and returns at once (null: nothing is started ahead); called when the
-    // dialog opens and after each run, unless the settings turn it off.
-    std::function<void()> startSpreadsheetEarly;
-    SettingsFile settings = SettingsForThisUser();
+// What the dialog takes from outside: its model's services, and for its
+// widgets null pointers standing for the real thing: the dialog's own
+// message boxes, the Qt browsers and real modal loops.  The job is made
+// with the dialog's message boxes and its progress display (which keeps the
+// window painted during the run).
+struct MainDlgServices : MainDlgModelServices {
     UserMessages *pMessages = nullptr;
     PathBrowser *pBrowser = nullptr;
     ModalRunner *pModalRunner = nullptr;
-    Stopwatch *pClock = nullptr;
 };
 
-class CMainDlg : public QDialog, private RunProgress {
+class CMainDlg : public QDialog, private RunProgress, private MainDlgView {
 public:
-    // Reads the stored confirm-posting choice (set unless stored as 0 or
-    // less), lays the dialog out and fills both fields from the settings.
+    // Lays the dialog out and fills both fields and the check box as the
+    // model opens them.
     explicit CMainDlg(QWidget *pParent, const MainDlgServices &services);
 
-    // Exchanges the check box and binds both path fields in folder mode;
-    // with bSaveAndValidate the controls are read into the members.
-    bool UpdateData(bool bSaveAndValidate = true);
+    // Binds both path fields in folder mode, then exchanges the fields and
+    // the check box with the controls: with bSaveAndValidate the controls
+    // are read, otherwise set.
+    void UpdateData(bool bSaveAndValidate = true);
 
-    // The run command: folder checks, settings saved, the timed job under
-    // the wait cursor, one message at the end.
+    // The model's press with the fields as they stand.
     void OnProcessResults();
 
     // Opens the About box for ID_SYS_ABOUT (low four bits ignored).
@@ -74,9 +65,6 @@ public:
     CFileEditCtrl &Doe2PathEdit() { return m_doe2PathEdit; }
     CFileEditCtrl &ResultsPathEdit() { return m_resultsPathEdit; }
     QCheckBox &CheckPostedBox() { return *m_pCheckPosted; }
-    bool IsCheckPosted() const { return m_bCheckPosted; }
-
-    void accept() override;
 
 protected:
     void contextMenuEvent(QContextMenuEvent *pEvent) override;
@@ -84,18 +72,16 @@ protected:
 private:
     void DoDataExchange(CDataExchange &dx);
     void CreateControls();
-    void SetTabOrder();
     void OnInitDialog();
     void AppendAboutItem();
-    void ShowMessage(const std::string &strText);
-    void ShowBusy(bool bBusy);
-    void StartSpreadsheetEarly();
+    void ShowBusy(bool bBusy) override;
+    int32_t RunJob(const std::function<int32_t()> &job) override;
+    void ShowMessage(const std::string &strText) override;
     void KeepPainted();
     void WorkbookStarted(const std::string &strWorkbookPath) override;
     void RoundStarted(int32_t iRound, bool bPosting) override;
 
-    SettingsFile m_settings;
-    bool m_bCheckPosted;
+    MainDlgFields m_fields;
     CFileEditCtrl m_doe2PathEdit;
     CFileEditCtrl m_resultsPathEdit;
     QIcon m_hAppIcon;
@@ -104,9 +90,6 @@ private:
     DialogMessages m_ownMessages;
     UserMessages &m_messages;
     ModalRunner &m_modalRunner;
-    SteadyStopwatch m_steadyClock;
-    Stopwatch &m_clock;
-    ResultsJob m_job;
-    std::function<void()> m_startSpreadsheetEarly;
     std::unique_ptr<InputBlocker> m_pInputBlocker;
+    MainDlgModel m_model;  // its job made with the boxes and progress display above
 };

@@ -15,9 +15,10 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Console.h"
 #include "D2ResultBinding.h"
-#include "EvaluateItemValue.h"
 #include "DynamicLibrary.h"
+#include "EvaluateItemValue.h"
 #include "FailureReports.h"
 #include "FilePath.h"
 #include "FormatText.h"
@@ -25,8 +26,7 @@
 #include "MappingTables.h"
 #include "Paths.h"
 #include "PostToSpreadsheet.h"
-#include "RunCli.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "TextMatch.h"
 #include "ValuesCommand.h"
 #include "WorkbookLock.h"

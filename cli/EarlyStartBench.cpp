@@ -11,8 +11,10 @@
 #include <iostream>
 #include <string>
 
+#include "Console.h"
 #include "EarlyStartLauncher.h"
-#include "RunCli.h"
+#include "ResultsRun.h"
+#include "Settings.h"
 #include "SpreadsheetBackend.h"
 
 namespace {

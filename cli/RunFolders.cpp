@@ -2,6 +2,8 @@
 // run of its own, the folders are shared out to a few jobs, and each job
 // keeps one spreadsheet application from folder to folder, since starting
 // it is most of a run's time.
+#include "RunFolders.h"
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -10,12 +12,12 @@
 #include <mutex>
 #include <thread>
 
+#include "Commands.h"
 #include "FailureReports.h"
 #include "FileIdentity.h"
 #include "FormatText.h"
 #include "Paths.h"
 #include "ReusedSessionLauncher.h"
-#include "RunCli.h"
 #include "RunTimings.h"
 
 namespace {

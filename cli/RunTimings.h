@@ -11,7 +11,7 @@
 
 #include "ExcelSession.h"
 #include "PostToSpreadsheet.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 
 enum class RunPhase { Preparing, Starting, Opening, Posting, Checking, Saving, Quitting, Other, Count };
 

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <ostream>
 
+#include "Console.h"
 #include "D2ResultBinding.h"
 #include "EvaluateItemValue.h"
 #include "FailureReports.h"
 #include "Paths.h"
-#include "RunCli.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 
 const char kValuesHeader[] = "table\tindex\tcell\toutcome\tnumber\ttext\n";
 

@@ -14,11 +14,11 @@
 #include <utility>
 #include <vector>
 
+#include "Console.h"
 #include "D2ResultBinding.h"
 #include "FilePath.h"
 #include "Paths.h"
-#include "RunCli.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "ValuesCommand.h"
 
 std::string CellOf(const GombrelData &item) { return item.psCol + std::to_string(item.iRow); }

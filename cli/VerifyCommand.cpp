@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ostream>
 
+#include "Console.h"
 #include "D2ResultBinding.h"
 #include "EvaluateItemValue.h"
 #include "FailureReports.h"
@@ -13,8 +14,7 @@
 #include "Paths.h"
 #include "PostToSpreadsheet.h"
 #include "ProcessResults.h"
-#include "RunCli.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "SpreadsheetBackend.h"
 
 const char kVerifyHeader[] = "workbook\tsheet\tcell\tworkbook value\texpected\n";
@@ -37,25 +37,6 @@ struct VerifiedBook {
     DispatchHolder<Worksheets> worksheets;
     DispatchHolder<Worksheet> worksheet;
     std::string strSheet;
-};
-
-// Tells the user on the error stream; a Retry/Cancel question is answered
-// Cancel, since verifying asks nothing.
-class ErrorStreamMessages : public UserMessages {
-public:
-    explicit ErrorStreamMessages(std::ostream &err) : m_err(err) {}
-    void ShowMessage(const std::string &strCaption, const std::string &strText) override
-    {
-        m_err << strCaption << ": " << OnOneLine(strText) << '\n';
-    }
-    bool AskRetry(const std::string &strCaption, const std::string &strText) override
-    {
-        ShowMessage(strCaption, strText);
-        return false;
-    }
-
-private:
-    std::ostream &m_err;
 };
 
 // pObject, or an automation failure when the application handed back none.

@@ -56,11 +56,18 @@ void IgnoreBrokenPipeSignal();
 // This process's id.
 int CurrentProcessId();
 
-// The ids of the running children of iParentId whose program name (as the
-// system shows it, at most 15 characters) is strName; ended children not
-// yet reaped are not counted.  Empty when there are none or the system
-// cannot tell.
-std::vector<int> ChildProcessesNamed(int iParentId, const std::string &strName);
+// What the system tells of a process: its program name (at most 15
+// characters), its state letter ('Z' or 'X' once it has ended) and its
+// parent's id.
+struct ProcessStatus {
+    std::string strName;
+    char cState = 'Z';
+    int iParentId = 0;
+};
+
+// The status of process iProcessId; false when there is no such process or
+// the system cannot tell.
+bool ReadProcessStatus(int iProcessId, ProcessStatus &status);
 
 // The file-system paths of the local sockets that process iProcessId holds
 // open (empty when the system cannot tell).

@@ -188,13 +188,17 @@ bool ProcessExists(int iProcessId)
 
 bool ProcessRunning(int iProcessId)
 {
+    ProcessStatus status;
+    return ReadProcessStatus(iProcessId, status) && status.cState != 'Z' && status.cState != 'X';
+}
+
+bool ReadProcessStatus(int iProcessId, ProcessStatus &status)
+{
     if (iProcessId <= 0)
         return false;
     std::ifstream file("/proc/" + std::to_string(iProcessId) + "/stat");
-    std::string stat, name;
-    char state = 'Z';
-    int parent = 0;
-    return std::getline(file, stat) && ParseProcessStat(stat, name, state, parent) && state != 'Z' && state != 'X';
+    std::string stat;
+    return std::getline(file, stat) && ParseProcessStat(stat, status.strName, status.cState, status.iParentId);
 }
 
 void IgnoreBrokenPipeSignal() { signal(SIGPIPE, SIG_IGN); }
@@ -216,23 +220,4 @@ std::vector<std::string> LocalSocketPaths(int iProcessId)
             paths.push_back(path);
     }
     return paths;
-}
-
-std::vector<int> ChildProcessesNamed(int iParentId, const std::string &strName)
-{
-    std::vector<int> children;
-    std::error_code error;
-    for (const auto &entry : std::filesystem::directory_iterator("/proc", error)) {
-        const std::string id = entry.path().filename().string();
-        if (id.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::ifstream file(entry.path() / "stat");
-        std::string stat, name;
-        char state = 'Z';
-        int parent = 0;
-        if (std::getline(file, stat) && ParseProcessStat(stat, name, state, parent) && parent == iParentId &&
-            name == strName && state != 'Z' && state != 'X')
-            children.push_back(std::stoi(id));
-    }
-    return children;
 }

@@ -9,6 +9,15 @@ DialogProgramServices::DialogProgramServices(SettingsFile settings)
 {
 }
 
+void DialogProgramServices::ServeDialog(MainDlgModelServices &services)
+{
+    services.settings = m_settings;
+    services.makeResultsJob = [this](UserMessages &messages, RunProgress &progress) {
+        return MakeResultsJob(messages, progress);
+    };
+    services.startSpreadsheetEarly = [this] { m_early.StartEarly(); };
+}
+
 ResultsJob DialogProgramServices::MakeResultsJob(UserMessages &messages, RunProgress &progress)
 {
     PassServices pass{messages};

@@ -23,11 +23,6 @@ void EndUnused(std::unique_ptr<Application> pApplication)
 
 }  // namespace
 
-bool ReadStartCalcEarlySetting(const SettingsFile &settings)
-{
-    return ReadSettingInt(settings, kSectionPreferences, kKeyStartCalcEarly, 1) > 0;
-}
-
 EarlyStartLauncher::~EarlyStartLauncher()
 {
     {

@@ -15,11 +15,6 @@
 #include <thread>
 
 #include "ExcelSession.h"
-#include "Settings.h"
-
-// The early start switch ("StartCalcEarly" in "preferences"): on unless the
-// settings hold 0 or less.
-bool ReadStartCalcEarlySetting(const SettingsFile &settings);
 
 // Wraps the launcher a run would use.  StartEarly starts an application on a
 // thread of this object's own, telling the user nothing; StartExcel waits

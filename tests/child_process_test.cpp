@@ -11,6 +11,7 @@
 
 #include "AwaitCondition.h"
 #include "ChildProcess.h"
+#include "ChildProcessesNamed.h"
 #include "ScratchFolder.h"
 
 namespace {

@@ -22,11 +22,12 @@
 #include "CalcLockFiles.h"
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
+#include "ChildProcessesNamed.h"
 #include "Commands.h"
 #include "EarlyStartLauncher.h"
 #include "ProcessResults.h"
 #include "RecordingMessages.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "ScratchFolder.h"
 
 namespace {

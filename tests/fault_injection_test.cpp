@@ -27,6 +27,7 @@
 #include "CalcLockFiles.h"
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
+#include "ChildProcessesNamed.h"
 #include "Commands.h"
 #include "CountingResultLibrary.h"
 #include "D2ResultBinding.h"

@@ -178,46 +178,20 @@ TEST_F(WinMainDlgTest, FieldsAreFolderBrowseFieldsAndTheDoe2OneIsTheFirstTabStop
     EXPECT_EQ(GetNextDlgTabItem(Hwnd(), nullptr, FALSE), GetDlgItem(Hwnd(), IDC_DOE2_PATH));
 }
 
-struct StoredSettingsCase {
-    const char *pszName;
-    const char *pszStored;
-    bool bChecked;
-};
-
-class WinMainDlgStored : public WinMainDlgTest, public ::testing::WithParamInterface<StoredSettingsCase> {};
-
-TEST_P(WinMainDlgStored, FieldsAndBoxComeFromTheSettingsFile)
+// The fields' rules are the model's; here only that the dialog shows what
+// it opens with.
+TEST_F(WinMainDlgTest, FieldsAndBoxComeFromTheSettingsFile)
 {
-    Store(std::string("[paths]\nLastDOE2Path=C:\\DOE-2 W\xC3\xA4rme\nLastResultsPath=D:\\Std140\n") +
-          GetParam().pszStored);
+    Store("[paths]\nLastDOE2Path=C:\\DOE-2 W\xC3\xA4rme\nLastResultsPath=D:\\Std140\n"
+          "[preferences]\nCheckPostedValues=0\n");
     EXPECT_EQ(WindowTextOf(GetDlgItem(Hwnd(), IDC_DOE2_PATH)), "C:\\DOE-2 W\xC3\xA4rme");
     EXPECT_EQ(WindowTextOf(GetDlgItem(Hwnd(), IDC_RESULTS_PATH)), "D:\\Std140");
-    EXPECT_EQ(IsDlgButtonChecked(Hwnd(), IDC_CHECK_POSTED) == BST_CHECKED, GetParam().bChecked);
+    EXPECT_NE(IsDlgButtonChecked(Hwnd(), IDC_CHECK_POSTED), BST_CHECKED);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CheckPostedValues, WinMainDlgStored,
-    ::testing::Values(StoredSettingsCase{"Missing", "", true},
-                      StoredSettingsCase{"One", "[preferences]\nCheckPostedValues=1\n", true},
-                      StoredSettingsCase{"Zero", "[preferences]\nCheckPostedValues=0\n", false},
-                      StoredSettingsCase{"Negative", "[preferences]\nCheckPostedValues=-1\n", false}),
-    [](const ::testing::TestParamInfo<StoredSettingsCase> &info) { return info.param.pszName; });
-
-struct FolderCheckCase {
-    const char *pszName;
-    const char *pszDoe2;     // below the scratch folder; null: empty field
-    const char *pszResults;  // likewise
-    const char *pszMessage;  // before the typed path
-    bool bTellsResults;      // the message names the results path, not the DOE-2 one
-};
-
-class WinMainDlgFolders : public WinMainDlgTest, public ::testing::WithParamInterface<FolderCheckCase> {
-protected:
-    std::string Typed(const char *pszName) { return pszName == nullptr ? "" : m_scratch / pszName; }
-};
-
-// Both boxes are the real ones, read as the user sees them and closed.
-TEST_P(WinMainDlgFolders, MissingFolderIsToldAndNothingIsSavedOrRun)
+// The message box is the real one, read as the user sees it and closed;
+// which folder is told is the model's rule.
+TEST_F(WinMainDlgTest, MissingFolderIsToldInABoxAndNothingIsSavedOrRun)
 {
     std::vector<std::string> boxes;
     ModalWindowWatcher watcher([&boxes](HWND hBox) {
@@ -227,24 +201,16 @@ TEST_P(WinMainDlgFolders, MissingFolderIsToldAndNothingIsSavedOrRun)
         PostMessageW(hBox, WM_COMMAND, IDOK, 0);
     });
     CMainDlg &dialog = Dialog(nullptr);
-    dialog.Doe2PathEdit().SetWindowText(Typed(GetParam().pszDoe2));
-    dialog.ResultsPathEdit().SetWindowText(Typed(GetParam().pszResults));
+    dialog.Doe2PathEdit().SetWindowText(m_scratch / "doe2");
+    dialog.ResultsPathEdit().SetWindowText(m_scratch / "file.txt");
 
     SendMessageW(GetDlgItem(Hwnd(), IDC_PROCESS_RESULTS), BM_CLICK, 0, 0);
 
-    const std::string strTyped = Typed(GetParam().bTellsResults ? GetParam().pszResults : GetParam().pszDoe2);
-    EXPECT_THAT(boxes, ElementsAre(ApplicationName() + ": " + GetParam().pszMessage + strTyped));
+    EXPECT_THAT(boxes, ElementsAre(ApplicationName() + ": ERROR:  Results path doesn't exist:\n   " +
+                                   (m_scratch / "file.txt")));
     EXPECT_EQ(m_nRuns, 0);
     EXPECT_FALSE(SettingsExist());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, WinMainDlgFolders,
-    ::testing::Values(
-        FolderCheckCase{"BothEmpty", nullptr, nullptr, "ERROR:  DOE-2 path doesn't exist:\n   ", false},
-        FolderCheckCase{"Doe2Missing", "nowhere", "results", "ERROR:  DOE-2 path doesn't exist:\n   ", false},
-        FolderCheckCase{"ResultsAFile", "doe2", "file.txt", "ERROR:  Results path doesn't exist:\n   ", true}),
-    [](const ::testing::TestParamInfo<FolderCheckCase> &info) { return info.param.pszName; });
 
 TEST_F(WinMainDlgTest, AboutItemOfTheSystemMenuOpensTheAboutBox)
 {

@@ -20,12 +20,9 @@ bool CMainApp::InitInstance()
 
 void CMainApp::ShowDialog()
 {
-    MainDlgServices services;  // its settings: gombrel.ini beside the program
-    DialogProgramServices program(services.settings);
-    services.makeResultsJob = [&program](UserMessages &messages, RunProgress &progress) {
-        return program.MakeResultsJob(messages, progress);
-    };
-    services.startSpreadsheetEarly = [&program] { program.StartSpreadsheetEarly(); };
+    DialogProgramServices program(SettingsForThisUser());
+    MainDlgServices services;
+    program.ServeDialog(services);
     CMainDlg dialog(nullptr, services);
     dialog.DoModal();
 }

@@ -1,7 +1,6 @@
 #include "MainDlg.h"
 
 #include "AboutDlg.h"
-#include "EarlyStartLauncher.h"
 #include "FilePath.h"
 #include "ProgramPath.h"
 
@@ -37,16 +36,12 @@ std::string ApplicationName()
 
 CMainDlg::CMainDlg(HWND hParent, const MainDlgServices &services)
     : m_hParent(hParent),
-      m_settings(services.settings),
-      m_bCheckPosted(ReadCheckPostedSetting(m_settings)),
       m_hAppIcon(LoadAppIcon(GetSystemMetrics(SM_CXICON))),
       m_hSmallIcon(LoadAppIcon(GetSystemMetrics(SM_CXSMICON))),
       m_messages(services.pMessages != nullptr ? *services.pMessages : m_ownMessages),
       m_runMessages(m_messages),
       m_pBrowser(services.pBrowser),
-      m_clock(services.pClock != nullptr ? *services.pClock : m_steadyClock),
-      m_job(services.makeResultsJob(m_runMessages, *this)),
-      m_startSpreadsheetEarly(services.startSpreadsheetEarly)
+      m_model(services, *this, m_runMessages, *this)
 {
     if (m_pBrowser != nullptr) {
         m_doe2PathEdit.SetPathBrowser(*m_pBrowser);
@@ -129,13 +124,11 @@ BOOL CMainDlg::OnInitDialog()
 {
     m_ownMessages.SetOwner(m_hWnd);
     m_runMessages.SetWindow(m_hWnd);
-    UpdateData(false);
     AppendAboutItem();
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hAppIcon));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
-    m_doe2PathEdit.SetWindowText(ReadSettingString(m_settings, kSectionPaths, kKeyLastDoe2Path));
-    m_resultsPathEdit.SetWindowText(ReadSettingString(m_settings, kSectionPaths, kKeyLastResultsPath));
-    StartSpreadsheetEarly();
+    m_fields = m_model.Open();
+    UpdateData(false);
     return TRUE;  // the focus goes to the first tab stop, the DOE-2 field
 }
 
@@ -149,23 +142,26 @@ void CMainDlg::AppendAboutItem()
     AppendMenuW(hSystemMenu, MF_STRING, ID_SYS_ABOUT, strAboutItem.c_str());
 }
 
-bool CMainDlg::UpdateData(bool bSaveAndValidate)
+void CMainDlg::UpdateData(bool bSaveAndValidate)
 {
     CDataExchange dx;
     dx.m_hDialog = m_hWnd;
     dx.m_bSaveAndValidate = bSaveAndValidate;
     DoDataExchange(dx);
-    return true;
 }
 
 void CMainDlg::DoDataExchange(CDataExchange &dx)
 {
-    if (dx.m_bSaveAndValidate)
-        m_bCheckPosted = IsDlgButtonChecked(m_hWnd, IDC_CHECK_POSTED) == BST_CHECKED;
-    else
-        CheckDlgButton(m_hWnd, IDC_CHECK_POSTED, m_bCheckPosted ? BST_CHECKED : BST_UNCHECKED);
     DDX_BrowseEdit(dx, IDC_DOE2_PATH, m_doe2PathEdit, true);
     DDX_BrowseEdit(dx, IDC_RESULTS_PATH, m_resultsPathEdit, true);
+    if (dx.m_bSaveAndValidate) {
+        m_fields = {m_doe2PathEdit.GetWindowText(), m_resultsPathEdit.GetWindowText(),
+                    IsDlgButtonChecked(m_hWnd, IDC_CHECK_POSTED) == BST_CHECKED};
+        return;
+    }
+    m_doe2PathEdit.SetWindowText(m_fields.strDoe2Path);
+    m_resultsPathEdit.SetWindowText(m_fields.strResultsPath);
+    CheckDlgButton(m_hWnd, IDC_CHECK_POSTED, m_fields.bCheckPosted ? BST_CHECKED : BST_UNCHECKED);
 }
 
 bool CMainDlg::OnCommand(UINT nId)
@@ -174,9 +170,8 @@ bool CMainDlg::OnCommand(UINT nId)
     case IDC_PROCESS_RESULTS:
         OnProcessResults();
         return true;
-    case IDOK:  // "&Done" and Enter: the controls are read, nothing is saved
-        if (UpdateData(true))
-            EndDialog(IDOK);
+    case IDOK:  // "&Done" and Enter: nothing is saved
+        EndDialog(IDOK);
         return true;
     case IDCANCEL:  // Esc and the close box
         EndDialog(IDCANCEL);
@@ -222,28 +217,8 @@ void CMainDlg::EndDialog(INT_PTR nResult)
 
 void CMainDlg::OnProcessResults()
 {
-    if (m_bRunning || !UpdateData(true))
-        return;
-    RunCommandRequest request;
-    request.strDoe2Path = m_doe2PathEdit.GetWindowText();
-    request.strResultsPath = m_resultsPathEdit.GetWindowText();
-    request.bCheckPosted = m_bCheckPosted;
-    const ResultsJob job = [this](std::string &strErrorText, const std::string &strDoe2Path,
-                                  const std::string &strResultsPath, int32_t iCheckFlag) {
-        return RunJob(strErrorText, strDoe2Path, strResultsPath, iCheckFlag);
-    };
-    RunCommandOutcome outcome =
-        ExecuteRunCommand(request, m_settings, job, m_clock, [this](bool bBusy) { ShowBusy(bBusy); });
-    StartSpreadsheetEarly();  // while the user reads the message
-    ShowMessage(outcome.strMessage);
-}
-
-// The next run finds the spreadsheet application started instead of waiting
-// for it; the setting is read each time, as every setting is.
-void CMainDlg::StartSpreadsheetEarly()
-{
-    if (m_startSpreadsheetEarly && ReadStartCalcEarlySetting(m_settings))
-        m_startSpreadsheetEarly();
+    UpdateData(true);
+    m_model.ProcessResults(m_fields);
 }
 
 void CMainDlg::ShowMessage(const std::string &strText)
@@ -274,10 +249,9 @@ void CMainDlg::ShowBusy(bool bBusy)
 // The job on a thread of its own; this thread meanwhile dispatches the
 // window's messages (painting, the system's questions, the job's boxes) and
 // drops the user's input.
-int32_t CMainDlg::RunJob(std::string &strErrorText, const std::string &strDoe2Path, const std::string &strResultsPath,
-                         int32_t iCheckFlag)
+int32_t CMainDlg::RunJob(const std::function<int32_t()> &job)
 {
-    return RunWhileDispatching([&] { return m_job(strErrorText, strDoe2Path, strResultsPath, iCheckFlag); });
+    return RunWhileDispatching(job);
 }
 
 // The window is kept painted by the dialog's own thread throughout the run.

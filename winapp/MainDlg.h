@@ -11,36 +11,23 @@
 
 #include "DialogMessages.h"
 #include "FileEditCtrl.h"
-#include "PostToSpreadsheet.h"
-#include "RunCommand.h"
+#include "MainDlgModel.h"
 #include "RunThread.h"
-#include "Settings.h"
 #include "resource.h"
 
-// The job the button runs, made with the dialog's message boxes and a
-// progress display.  It runs on a thread of its own: the message boxes it
-// is given are shown by the dialog's thread.
-using ResultsJobFactory = std::function<ResultsJob(UserMessages &messages, RunProgress &progress)>;
-
-// What the dialog takes from outside.  Null pointers stand for the real
-// thing: the dialog's own message boxes, the shell's browsers and the steady
-// clock.
-struct MainDlgServices {
-    ResultsJobFactory makeResultsJob;
-    // Starts the spreadsheet application for the next run in the background
-    // and returns at once (null: nothing is started ahead); called when the
-    // dialog opens and after each run, unless the settings turn it off.
-    std::function<void()> startSpreadsheetEarly;
-    SettingsFile settings = SettingsForThisUser();
+// What the dialog takes from outside: its model's services, and for its
+// widgets null pointers standing for the real thing: the dialog's own
+// message boxes and the shell's browsers.  The job runs on a thread of its
+// own: the message boxes it is given are shown by the dialog's thread.
+struct MainDlgServices : MainDlgModelServices {
     UserMessages *pMessages = nullptr;
     PathBrowser *pBrowser = nullptr;
-    Stopwatch *pClock = nullptr;
 };
 
-class CMainDlg : private RunProgress {
+class CMainDlg : private RunProgress, private MainDlgView {
 public:
-    // Reads the stored confirm-posting choice (set unless stored as 0 or
-    // less) and loads the icons; the window is made by DoModal or Create.
+    // Loads the icons; the window is made by DoModal or Create, which fill
+    // both fields and the check box as the model opens them.
     CMainDlg(HWND hParent, const MainDlgServices &services);
     CMainDlg(const CMainDlg &) = delete;
     CMainDlg &operator=(const CMainDlg &) = delete;
@@ -57,19 +44,18 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
     std::optional<INT_PTR> EndedWith() const { return m_endedWith; }
 
-    // Exchanges the check box and binds both path fields in folder mode;
-    // with bSaveAndValidate the controls are read into the members.
-    bool UpdateData(bool bSaveAndValidate = true);
+    // Binds both path fields in folder mode, then exchanges the fields and
+    // the check box with the controls: with bSaveAndValidate the controls
+    // are read, otherwise set.
+    void UpdateData(bool bSaveAndValidate = true);
 
-    // The run command: folder checks, settings saved, the timed job under
-    // the wait cursor with the dialog disabled (the job on a thread of its
-    // own, the window kept alive), one message at the end.
+    // The model's press with the fields as they stand: the job on a thread
+    // of its own while the dialog, disabled and under the wait cursor, is
+    // kept alive.
     void OnProcessResults();
-    bool IsRunning() const { return m_bRunning; }
 
     CFileEditCtrl &Doe2PathEdit() { return m_doe2PathEdit; }
     CFileEditCtrl &ResultsPathEdit() { return m_resultsPathEdit; }
-    bool IsCheckPosted() const { return m_bCheckPosted; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hDlg, UINT uMessage, WPARAM wParam, LPARAM lParam);
@@ -81,11 +67,9 @@ private:
     void AppendAboutItem();
     bool OnPaint();
     void EndDialog(INT_PTR nResult);
-    void ShowMessage(const std::string &strText);
-    void ShowBusy(bool bBusy);
-    int32_t RunJob(std::string &strErrorText, const std::string &strDoe2Path, const std::string &strResultsPath,
-                   int32_t iCheckFlag);
-    void StartSpreadsheetEarly();
+    void ShowMessage(const std::string &strText) override;
+    void ShowBusy(bool bBusy) override;
+    int32_t RunJob(const std::function<int32_t()> &job) override;
     void WorkbookStarted(const std::string &strWorkbookPath) override;
     void RoundStarted(int32_t iRound, bool bPosting) override;
 
@@ -93,8 +77,7 @@ private:
     HWND m_hWnd = nullptr;
     bool m_bModal = false;
     std::optional<INT_PTR> m_endedWith;
-    SettingsFile m_settings;
-    bool m_bCheckPosted;
+    MainDlgFields m_fields;
     CFileEditCtrl m_doe2PathEdit;
     CFileEditCtrl m_resultsPathEdit;
     HICON m_hAppIcon;
@@ -103,13 +86,10 @@ private:
     UserMessages &m_messages;
     RunThreadMessages m_runMessages;
     PathBrowser *m_pBrowser;
-    SteadyStopwatch m_steadyClock;
-    Stopwatch &m_clock;
-    ResultsJob m_job;
-    std::function<void()> m_startSpreadsheetEarly;
     HCURSOR m_hCursorBeforeRun = nullptr;
     HWND m_hFocusBeforeRun = nullptr;
     bool m_bRunning = false;
+    MainDlgModel m_model;  // its job made with the run's boxes above
 };
 
 // The system's wait cursor.  (Its id is a number, named in the narrow form.)

@@ -57,8 +57,7 @@ public:
     SettingsFile Write() const
     {
         const SettingsFile settings(m_strFolder + "\\" + kSettingsFileName);
-        WriteSettingString(settings, kSectionPaths, kKeyLastDoe2Path, "C:\\DOE-2\\");
-        WriteSettingString(settings, kSectionPaths, kKeyLastResultsPath, "C:\\Std140 Results");
+        SaveRunSettings(settings, "C:\\DOE-2\\", "C:\\Std140 Results", true);
         return settings;
     }
 

@@ -1,4 +1,4 @@
-#include "RunCommand.h"
+#include "ResultsRun.h"
 
 #include <filesystem>
 #include <system_error>
@@ -8,7 +8,6 @@
 #include "FilePath.h"
 #include "FormatText.h"
 #include "Paths.h"
-#include "Settings.h"
 
 bool FolderExists(const std::string &strPath)
 {
@@ -29,24 +28,6 @@ std::string FolderCheckMessage(const std::string &strDoe2Path, const std::string
     if (!FolderExists(strResultsPath))
         return "ERROR:  Results path doesn't exist:\n   " + strResultsPath;
     return std::string();
-}
-
-bool ReadCheckPostedSetting(const SettingsFile &settings)
-{
-    return ReadSettingInt(settings, kSectionPreferences, kKeyCheckPostedValues, 1) > 0;
-}
-
-int32_t ReadLogFlagSetting(const SettingsFile &settings)
-{
-    return ReadSettingInt(settings, kSectionPreferences, kKeyDebugXlsPost, 0);
-}
-
-void SaveRunSettings(const SettingsFile &settings, const std::string &strDoe2Path, const std::string &strResultsPath,
-                     bool bCheckPosted)
-{
-    WriteSettingString(settings, kSectionPaths, kKeyLastDoe2Path, strDoe2Path);
-    WriteSettingString(settings, kSectionPaths, kKeyLastResultsPath, strResultsPath);
-    WriteSettingInt(settings, kSectionPreferences, kKeyCheckPostedValues, bCheckPosted ? 1 : 0);
 }
 
 std::string RunOutcomeMessage(int32_t iResult, double dSeconds, const std::string &strErrorText)

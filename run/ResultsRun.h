@@ -1,9 +1,9 @@
-// The run command shared by the dialog's "&Process Results" button and
-// `gombrel-cli run`: both folder checks, saving the settings, timing the
-// results run and the one final message.
+// A results run as the dialog's "&Process Results" button and `gombrel-cli
+// run` make it (the run command): both folder checks, saving the settings,
+// timing the run and the one final message.
 //
-// Typical use (the dialog):
-//     RunCommandOutcome outcome = ExecuteRunCommand(request, ProcessResultsJob(services), clock, busy);
+// Typical use (the dialog's model):
+//     RunCommandOutcome outcome = ExecuteRunCommand(request, settings, ProcessResultsJob(services), clock, busy);
 //     show outcome.strMessage in a box (a folder message, or the final one).
 #pragma once
 
@@ -27,17 +27,6 @@ bool FolderExists(const std::string &strPath);
 // "ERROR:  DOE-2 path doesn't exist:\n   PATH" or the same for the results
 // path (only the first failing check is told); empty when both exist.
 std::string FolderCheckMessage(const std::string &strDoe2Path, const std::string &strResultsPath);
-
-// The stored confirm-posting choice: set unless the settings hold 0 or less.
-bool ReadCheckPostedSetting(const SettingsFile &settings);
-
-// The stored posting-log switch ("DebugXLSPost" in "preferences", 0 when
-// missing), asked by every pass.
-int32_t ReadLogFlagSetting(const SettingsFile &settings);
-
-// Saves, in this order, both paths as typed and the confirm-posting choice.
-void SaveRunSettings(const SettingsFile &settings, const std::string &strDoe2Path, const std::string &strResultsPath,
-                     bool bCheckPosted);
 
 // The final message of a run: the not-posted texts for a result below 1,
 // otherwise the count and the time in seconds (up to 90), minutes (up to

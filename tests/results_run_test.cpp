@@ -6,7 +6,7 @@
 #include "DynamicLibrary.h"
 #include "Paths.h"
 #include "ProgramPath.h"
-#include "RunCommand.h"
+#include "ResultsRun.h"
 #include "ScratchFolder.h"
 #include "Settings.h"
 
@@ -29,7 +29,7 @@ public:
 };
 
 // Settings in a scratch folder that also serves as both run folders.
-class RunCommand : public ::testing::Test {
+class ResultsRun : public ::testing::Test {
 protected:
     // A job that takes dSeconds on the hand clock and returns iResult with
     // strErrorText, recording what it was given.
@@ -49,7 +49,7 @@ protected:
     std::vector<std::string> m_jobCalls;
 };
 
-TEST_F(RunCommand, FolderExistsOnlyForFolders)
+TEST_F(ResultsRun, FolderExistsOnlyForFolders)
 {
     WriteWholeFile(m_scratch / "file", "x");
     const std::string folder = m_scratch.Path();
@@ -65,12 +65,12 @@ TEST_F(RunCommand, FolderExistsOnlyForFolders)
     EXPECT_EQ(FolderExists(folder + " "), std::filesystem::exists(folder + " " + NativeSeparator() + "file"));
 }
 
-TEST_F(RunCommand, BothFieldsEmptyTellsOnlyTheDoe2Path)
+TEST_F(ResultsRun, BothFieldsEmptyTellsOnlyTheDoe2Path)
 {
     EXPECT_EQ(FolderCheckMessage("", ""), "ERROR:  DOE-2 path doesn't exist:\n   ");
 }
 
-TEST_F(RunCommand, ResultsPathNamingAFileIsRefused)
+TEST_F(ResultsRun, ResultsPathNamingAFileIsRefused)
 {
     WriteWholeFile(m_scratch / "results.txt", "x");
     EXPECT_EQ(FolderCheckMessage(m_scratch.Path(), m_scratch / "results.txt"),
@@ -78,7 +78,7 @@ TEST_F(RunCommand, ResultsPathNamingAFileIsRefused)
     EXPECT_EQ(FolderCheckMessage(m_scratch.Path(), m_scratch.Path()), "");
 }
 
-TEST_F(RunCommand, FailedFolderCheckNeitherSavesNorRuns)
+TEST_F(ResultsRun, FailedFolderCheckNeitherSavesNorRuns)
 {
     const RunCommandOutcome outcome = ExecuteRunCommand({m_scratch / "missing", m_scratch.Path(), true}, m_settings,
                                                         Job(1s, 10), m_clock);
@@ -88,7 +88,7 @@ TEST_F(RunCommand, FailedFolderCheckNeitherSavesNorRuns)
     EXPECT_FALSE(std::filesystem::exists(m_settings.Path()));
 }
 
-TEST_F(RunCommand, SavesSettingsInOrderThenRunsTheJob)
+TEST_F(ResultsRun, SavesSettingsInOrderThenRunsTheJob)
 {
     std::vector<bool> busy;
     const std::string folder = m_scratch.Path();
@@ -104,7 +104,7 @@ TEST_F(RunCommand, SavesSettingsInOrderThenRunsTheJob)
                                                     "/\n[preferences]\nCheckPostedValues=0\n");
 }
 
-TEST_F(RunCommand, SettingsAreSavedWhateverTheOutcome)
+TEST_F(ResultsRun, SettingsAreSavedWhateverTheOutcome)
 {
     const RunCommandOutcome outcome =
         ExecuteRunCommand({m_scratch.Path(), m_scratch.Path(), true}, m_settings, Job(1s, -1, "no spreadsheet"), m_clock);
@@ -115,7 +115,7 @@ TEST_F(RunCommand, SettingsAreSavedWhateverTheOutcome)
 
 // A run of exactly 90 seconds is told in seconds, one a hair longer in
 // minutes: what reading the clock costs must not push a run over.
-TEST_F(RunCommand, FinalMessageTellsTheJobsTimeWithoutTheCostOfReadingTheClock)
+TEST_F(ResultsRun, FinalMessageTellsTheJobsTimeWithoutTheCostOfReadingTheClock)
 {
     m_clock.stepPerReading = 40ms;
     const std::string folder = m_scratch.Path();
@@ -127,7 +127,7 @@ TEST_F(RunCommand, FinalMessageTellsTheJobsTimeWithoutTheCostOfReadingTheClock)
 
 // The dialog keeps its library from run to run; a run whose DOE-2 folder
 // holds a library of its own must still read through that one.
-TEST_F(RunCommand, KeptLibraryIsTheOneOfTheRunsDoe2Folder)
+TEST_F(ResultsRun, KeptLibraryIsTheOneOfTheRunsDoe2Folder)
 {
     const std::string fileName = SharedLibraryFileName("d2result");
     const std::string withLibrary = m_scratch / "doe22", without = m_scratch / "doe21";
@@ -148,57 +148,5 @@ TEST_F(RunCommand, KeptLibraryIsTheOneOfTheRunsDoe2Folder)
         EXPECT_EQ(pOwn->LibraryFile(), own);
     }
 }
-
-struct CheckSettingCase {
-    const char *pszName;
-    const char *pszStored;  // null: no key
-    bool bChecked;
-};
-
-class CheckPostedSetting : public RunCommand, public ::testing::WithParamInterface<CheckSettingCase> {};
-
-TEST_P(CheckPostedSetting, StartsSetOnlyAboveZero)
-{
-    if (GetParam().pszStored)
-        WriteSettingString(m_settings, kSectionPreferences, kKeyCheckPostedValues, GetParam().pszStored);
-    EXPECT_EQ(ReadCheckPostedSetting(m_settings), GetParam().bChecked);
-}
-
-INSTANTIATE_TEST_SUITE_P(Stored, CheckPostedSetting,
-                         ::testing::Values(CheckSettingCase{"Missing", nullptr, true},
-                                           CheckSettingCase{"Zero", "0", false},
-                                           CheckSettingCase{"Negative", "-1", false},
-                                           CheckSettingCase{"One", "1", true}, CheckSettingCase{"Two", "2", true},
-                                           CheckSettingCase{"Text", "on", false}),
-                         [](const ::testing::TestParamInfo<CheckSettingCase> &info) { return info.param.pszName; });
-
-struct MessageCase {
-    const char *pszName;
-    int32_t iResult;
-    double dSeconds;
-    const char *pszErrorText;
-    const char *pszMessage;
-};
-
-class OutcomeMessage : public ::testing::TestWithParam<MessageCase> {};
-
-TEST_P(OutcomeMessage, ReadsAsTheUserSeesIt)
-{
-    EXPECT_EQ(RunOutcomeMessage(GetParam().iResult, GetParam().dSeconds, GetParam().pszErrorText),
-              GetParam().pszMessage);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Results, OutcomeMessage,
-    ::testing::Values(
-        MessageCase{"NinetySecondsInSeconds", 5, 90.0, "", "5 results successfully posted to XLS file(s) (90.0 seconds elapsed)."},
-        MessageCase{"JustOverNinetyInMinutes", 5, 90.05, "", "5 results successfully posted to XLS file(s) (1.5 minutes elapsed)."},
-        MessageCase{"FiveThousandFourHundredInMinutes", 5, 5400.0, "", "5 results successfully posted to XLS file(s) (90.0 minutes elapsed)."},
-        MessageCase{"OverFiveThousandFourHundredInHours", 5, 5401.0, "", "5 results successfully posted to XLS file(s) (1.5 hours elapsed)."},
-        MessageCase{"ErrorTextBelowSuccess", 412, 12.34, "partial", "412 results successfully posted to XLS file(s) (12.3 seconds elapsed).\n     partial"},
-        MessageCase{"ZeroWithoutErrorText", 0, 1.0, "", "Results not posted to XLS file(s):\n   ProcessResults() returned 0"},
-        MessageCase{"MinusOneWithErrorText", -1, 1.0, "Error encountered attempting to open Excel", "Results not posted to XLS file(s):\n   Error encountered attempting to open Excel"},
-        MessageCase{"TextWithPercentSignsKept", 0, 1.0, "100% %s", "Results not posted to XLS file(s):\n   100% %s"}),
-    [](const ::testing::TestParamInfo<MessageCase> &info) { return info.param.pszName; });
 
 }  // namespace
