@@ -90,7 +90,7 @@ CalcModule *ModuleOrThrow()
 
 }  // namespace
 
-bool CalcLauncher::StartExcel(DispatchHolder<Application> &application, UserMessages &messages)
+bool CalcLauncher::StartApplication(DispatchHolder<Application> &application, UserMessages &messages)
 {
     std::string missing = MissingCalc(m_options.strProgramFolder);
     std::string failure;

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 
 struct CalcOptions {
     // Where soffice.bin and the UNO type libraries are.
@@ -28,7 +28,7 @@ struct CalcOptions {
 class CalcLauncher : public SpreadsheetLauncher {
 public:
     explicit CalcLauncher(CalcOptions options = CalcOptions()) : m_options(std::move(options)) {}
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override;
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override;
 
 private:
     CalcOptions m_options;

@@ -53,7 +53,7 @@ int main(int argc, char **argv)
     TimedLauncher launcher(calc, timings);
     ErrorStreamMessages messages;
     DispatchHolder<Application> application;
-    if (!launcher.StartExcel(application, messages)) {
+    if (!launcher.StartApplication(application, messages)) {
         std::cerr << "calc-floor-bench: LibreOffice Calc did not start\n";
         return 1;
     }
@@ -64,7 +64,7 @@ int main(int argc, char **argv)
         std::cerr << "calc-floor-bench: " << failure.what() << "\n";
         status = 1;
     }
-    EndExcel(application);
+    EndApplication(application);
     timings.Enter(RunPhase::Other);
     std::cout << timings.Report() << std::endl;
     return status;

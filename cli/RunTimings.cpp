@@ -151,11 +151,11 @@ std::string RunTimings::Report() const
     return report + FormatText(" total %.3f s", Seconds(total));
 }
 
-bool TimedLauncher::StartExcel(DispatchHolder<Application> &application, UserMessages &messages)
+bool TimedLauncher::StartApplication(DispatchHolder<Application> &application, UserMessages &messages)
 {
     PhaseScope scope(m_timings, RunPhase::Starting);
     auto pTimed = std::make_unique<TimedApplication>(m_timings);
-    if (!m_launcher.StartExcel(pTimed->Holder(), messages))
+    if (!m_launcher.StartApplication(pTimed->Holder(), messages))
         return false;
     application.Attach(std::move(pTimed));
     return true;

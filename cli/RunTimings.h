@@ -9,7 +9,7 @@
 #include <chrono>
 #include <string>
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 #include "PostToSpreadsheet.h"
 #include "ResultsRun.h"
 
@@ -53,7 +53,7 @@ private:
 class TimedLauncher : public SpreadsheetLauncher {
 public:
     TimedLauncher(SpreadsheetLauncher &launcher, RunTimings &timings) : m_launcher(launcher), m_timings(timings) {}
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override;
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override;
 
 private:
     SpreadsheetLauncher &m_launcher;

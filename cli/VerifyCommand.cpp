@@ -203,7 +203,7 @@ int RunVerifyCommandWith(const Arguments &args, std::ostream &out, std::ostream 
     }
     ErrorStreamMessages messages(err);
     DispatchHolder<Application> application;
-    if (!launcher.StartExcel(application, messages)) {
+    if (!launcher.StartApplication(application, messages)) {
         err << kApplicationCaption << ": " << kSpreadsheetStartFailure << '\n';
         return 1;
     }
@@ -211,7 +211,7 @@ int RunVerifyCommandWith(const Arguments &args, std::ostream &out, std::ostream 
     Verification verification{access, doe2Folder, options.strResultsFolder, out};
     out << kVerifyHeader;
     const bool bComplete = VerifyWorkbooks(*application, options.pszTable, verification, err);
-    EndExcel(application);
+    EndApplication(application);
     out << verification.nDiffering << " of " << verification.nCompared << " cells differ or are empty\n";
     return bComplete && verification.nDiffering == 0 ? 0 : 1;
 }

@@ -5,7 +5,7 @@
 #include <iosfwd>
 
 #include "Commands.h"
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 #include "ValuesCommand.h"
 
 // The header line of the output.

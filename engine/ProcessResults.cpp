@@ -92,7 +92,7 @@ int32_t ProcessResults(std::string &strErrorText, const std::string &strDoe2Fold
     PreCheck(access, strErrorText, doe2Folder, strResultsFolder);
 
     DispatchHolder<Application> application;
-    if (!services.launcher.StartExcel(application, services.pass.messages)) {
+    if (!services.launcher.StartApplication(application, services.pass.messages)) {
         strErrorText = kSpreadsheetStartFailure;
         outcome.problems.push_back({"", kSpreadsheetStartFailure, true});
         application.Release();
@@ -113,6 +113,6 @@ int32_t ProcessResults(std::string &strErrorText, const std::string &strDoe2Fold
             break;
         iTotal += iCount;
     }
-    EndExcel(application);
+    EndApplication(application);
     return iTotal;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 #include "MappingTables.h"
 #include "PostToSpreadsheet.h"
 

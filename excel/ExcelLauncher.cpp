@@ -28,7 +28,7 @@ IDispatch *CreateExcelApplication()
     return static_cast<IDispatch *>(pObject);
 }
 
-bool ExcelLauncher::StartExcel(DispatchHolder<Application> &application, UserMessages &messages)
+bool ExcelLauncher::StartApplication(DispatchHolder<Application> &application, UserMessages &messages)
 {
     if (!m_steps.isRegistered()) {
         const FailureReport report = NotInstalledReport("");

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "ExcelProcess.h"
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 
 struct IDispatch;
 
@@ -35,7 +35,7 @@ public:
     {
     }
 
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override;
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override;
 
 private:
     ExcelStartSteps m_steps;

@@ -18,7 +18,7 @@ void EndUnused(std::unique_ptr<Application> pApplication)
 {
     DispatchHolder<Application> unused;
     unused.Attach(std::move(pApplication));
-    EndExcel(unused);
+    EndApplication(unused);
 }
 
 }  // namespace
@@ -66,7 +66,7 @@ bool EarlyStartLauncher::WaitForEarlyStart()
     return !m_started.IsEmpty();
 }
 
-bool EarlyStartLauncher::StartExcel(DispatchHolder<Application> &application, UserMessages &messages)
+bool EarlyStartLauncher::StartApplication(DispatchHolder<Application> &application, UserMessages &messages)
 {
     std::unique_ptr<Application> started = TakeStarted();
     if (started && ApplicationAnswers(*started)) {
@@ -75,7 +75,7 @@ bool EarlyStartLauncher::StartExcel(DispatchHolder<Application> &application, Us
     }
     if (started)
         EndUnused(std::move(started));
-    return m_inner.StartExcel(application, messages);
+    return m_inner.StartApplication(application, messages);
 }
 
 // Waits for the start under way to finish and takes what it started.
@@ -105,7 +105,7 @@ void EarlyStartLauncher::Work()
         lock.unlock();
         DispatchHolder<Application> started;
         UnseenMessages unseen;
-        m_inner.StartExcel(started, unseen);
+        m_inner.StartApplication(started, unseen);
         lock.lock();
         m_started.Attach(started.Detach());
         m_bStartWanted = false;

@@ -14,18 +14,18 @@
 #include <mutex>
 #include <thread>
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 
 // Wraps the launcher a run would use.  StartEarly starts an application on a
-// thread of this object's own, telling the user nothing; StartExcel waits
+// thread of this object's own, telling the user nothing; StartApplication waits
 // for a start under way, then hands its application over when it still
 // answers.  When there is none (never started early, the early start failed,
-// or its application has gone since) StartExcel is the wrapped launcher's,
+// or its application has gone since) StartApplication is the wrapped launcher's,
 // with its messages, on the caller's thread.
 //
 // The thread lives as long as this object, because a Calc is tied to the
 // thread that started it: every application handed out must be ended
-// (EndExcel, as each run does) before this object goes.  Going, it waits for
+// (EndApplication, as each run does) before this object goes.  Going, it waits for
 // a start under way and ends an application nobody took, on its own thread.
 class EarlyStartLauncher : public SpreadsheetLauncher {
 public:
@@ -42,7 +42,7 @@ public:
     // started early is waiting to be taken.
     bool WaitForEarlyStart();
 
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override;
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override;
 
 private:
     bool MakeWorker();

@@ -27,11 +27,11 @@ private:
 
 }  // namespace
 
-bool ReusedSessionLauncher::StartExcel(DispatchHolder<Application> &application, UserMessages &messages)
+bool ReusedSessionLauncher::StartApplication(DispatchHolder<Application> &application, UserMessages &messages)
 {
     if (!m_application.IsEmpty() && !ApplicationAnswers(*m_application))
-        EndExcel(m_application);
-    if (m_application.IsEmpty() && !m_launcher.StartExcel(m_application, messages)) {
+        EndApplication(m_application);
+    if (m_application.IsEmpty() && !m_launcher.StartApplication(m_application, messages)) {
         m_application.Release();
         return false;
     }
@@ -50,6 +50,6 @@ void ReusedSessionLauncher::EndRun()
         if (std::unique_ptr<Workbooks> workbooks = m_application->GetWorkbooks())
             workbooks->Close();
     } catch (const AutomationFailure &) {
-        EndExcel(m_application);
+        EndApplication(m_application);
     }
 }

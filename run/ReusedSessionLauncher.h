@@ -8,18 +8,18 @@
 //     RunServices services{pass, launcher, ...};   // for each folder in turn
 #pragma once
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 
 class ReusedSessionLauncher : public SpreadsheetLauncher {
 public:
     explicit ReusedSessionLauncher(SpreadsheetLauncher &launcher) : m_launcher(launcher) {}
     ReusedSessionLauncher(const ReusedSessionLauncher &) = delete;
     ReusedSessionLauncher &operator=(const ReusedSessionLauncher &) = delete;
-    ~ReusedSessionLauncher() override { EndExcel(m_application); }
+    ~ReusedSessionLauncher() override { EndApplication(m_application); }
 
     // Hands out the kept application when it still answers; otherwise ends
     // what is left of it and starts a new one through the launcher given.
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override;
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override;
 
 private:
     void EndRun();

@@ -5,6 +5,6 @@
 
 #include <memory>
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 
 std::unique_ptr<SpreadsheetLauncher> MakeSpreadsheetLauncher();

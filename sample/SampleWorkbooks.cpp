@@ -208,7 +208,7 @@ bool WriteSampleWorkbooks(const std::string &strFolder, std::string &strFailure,
     std::filesystem::create_directories(FilePath(strFolder), error);
     KeptMessages messages;
     DispatchHolder<Application> calc;
-    if (!CalcLauncher().StartExcel(calc, messages)) {
+    if (!CalcLauncher().StartApplication(calc, messages)) {
         strFailure = messages.strLast.empty() ? "LibreOffice Calc could not be started" : messages.strLast;
         return false;
     }
@@ -220,6 +220,6 @@ bool WriteSampleWorkbooks(const std::string &strFolder, std::string &strFailure,
         strFailure = failure.what();
         written = false;
     }
-    EndExcel(calc);
+    EndApplication(calc);
     return written;
 }

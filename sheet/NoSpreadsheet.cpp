@@ -4,7 +4,7 @@
 
 const char kNoSpreadsheetBuilt[] = "This Gombrel was built without a spreadsheet application.";
 
-bool NoSpreadsheetLauncher::StartExcel(DispatchHolder<Application> &, UserMessages &messages)
+bool NoSpreadsheetLauncher::StartApplication(DispatchHolder<Application> &, UserMessages &messages)
 {
     messages.ShowMessage(kApplicationCaption, kNoSpreadsheetBuilt);
     return false;

@@ -2,12 +2,12 @@
 // start says so and fails, as when none is installed.
 #pragma once
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 
 // "This Gombrel was built without a spreadsheet application."
 extern const char kNoSpreadsheetBuilt[];
 
 class NoSpreadsheetLauncher : public SpreadsheetLauncher {
 public:
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override;
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override;
 };

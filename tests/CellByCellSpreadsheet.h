@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 
 class CellByCellWorksheet : public Worksheet {
 public:
@@ -110,10 +110,10 @@ private:
 class CellByCellLauncher : public SpreadsheetLauncher {
 public:
     explicit CellByCellLauncher(SpreadsheetLauncher &launcher) : m_launcher(launcher) {}
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override
     {
         auto pWrapped = std::make_unique<CellByCellApplication>();
-        if (!m_launcher.StartExcel(pWrapped->Inner(), messages))
+        if (!m_launcher.StartApplication(pWrapped->Inner(), messages))
             return false;
         application.Attach(std::move(pWrapped));
         return true;

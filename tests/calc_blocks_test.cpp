@@ -144,10 +144,10 @@ TEST_F(CalcBlocks, SampleWithNotesAndAProtectedSheetEndsAsOneCellAtATimeLeavesIt
     ASSERT_TRUE(WriteSampleResults(folder, failure)) << failure;
     RecordingMessages messages;
     DispatchHolder<Application> calc;
-    ASSERT_TRUE(CalcLauncher().StartExcel(calc, messages));
+    ASSERT_TRUE(CalcLauncher().StartApplication(calc, messages));
     for (const SampleWorkbook &workbook : SampleWithNotesAndAProtectedSheet())
         CreateCalcWorkbook(*calc, folder + "/" + workbook.strFileName, workbook.sheets);
-    EndExcel(calc);
+    EndApplication(calc);
     ExpectTheSameWorkbooks(folder);
 }
 

@@ -26,7 +26,7 @@ TEST(PostToCalc, PostsConfirmsSavesAndReadsBack)
     CalcLauncher launcher;
     {
         DispatchHolder<Application> application;
-        ASSERT_TRUE(launcher.StartExcel(application, user)) << ::testing::PrintToString(user.shown);
+        ASSERT_TRUE(launcher.StartApplication(application, user)) << ::testing::PrintToString(user.shown);
         CreateCalcWorkbook(*application, path, {{"A", {}}, {"B", {}}});
         PassServices services{user};
         services.readLogFlag = [] { return 1; };
@@ -43,10 +43,10 @@ TEST(PostToCalc, PostsConfirmsSavesAndReadsBack)
         const std::string log = ReadWholeFile(scratch / "GombrelApp Dbg.txt");
         EXPECT_NE(log.find("      cell     D7:  Cell Value (-7)  ==  DOE-2 Result (-7)\n"), std::string::npos) << log;
         EXPECT_EQ(log.find("Round 2"), std::string::npos) << log;
-        EndExcel(application);
+        EndApplication(application);
     }
     DispatchHolder<Application> application;
-    ASSERT_TRUE(launcher.StartExcel(application, user));
+    ASSERT_TRUE(launcher.StartApplication(application, user));
     DispatchHolder<Workbooks> workbooks;
     workbooks.Attach(application->GetWorkbooks());
     DispatchHolder<Workbook> workbook;
@@ -64,7 +64,7 @@ TEST(PostToCalc, PostsConfirmsSavesAndReadsBack)
     worksheets.Release();
     workbook.Release();
     workbooks.Release();
-    EndExcel(application);
+    EndApplication(application);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start)
 void StartCalc(DispatchHolder<Application> &application, CalcOptions options = CalcOptions())
 {
     RecordingMessages messages;
-    ASSERT_TRUE(CalcLauncher(std::move(options)).StartExcel(application, messages));
+    ASSERT_TRUE(CalcLauncher(std::move(options)).StartApplication(application, messages));
     ASSERT_TRUE(messages.shown.empty());
 }
 
@@ -123,7 +123,7 @@ public:
         StartCalc(application);
         std::cout << "[ measure  ] Calc start-up: " << MillisecondsSince(start) << " ms\n";
     }
-    void TearDown() override { EndExcel(application); }
+    void TearDown() override { EndApplication(application); }
 
     DispatchHolder<Application> application;
 };
@@ -221,7 +221,7 @@ TEST_F(CalcTest, SavesAsExcel97AndTheValuesSurviveAReopen)
     EXPECT_EQ(sheet->GetRange("A1", "A1")->GetValue2().kind, CellValue::Kind::None);
     EXPECT_EQ(sheet->GetRange("B2", "B2")->GetValue2().dNumber, 42.0);
     sheet.reset();
-    EndExcel(second);
+    EndApplication(second);
 }
 
 TEST_F(CalcTest, OpeningAnOpenWorkbookAgainGivesTheSameDocument)
@@ -454,7 +454,7 @@ TEST_F(CalcTest, TheLastWriteOfACellWinsWhateverItsKind)
     EXPECT_EQ(saved->GetRange("K3", "K3")->GetValue2().strText, "text");
     EXPECT_EQ(saved->GetRange("K6", "K6")->GetValue2().dNumber, 7.5);
     saved.reset();
-    EndExcel(second);
+    EndApplication(second);
 }
 
 // Numbers down a column are made in Calc in one piece, which would take
@@ -530,7 +530,7 @@ TEST(CalcSession, TheNextCallAfterCalcWasKilledFailsFastAsDisconnected)
     EXPECT_EQ(failure->Status(), kStatusDisconnected);
     EXPECT_THROW(application->GetWorkbooks(), OleFailure);
     sheet.reset();
-    EndExcel(application);
+    EndApplication(application);
     EXPECT_FALSE(ProcessExists(info.iProcessId));
     EXPECT_FALSE(fs::exists(info.strFolder));
     for (const std::string &socket : info.socketPaths)
@@ -559,12 +559,12 @@ TEST(CalcSession, CellsAndReadValuesOfACalcThatHasEndedFailAsDisconnected)
     EXPECT_EQ(reading->Status(), kStatusDisconnected);
     range.reset();
     sheet.reset();
-    EndExcel(application);
+    EndApplication(application);
 }
 
 // A Calc that dies after the last call, unnoticed, must not upset the end
 // of the session: its documents cannot be closed, and that is no failure.
-TEST(CalcSession, EndExcelAfterCalcDiedUnnoticedLeavesNothingBehind)
+TEST(CalcSession, EndApplicationAfterCalcDiedUnnoticedLeavesNothingBehind)
 {
     DispatchHolder<Application> application;
     ScratchFolder folder;
@@ -574,7 +574,7 @@ TEST(CalcSession, EndExcelAfterCalcDiedUnnoticedLeavesNothingBehind)
     KillCalc(info.iProcessId);
 
     sheet.reset();
-    EXPECT_NO_THROW(EndExcel(application));
+    EXPECT_NO_THROW(EndApplication(application));
     EXPECT_TRUE(application.IsEmpty());
     EXPECT_FALSE(fs::exists(info.strFolder));
     EXPECT_FALSE(fs::exists(folder / ".~lock.Book.xls#"));
@@ -595,12 +595,12 @@ TEST(CalcSession, AStoppedCalcIsKilledAtTheCallLimit)
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->Status(), kStatusDisconnected);
     workbooks.reset();
-    EndExcel(application);
+    EndApplication(application);
     EXPECT_FALSE(ProcessExists(info.iProcessId));
     EXPECT_FALSE(fs::exists(info.strFolder));
 }
 
-TEST(CalcSession, EndExcelLeavesNoProcessAndNoFiles)
+TEST(CalcSession, EndApplicationLeavesNoProcessAndNoFiles)
 {
     DispatchHolder<Application> application;
     StartCalc(application);
@@ -610,7 +610,7 @@ TEST(CalcSession, EndExcelLeavesNoProcessAndNoFiles)
     for (const std::string &socket : info.socketPaths)
         EXPECT_TRUE(fs::exists(socket)) << socket;
     const auto start = std::chrono::steady_clock::now();
-    EndExcel(application);
+    EndApplication(application);
     std::cout << "[ measure  ] End Excel: " << MillisecondsSince(start) << " ms\n";
     EXPECT_TRUE(application.IsEmpty());
     EXPECT_FALSE(ProcessExists(info.iProcessId));
@@ -637,7 +637,7 @@ TEST(CalcSession, LeavesAUsersLibreOfficeAlone)
     ScratchFolder folder;
     CreateCalcWorkbook(*application, folder / "Book.xls", kTestSheets);
     application->GetWorkbooks()->Open(folder / "Book.xls")->Save();
-    EndExcel(application);
+    EndApplication(application);
 
     EXPECT_TRUE(ProcessExists(running));
     EXPECT_FALSE(WaitForChild(running, 0ms, exitCode));
@@ -667,7 +667,7 @@ TEST(CalcSession, TypedInputDoesNotDependOnTheMachinesLanguage)
     EXPECT_EQ(sheet->GetRange("A2", "A2")->GetValue2().dNumber, SerialOfJanuaryFourth());
     EXPECT_EQ(sheet->GetRange("A3", "A3")->GetValue2().dNumber, 3.5);
     sheet.reset();
-    EndExcel(application);
+    EndApplication(application);
 }
 
 TEST_F(CalcTest, RefusesAWorkbookThatAnotherSessionHasOpen)
@@ -679,7 +679,7 @@ TEST_F(CalcTest, RefusesAWorkbookThatAnotherSessionHasOpen)
     ASSERT_TRUE(failure);
     EXPECT_THAT(failure->Description(), testing::HasSubstr("Book.xls"));
     EXPECT_THAT(failure->Description(), testing::HasSubstr("in use by someone else"));
-    EndExcel(second);
+    EndApplication(second);
 }
 
 TEST(CalcLauncher, SaysWhatIsMissingWhenLibreOfficeIsNotInstalled)
@@ -688,7 +688,7 @@ TEST(CalcLauncher, SaysWhatIsMissingWhenLibreOfficeIsNotInstalled)
     options.strProgramFolder = "/nonexistent/libreoffice/program";
     RecordingMessages messages;
     DispatchHolder<Application> application;
-    EXPECT_FALSE(CalcLauncher(options).StartExcel(application, messages));
+    EXPECT_FALSE(CalcLauncher(options).StartApplication(application, messages));
     EXPECT_TRUE(application.IsEmpty());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0],

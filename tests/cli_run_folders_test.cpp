@@ -36,7 +36,7 @@ public:
 // jobs side by side share nothing.
 class FreshMemoryLauncher : public SpreadsheetLauncher {
 public:
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &) override
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &) override
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         states.push_back(std::make_shared<MemorySpreadsheet>());

@@ -91,10 +91,10 @@ bool AnyExists(const std::vector<std::string> &paths)
 class CountingLauncher : public SpreadsheetLauncher {
 public:
     explicit CountingLauncher(SpreadsheetLauncher &launcher) : m_launcher(launcher) {}
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override
     {
         ++starts;
-        return m_launcher.StartExcel(application, messages);
+        return m_launcher.StartApplication(application, messages);
     }
     std::atomic<int> starts{0};
 

@@ -27,13 +27,13 @@ class CountingLauncher : public SpreadsheetLauncher {
 public:
     explicit CountingLauncher(std::vector<MemoryLauncher::Outcome> outcomes) : m_outcomes(std::move(outcomes)) {}
 
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const size_t index = std::min(m_threads.size(), m_outcomes.size() - 1);
         m_threads.push_back(std::this_thread::get_id());
         states.push_back(std::make_shared<MemorySpreadsheet>());
-        return MemoryLauncher(states.back(), m_outcomes[index]).StartExcel(application, messages);
+        return MemoryLauncher(states.back(), m_outcomes[index]).StartApplication(application, messages);
     }
 
     size_t Starts() const { return m_threads.size(); }
@@ -162,7 +162,7 @@ TEST(EarlyStartLauncher, NeverAskedToStartEarlyIsTheLauncherItWraps)
         EarlyStartLauncher early(counting);
         EXPECT_FALSE(early.WaitForEarlyStart());
         DispatchHolder<Application> application;
-        EXPECT_FALSE(early.StartExcel(application, user));
+        EXPECT_FALSE(early.StartApplication(application, user));
     }
     ASSERT_EQ(counting.Starts(), 1u);
     EXPECT_EQ(counting.ThreadOfStart(0), std::this_thread::get_id());

@@ -446,7 +446,7 @@ TEST_F(ExcelObjectsTest, FailingOpenIsReportedWithExcelsCodeAndDescription)
 
 // The first two need a machine without Excel, such as Wine: with Excel
 // registered they would start it.
-TEST(StartExcel, WithoutTheRegistryKeyTellsTheUserAndFails)
+TEST(StartApplication, WithoutTheRegistryKeyTellsTheUserAndFails)
 {
     if (ExcelIsRegistered())
         GTEST_SKIP() << "Excel is registered on this machine";
@@ -457,34 +457,34 @@ TEST(StartExcel, WithoutTheRegistryKeyTellsTheUserAndFails)
                             }});
     DispatchHolder<Application> application;
     RecordingMessages messages;
-    EXPECT_FALSE(launcher.StartExcel(application, messages));
+    EXPECT_FALSE(launcher.StartApplication(application, messages));
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Gombrel: Excel is not installed on this machine."});
     EXPECT_EQ(nCreated, 0);
     EXPECT_TRUE(application.IsEmpty());
 }
 
-TEST(StartExcel, RegisteredButNotCreatableFailsWithoutAMessage)
+TEST(StartApplication, RegisteredButNotCreatableFailsWithoutAMessage)
 {
     if (ExcelIsRegistered())
         GTEST_SKIP() << "Excel is registered on this machine";
     ExcelLauncher launcher({[] { return true; }, CreateExcelApplication});
     DispatchHolder<Application> application;
     RecordingMessages messages;
-    EXPECT_FALSE(launcher.StartExcel(application, messages));
+    EXPECT_FALSE(launcher.StartApplication(application, messages));
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(application.IsEmpty());
 }
 
-TEST(StartExcel, AttachesTheCreatedObjectWhichEndExcelQuitsAndReleases)
+TEST(StartApplication, AttachesTheCreatedObjectWhichEndApplicationQuitsAndReleases)
 {
     auto spreadsheet = std::make_shared<MemorySpreadsheet>();
     FakeExcelServer server(spreadsheet);
     ExcelLauncher launcher({[] { return true; }, [&server] { return server.NewApplication(); }});
     DispatchHolder<Application> application;
     RecordingMessages messages;
-    ASSERT_TRUE(launcher.StartExcel(application, messages));
+    ASSERT_TRUE(launcher.StartApplication(application, messages));
     EXPECT_EQ(server.LiveObjects(), 1);
-    EndExcel(application);
+    EndApplication(application);
     EXPECT_TRUE(application.IsEmpty());
     EXPECT_TRUE(spreadsheet->HasQuit());
     EXPECT_EQ(Sequence(server.Invokes()), std::to_string(kHwnd) + " - " + std::to_string(kQuit) + " ");

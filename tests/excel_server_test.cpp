@@ -122,7 +122,7 @@ protected:
         const auto start = std::chrono::steady_clock::now();
         const bool bEnded = EndsWithin(90s, [&] {
             DispatchHolder<Application> application;
-            if (!launcher.StartExcel(application, m_user))
+            if (!launcher.StartApplication(application, m_user))
                 return;
             m_standIn = std::make_unique<StandInProcess>();
             PassServices services{m_user};
@@ -132,7 +132,7 @@ protected:
             std::string errorText;
             m_iCount = PostToSpreadsheet(*application, PassRequest(m_scratch.Path(), m_strBook, items.data(), 1, 0),
                                          access, errorText, services);
-            EndExcel(application);
+            EndApplication(application);
         });
         m_dSeconds = SecondsSince(start);
         return bEnded;
@@ -240,13 +240,13 @@ TEST_F(StandInPass, DateTextIsReadAsOnAUsSystemWhateverTheRegionalSettings)
     ASSERT_TRUE(registration.IsRegistered());
     ExcelLauncher launcher;
     DispatchHolder<Application> application;
-    ASSERT_TRUE(launcher.StartExcel(application, m_user));
+    ASSERT_TRUE(launcher.StartApplication(application, m_user));
     {
         const std::unique_ptr<Workbook> workbook = application->GetWorkbooks()->Open(m_strBook);
         workbook->GetWorksheets()->Item("A")->GetRange("D4", "D4")->PutValue2(std::string("1/4"));
         workbook->Save();
     }
-    EndExcel(application);
+    EndApplication(application);
     MemoryBook book;
     std::string failure;
     ASSERT_TRUE(LoadMemoryBook(m_strBook, book, failure)) << failure;

@@ -301,7 +301,7 @@ protected:
         CalcLauncher launcher;
         SilentUser user;
         DispatchHolder<Application> application;
-        ASSERT_TRUE(launcher.StartExcel(application, user));
+        ASSERT_TRUE(launcher.StartApplication(application, user));
         for (const MappingTable &table : g_aMappingTables) {
             const char *pszFile = table.pszWorkbookFile + 1;
             const auto found = std::find_if(posted.begin(), posted.end(), [&](const auto &entry) {
@@ -310,7 +310,7 @@ protected:
             ExpectCells(*application, Workbook(pszFile), table.pItems(),
                         found == posted.end() ? kNone : found->second);
         }
-        EndExcel(application);
+        EndApplication(application);
     }
 
     // The workbook pszFile is byte for byte the sample's.
@@ -580,9 +580,9 @@ TEST_F(FaultInjection, MissingSheetEndsItsPassAfterTheWorkbooksBefore)
         CalcLauncher launcher;
         SilentUser user;
         DispatchHolder<Application> application;
-        ASSERT_TRUE(launcher.StartExcel(application, user));
+        ASSERT_TRUE(launcher.StartApplication(application, user));
         CreateCalcWorkbook(*application, Workbook(plan.strFileName.c_str()), plan.sheets);
-        EndExcel(application);
+        EndApplication(application);
     }
     EXPECT_EQ(Run({"--check", "--log"}), 1);
     const std::string failure = "Error interfacing with Excel spreadsheet: " +

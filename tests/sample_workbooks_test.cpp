@@ -141,7 +141,7 @@ TEST(WriteSampleWorkbooks, WritesFourExcel97WorkbooksThatOpenWithTheirSheets)
 
     RecordingMessages messages;
     DispatchHolder<Application> calc;
-    ASSERT_TRUE(CalcLauncher().StartExcel(calc, messages));
+    ASSERT_TRUE(CalcLauncher().StartApplication(calc, messages));
     for (const SampleWorkbook &planned : SampleWorkbookPlan()) {
         const std::string path = target + "/" + planned.strFileName;
         auto opened = std::chrono::steady_clock::now();
@@ -157,7 +157,7 @@ TEST(WriteSampleWorkbooks, WritesFourExcel97WorkbooksThatOpenWithTheirSheets)
         std::cout << "[ measure  ] " << planned.strFileName << ": open " << openMs << " ms, save "
                   << MillisecondsSince(saved) << " ms\n";
     }
-    EndExcel(calc);
+    EndApplication(calc);
 }
 
 TEST(WriteSampleWorkbooks, ReportsAFolderItCannotWriteInto)

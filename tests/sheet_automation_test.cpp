@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 
 namespace {
 
@@ -60,30 +60,30 @@ TEST(DispatchHolder, ReleasesOnDestructionAndIgnoresAnEmptyRelease)
     EXPECT_THAT(events, testing::ElementsAre("release only"));
 }
 
-TEST(EndExcel, QuitsThenReleases)
+TEST(EndApplication, QuitsThenReleases)
 {
     std::vector<std::string> events;
     DispatchHolder<Application> holder;
     holder.Attach(std::make_unique<FakeApplication>(events, "calc"));
-    EndExcel(holder);
+    EndApplication(holder);
     EXPECT_THAT(events, testing::ElementsAre("quit calc", "release calc"));
     EXPECT_TRUE(holder.IsEmpty());
 }
 
-TEST(EndExcel, SwallowsAFailingQuitAndStillReleases)
+TEST(EndApplication, SwallowsAFailingQuitAndStillReleases)
 {
     std::vector<std::string> events;
     DispatchHolder<Application> holder;
     holder.Attach(std::make_unique<FakeApplication>(events, "dead", true));
-    EXPECT_NO_THROW(EndExcel(holder));
+    EXPECT_NO_THROW(EndApplication(holder));
     EXPECT_THAT(events, testing::ElementsAre("quit dead", "release dead"));
     EXPECT_TRUE(holder.IsEmpty());
 }
 
-TEST(EndExcel, LeavesAnEmptyHolderAlone)
+TEST(EndApplication, LeavesAnEmptyHolderAlone)
 {
     DispatchHolder<Application> holder;
-    EXPECT_NO_THROW(EndExcel(holder));
+    EXPECT_NO_THROW(EndApplication(holder));
     EXPECT_TRUE(holder.IsEmpty());
 }
 

@@ -277,7 +277,7 @@ TEST_F(MemorySpreadsheetTest, EveryCallAfterQuitFailsAsDisconnected)
     }
     DispatchHolder<Application> holder;
     holder.Attach(std::move(m_application));
-    EXPECT_NO_THROW(EndExcel(holder));
+    EXPECT_NO_THROW(EndApplication(holder));
 }
 
 TEST(MemoryLauncher, StartsAnApplicationOnTheSharedState)
@@ -286,7 +286,7 @@ TEST(MemoryLauncher, StartsAnApplicationOnTheSharedState)
     MemoryLauncher launcher(state);
     RecordingMessages messages;
     DispatchHolder<Application> application;
-    ASSERT_TRUE(launcher.StartExcel(application, messages));
+    ASSERT_TRUE(launcher.StartApplication(application, messages));
     EXPECT_EQ(application->LibraryPath(), "/memory/library");
     EXPECT_EQ(state->Calls(SpreadsheetCall::LibraryPath), 1);
     EXPECT_TRUE(messages.shown.empty());
@@ -297,10 +297,10 @@ TEST(MemoryLauncher, TellsWhenNotInstalledAndStaysSilentWhenNotStartable)
     RecordingMessages messages;
     DispatchHolder<Application> application;
     MemoryLauncher missing(std::make_shared<MemorySpreadsheet>(), MemoryLauncher::Outcome::NotInstalled);
-    EXPECT_FALSE(missing.StartExcel(application, messages));
+    EXPECT_FALSE(missing.StartApplication(application, messages));
     EXPECT_THAT(messages.shown, testing::ElementsAre("Gombrel: Excel is not installed on this machine."));
     MemoryLauncher broken(std::make_shared<MemorySpreadsheet>(), MemoryLauncher::Outcome::NotStartable);
-    EXPECT_FALSE(broken.StartExcel(application, messages));
+    EXPECT_FALSE(broken.StartApplication(application, messages));
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(application.IsEmpty());
 }

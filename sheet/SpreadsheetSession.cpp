@@ -1,6 +1,6 @@
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 
-void EndExcel(DispatchHolder<Application> &application)
+void EndApplication(DispatchHolder<Application> &application)
 {
     if (application.IsEmpty())
         return;

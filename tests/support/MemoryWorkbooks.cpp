@@ -396,7 +396,7 @@ std::unique_ptr<Application> MakeMemoryApplication(std::shared_ptr<MemorySpreads
     return std::make_unique<MemoryApplication>(std::move(state));
 }
 
-bool MemoryLauncher::StartExcel(DispatchHolder<Application> &application, UserMessages &messages)
+bool MemoryLauncher::StartApplication(DispatchHolder<Application> &application, UserMessages &messages)
 {
     if (m_outcome == Outcome::NotInstalled) {
         const FailureReport report = NotInstalledReport("");

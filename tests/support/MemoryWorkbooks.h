@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "ExcelSession.h"
+#include "SpreadsheetSession.h"
 #include "MemoryBook.h"
 
 // The operations of the object model, as counted and logged.
@@ -111,7 +111,7 @@ private:
 // A new application object on state.
 std::unique_ptr<Application> MakeMemoryApplication(std::shared_ptr<MemorySpreadsheet> state);
 
-// Starts in-memory applications on one shared state.  Installed: StartExcel
+// Starts in-memory applications on one shared state.  Installed: StartApplication
 // attaches one; not installed: it shows the not-installed box and returns
 // false; not startable: it returns false without a word.
 class MemoryLauncher : public SpreadsheetLauncher {
@@ -122,7 +122,7 @@ public:
         : m_state(std::move(state)), m_outcome(outcome)
     {
     }
-    bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) override;
+    bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) override;
 
 private:
     std::shared_ptr<MemorySpreadsheet> m_state;

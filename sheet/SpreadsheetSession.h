@@ -15,12 +15,12 @@ public:
     // ("Excel is not installed on this machine.", caption "Gombrel") and
     // returns false; when one is installed but cannot be started it returns
     // false without a message.
-    virtual bool StartExcel(DispatchHolder<Application> &application, UserMessages &messages) = 0;
+    virtual bool StartApplication(DispatchHolder<Application> &application, UserMessages &messages) = 0;
 };
 
 // Tells the application to quit, then releases it.  An empty holder is left
 // alone.
-void EndExcel(DispatchHolder<Application> &application);
+void EndApplication(DispatchHolder<Application> &application);
 
 // True while the application still answers (asked for its workbooks, which
 // Calc's application checks against its process); false once it has gone,
