@@ -36,6 +36,7 @@ namespace {
 struct CheckOptions {
     EvaluationOptions folders;
     bool bTsv = false;
+    std::vector<std::string> otherWorkbookMarks;
 };
 
 // What a run would do with a cell that something it reads is lacking for.
@@ -238,21 +239,25 @@ void CheckProjects(const CheckOptions &options, std::vector<Finding> &findings, 
 }
 
 // True when the file begins as a workbook does: an .xls is an OLE compound
-// file; the in-memory spreadsheet's workbooks begin with their own mark.
+// file, or as one of the other marks begins (the tests' own workbooks).
 // Anything else (a zip archive, a text file) no run could post into.
-bool LooksLikeWorkbook(const std::string &strPath)
+bool LooksLikeWorkbook(const std::string &strPath, const std::vector<std::string> &otherMarks)
 {
     static const std::string kCompoundFile = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
-    static const std::string kMemoryWorkbook = "gombrel-memory-workbook";
-    std::string start(kMemoryWorkbook.size(), '\0');
+    size_t uLongest = kCompoundFile.size();
+    for (const std::string &mark : otherMarks)
+        uLongest = std::max(uLongest, mark.size());
+    std::string start(uLongest, '\0');
     std::ifstream file(FilePath(strPath), std::ios::binary);
     file.read(&start[0], static_cast<std::streamsize>(start.size()));
     start.resize(static_cast<size_t>(file.gcount()));
-    return StartsWith(start, kCompoundFile) || start == kMemoryWorkbook;
+    return StartsWith(start, kCompoundFile) ||
+           std::any_of(otherMarks.begin(), otherMarks.end(),
+                       [&](const std::string &mark) { return !mark.empty() && StartsWith(start, mark); });
 }
 
 // "" when a pass could open and write strPath, else why not.
-std::string WorkbookProblem(const std::string &strPath)
+std::string WorkbookProblem(const std::string &strPath, const std::vector<std::string> &otherMarks)
 {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(FilePath(strPath), error);
@@ -262,7 +267,7 @@ std::string WorkbookProblem(const std::string &strPath)
         return "not a file";
     if (!OpenAndClose(strPath, "rb"))
         return "not readable";
-    if (!LooksLikeWorkbook(strPath))
+    if (!LooksLikeWorkbook(strPath, otherMarks))
         return "not a workbook";
     const std::string lock = LockFilePath(strPath);
     if (std::filesystem::exists(FilePath(lock), error))
@@ -279,7 +284,7 @@ void CheckWorkbooks(const CheckOptions &options, std::vector<Finding> &findings,
             continue;
         ++counts.iWorkbooks;
         const std::string path = PathBelow(options.folders.strResultsFolder, table.pszWorkbookFile);
-        const std::string problem = WorkbookProblem(path);
+        const std::string problem = WorkbookProblem(path, options.otherWorkbookMarks);
         if (!problem.empty()) {
             ++counts.iWorkbooksFailed;
             findings.push_back({"", "workbook", path, problem, {}});
@@ -382,7 +387,14 @@ std::string CountsLine(const CheckCounts &counts)
 
 int RunCheckCommand(const Arguments &args, std::ostream &out, std::ostream &err)
 {
+    return RunCheckCommandWith(args, out, err, {});
+}
+
+int RunCheckCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
+                        const std::vector<std::string> &otherWorkbookMarks)
+{
     CheckOptions options;
+    options.otherWorkbookMarks = otherWorkbookMarks;
     if (!ParseCheckOptions(args, options, err))
         return kExitUsage;
     if (!EvaluationFoldersExist(options.folders, err))

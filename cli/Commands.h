@@ -15,6 +15,10 @@ int RunMapCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunRunCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunValuesCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunCheckCommand(const Arguments &args, std::ostream &out, std::ostream &err);
+// check, taking also a file that begins as one of otherWorkbookMarks for a
+// workbook (the tests' in-memory spreadsheet writes its own kind).
+int RunCheckCommandWith(const Arguments &args, std::ostream &out, std::ostream &err,
+                        const std::vector<std::string> &otherWorkbookMarks);
 int RunDiffCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunRangesCommand(const Arguments &args, std::ostream &out, std::ostream &err);
 int RunVerifyCommand(const Arguments &args, std::ostream &out, std::ostream &err);

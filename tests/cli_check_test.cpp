@@ -22,6 +22,7 @@
 #include "FormatText.h"
 #include "DynamicLibrary.h"
 #include "MappingTables.h"
+#include "MemoryBook.h"
 #include "Paths.h"
 #include "ProgramPath.h"
 #include "ResultNeeds.h"
@@ -153,7 +154,7 @@ protected:
     Outcome RunCheck(Arguments args)
     {
         std::ostringstream out, err;
-        const int status = RunCheckCommand(args, out, err);
+        const int status = RunCheckCommandWith(args, out, err, {kMemoryBookMark});
         return {status, out.str(), err.str()};
     }
 

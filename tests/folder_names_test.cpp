@@ -47,7 +47,8 @@ protected:
     Outcome Check()
     {
         std::ostringstream out, err;
-        const int status = RunCheckCommand({"--doe2", m_strDoe2, "--results", m_strResults}, out, err);
+        const int status =
+            RunCheckCommandWith({"--doe2", m_strDoe2, "--results", m_strResults}, out, err, {kMemoryBookMark});
         return {status, out.str(), err.str()};
     }
 

@@ -15,6 +15,9 @@
 
 #include "CellAddress.h"
 
+// How the file begins: what tells it for a workbook of this kind.
+inline constexpr char kMemoryBookMark[] = "gombrel-memory-workbook";
+
 // What one cell holds.  A formula keeps its text (it is never computed); an
 // error cell stands for a spreadsheet error value such as "#N/A".
 struct MemoryCell {
