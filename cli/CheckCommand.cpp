@@ -14,6 +14,7 @@
 #include <set>
 #include <vector>
 
+#include "CellAction.h"
 #include "Commands.h"
 #include "Console.h"
 #include "D2ResultBinding.h"
@@ -185,8 +186,7 @@ void CheckRecord(const CheckOptions &options, const Record &record, ListingResul
     if (error.empty() && lacks.empty())
         return;
     const std::string project = ProjectOf(item);
-    CellFate cell{std::string(record.pTable->pszName) + ':' + item.psCol + std::to_string(item.iRow), Fate::Fail,
-                  ""};
+    CellFate cell{std::string(record.pTable->pszName) + ':' + CellName(item), Fate::Fail, ""};
     if (!error.empty()) {
         cell.strDetail = ShortFailure(error, item);
         ++counts.iFailing;

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "Commands.h"
+#include "ConfirmationRule.h"
 #include "MappingTables.h"
-#include "PostToSpreadsheet.h"
 #include "TextMatch.h"
 #include "ValuesFile.h"
 
@@ -141,7 +141,7 @@ void PrintChange(const RecordKey &key, const RecordValue *pOld, const RecordValu
 {
     const MappingTable &table = g_aMappingTables[key.first];
     const GombrelData &item = table.pItems()[key.second];
-    out << table.pszName << '\t' << CellOf(item) << '\t' << (item.psSimResPathFile ? item.psSimResPathFile : "")
+    out << table.pszName << '\t' << CellName(item) << '\t' << (item.psSimResPathFile ? item.psSimResPathFile : "")
         << '\t' << KeyOf(item) << '\t' << Shown(pOld) << '\t' << Shown(pNew) << '\t' << RelativeChange(pOld, pNew)
         << '\n';
 }

@@ -121,7 +121,7 @@ PostedCells PostedCellsOf(const ValueSet &values)
         } else {
             continue;  // skipped or failed: no value
         }
-        posted[table.pszName][CellOf(table.pItems()[key.second])] = cell;
+        posted[table.pszName][CellName(table.pItems()[key.second])] = cell;
     }
     return posted;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "CellAction.h"
 #include "Console.h"
 #include "D2ResultBinding.h"
 #include "EvaluateItemValue.h"
@@ -63,11 +64,6 @@ std::string DescribeOutcome(const GombrelData &item, const std::string &strError
 
 }  // namespace
 
-bool PostsText(const GombrelData &item, const ItemValue &value)
-{
-    return (value.bIsString && !value.strText.empty()) || item.iAction == GOMBREL_ACTION_TEXT;
-}
-
 void PrintTableValues(ResultAccess &access, const MappingTable &table, const std::string &strDoe2Folder,
                       const std::string &strResultsFolder, std::ostream &out, const std::string &strUnboundReason)
 {
@@ -81,7 +77,7 @@ void PrintTableValues(ResultAccess &access, const MappingTable &table, const std
         if (error.empty())
             EvaluateItemValue(access, item, strDoe2Folder, strResultsFolder, error, value);
         // Each line as soon as it is known, so that a pipe shows progress.
-        out << table.pszName << '\t' << index << '\t' << item.psCol << item.iRow << '\t'
+        out << table.pszName << '\t' << index << '\t' << CellName(item) << '\t'
             << DescribeOutcome(item, error, value) << '\n'
             << std::flush;
     }

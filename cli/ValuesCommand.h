@@ -48,9 +48,5 @@ void PrintTableValues(ResultAccess &access, const MappingTable &table, const std
                       const std::string &strResultsFolder, std::ostream &out,
                       const std::string &strUnboundReason = std::string());
 
-// True when a posting round writes value's text into item's cell rather
-// than its number: a text record, or a formula.
-bool PostsText(const GombrelData &item, const ItemValue &value);
-
 // The header line of the output.
 extern const char kValuesHeader[];

@@ -21,8 +21,6 @@
 #include "ResultsRun.h"
 #include "ValuesCommand.h"
 
-std::string CellOf(const GombrelData &item) { return item.psCol + std::to_string(item.iRow); }
-
 namespace {
 
 bool IsDecimalIndex(const std::string &strText)
@@ -66,7 +64,7 @@ std::string CheckValuesColumns(const std::vector<std::string> &columns, RecordKe
         return "no record " + columns[1] + " in " + table->pszName;
     key.second = std::stoul(columns[1]);
     const GombrelData &item = table->pItems()[key.second];
-    if (!IsEvaluatedInRound(item) || CellOf(item) != columns[2])
+    if (!IsEvaluatedInRound(item) || CellName(item) != columns[2])
         return std::string(table->pszName) + " record " + columns[1] + " is not cell " + columns[2] +
                " in this program's tables";
     const std::string &outcome = columns[3];

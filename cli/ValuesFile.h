@@ -22,9 +22,6 @@ struct RecordValue {
 using RecordKey = std::pair<size_t, size_t>;
 using ValueSet = std::map<RecordKey, RecordValue>;
 
-// The cell a record names ("C65").
-std::string CellOf(const GombrelData &item);
-
 // Reads a whole values text into values (the records of pszTable only,
 // when given); false, with the reason and nothing kept, at the first line
 // this program's values would not have written (a line cut short too).

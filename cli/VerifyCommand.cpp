@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <ostream>
 
+#include "CellAction.h"
+#include "ConfirmationRule.h"
 #include "Console.h"
 #include "D2ResultBinding.h"
 #include "EvaluateItemValue.h"
@@ -12,7 +14,6 @@
 #include "FormatText.h"
 #include "MappingTables.h"
 #include "Paths.h"
-#include "PostToSpreadsheet.h"
 #include "ProcessResults.h"
 #include "ResultsRun.h"
 #include "SpreadsheetBackend.h"
@@ -38,15 +39,6 @@ struct VerifiedBook {
     DispatchHolder<Worksheet> worksheet;
     std::string strSheet;
 };
-
-// pObject, or an automation failure when the application handed back none.
-template <class T>
-std::unique_ptr<T> Required(std::unique_ptr<T> pObject, const char *pszWhat)
-{
-    if (!pObject)
-        throw AutomationFailure(std::string("no object returned by ") + pszWhat);
-    return pObject;
-}
 
 // strText as one field of an output line.
 std::string Field(std::string strText)
@@ -103,8 +95,8 @@ bool TextCellAgrees(const CellValue &cell, const std::string &strExpected)
 // A number agrees as a checking round confirms it; an empty cell never.
 bool NumberCellAgrees(const CellValue &cell, double dExpected)
 {
-    const std::string text = CheckedCellText(cell);
-    return !text.empty() && PostedValueMatches(LeadingNumber(text), dExpected);
+    double dCell = 0.0;
+    return CheckedCellNumber(cell, dCell) && PostedValueMatches(dCell, dExpected);
 }
 
 void SelectSheet(VerifiedBook &book, const GombrelData &item)
@@ -131,9 +123,9 @@ void VerifyRecord(Verification &verification, VerifiedBook &book, const GombrelD
                       value);
     if (error.empty() && value.bSkip)
         return;
-    const std::string cellName = FormatText("%s%d", item.psCol, item.iRow);
+    const std::string cellName = CellName(item);
     const CellValue cell = ReadCell(book, cellName);
-    const bool bText = (value.bIsString && !value.strText.empty()) || item.iAction == GOMBREL_ACTION_TEXT;
+    const bool bText = PostsText(item, value);
     ++verification.nCompared;
     if (error.empty() && (bText ? TextCellAgrees(cell, value.strText) : NumberCellAgrees(cell, value.dNumber)))
         return;

@@ -19,3 +19,5 @@ void DescribeGombrelData(const GombrelData &item, std::string &strText)
         NullAsText(item.psSpecialProcessing), item.iNHRListID_Special, NullAsText(item.psSimResPathFile),
         NullAsText(item.psItemString));
 }
+
+std::string CellName(const GombrelData &item) { return FormatText("%s%d", item.psCol, item.iRow); }

@@ -38,6 +38,10 @@ constexpr GombrelData kDefaultGombrelData = {nullptr, 0, 0, -1, 0, "", "", 0, 1.
 // record with other non-default fields still ends the walk.
 inline bool IsEndRecord(const GombrelData &item) { return item.psCol == nullptr; }
 
+// The cell item names, as A1 text: its column letters and its row ("C65").
+// Not for the end record, which names none.
+std::string CellName(const GombrelData &item);
+
 // True for the records a posting round evaluates: numbers, and texts that
 // have a key to make their text from (an empty key counts as none).
 inline bool IsEvaluatedInRound(const GombrelData &item)

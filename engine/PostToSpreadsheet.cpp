@@ -1,73 +1,25 @@
 #include "PostToSpreadsheet.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <system_error>
+#include <utility>
+#include <vector>
 
+#include "CellAction.h"
 #include "CellBlocks.h"
+#include "ConfirmationRule.h"
 #include "EvaluateItemValue.h"
 #include "FailureReports.h"
 #include "FilePath.h"
 #include "FormatText.h"
 #include "Paths.h"
+#include "PostingLog.h"
 
 namespace {
-
-// The posting log: a text file written one line at a time.  Every failure
-// to open or write it is raised as a FileFailure, which the rounds report.
-class PostingLog {
-public:
-    PostingLog() = default;
-    PostingLog(const PostingLog &) = delete;
-    PostingLog &operator=(const PostingLog &) = delete;
-    ~PostingLog() { CloseQuietly(); }
-
-    // Creates (or truncates) the file, or with bAppend opens it at its end
-    // (creating it when missing) and leaves two empty lines first.  Lines
-    // end in LF on every system (binary mode), so a log reads the same
-    // wherever it was written.
-    void Open(const std::string &strPath, bool bAppend)
-    {
-        m_pFile = OpenFile(NativePath(strPath), bAppend ? "ab" : "wb");
-        if (!m_pFile)
-            throw FileFailure("cannot open the posting log '" + strPath + "'");
-        if (bAppend)
-            Write("\n\n");
-    }
-
-    void Line(const std::string &strText) { Write(strText + "\n"); }
-
-    // Closes the file; a failure to write what was buffered is raised.
-    void Close()
-    {
-        std::FILE *pFile = m_pFile;
-        m_pFile = nullptr;
-        if (pFile && std::fclose(pFile) != 0)
-            throw FileFailure("cannot write the posting log");
-    }
-
-    void CloseQuietly()
-    {
-        if (m_pFile)
-            std::fclose(m_pFile);
-        m_pFile = nullptr;
-    }
-
-private:
-    void Write(const std::string &strText)
-    {
-        if (std::fputs(strText.c_str(), m_pFile) < 0)
-            throw FileFailure("cannot write the posting log");
-    }
-
-    std::FILE *m_pFile = nullptr;
-};
 
 // A record's cell operation in a round, kept back until the other cells of
 // its sheet are known, so that neighbouring cells are written or read in
@@ -122,16 +74,6 @@ const char kTabSelection[] = "(tab selection)";
 // A record text that may be null, as it is shown in messages and the log.
 const char *Shown(const char *psText) { return psText ? psText : "(null)"; }
 
-// pObject attached to holder; an object model that hands back nothing is
-// treated as a failed call rather than followed into a crash.
-template <class T>
-void AttachRequired(DispatchHolder<T> &holder, std::unique_ptr<T> pObject, const char *pszWhat)
-{
-    if (!pObject)
-        throw AutomationFailure(std::string("no object returned by ") + pszWhat);
-    holder.Attach(std::move(pObject));
-}
-
 void LogLine(Pass &pass, const std::string &strText)
 {
     if (pass.bLogOn)
@@ -177,9 +119,9 @@ void SetUp(Pass &pass)
     const std::string addIn = FormatText("%s\\Analysis\\Analys32.xll", pass.application.LibraryPath().c_str());
     if (!pass.application.RegisterXLL(addIn))
         ShowFailure(pass, kApplicationCaption, "Didn't register the Analys32.xll");
-    AttachRequired(pass.workbooks, pass.application.GetWorkbooks(), "Application.Workbooks");
-    AttachRequired(pass.workbook, pass.workbooks->Open(pass.request.strWorkbookPath), "Workbooks.Open");
-    AttachRequired(pass.worksheets, pass.workbook->GetWorksheets(), "Workbook.Worksheets");
+    pass.workbooks.Attach(Required(pass.application.GetWorkbooks(), "Application.Workbooks"));
+    pass.workbook.Attach(Required(pass.workbooks->Open(pass.request.strWorkbookPath), "Workbooks.Open"));
+    pass.worksheets.Attach(Required(pass.workbook->GetWorksheets(), "Workbook.Worksheets"));
     pass.context = FailureContext();
     pass.bLogOn = pass.services.readLogFlag && pass.services.readLogFlag() != 0;
 }
@@ -189,7 +131,7 @@ Range &TakeRange(Pass &pass, const std::string &strCell)
 {
     if (pass.worksheet.IsEmpty())
         throw AutomationFailure("no worksheet selected before cell " + strCell);
-    AttachRequired(pass.range, pass.worksheet->GetRange(strCell, strCell), "Worksheet.Range");
+    pass.range.Attach(Required(pass.worksheet->GetRange(strCell, strCell), "Worksheet.Range"));
     return *pass.range;
 }
 
@@ -197,14 +139,13 @@ Range &TakeRange(Pass &pass, const std::string &strCell)
 // unreadable cell leaves the verified flag as it was.
 void CompareValue(Pass &pass, const std::string &strCell, const CellValue &value, double dComputed)
 {
-    const std::string text = CheckedCellText(value);
-    if (text.empty()) {
+    double dCell = 0.0;
+    if (!CheckedCellNumber(value, dCell)) {
         if (pass.bLogOn)
             pass.log.Line(FormatText("      cell%7s:  Cell Value not found => unable to compare to DOE-2 Result (%g)",
                                      strCell.c_str(), dComputed));
         return;
     }
-    const double dCell = LeadingNumber(text);
     pass.bVerified = PostedValueMatches(dCell, dComputed);
     if (pass.bLogOn)
         pass.log.Line(FormatText("      cell%7s:  Cell Value (%g)  %s  DOE-2 Result (%g)", strCell.c_str(), dCell,
@@ -405,7 +346,7 @@ void SelectSheet(Pass &pass, const GombrelData &item)
     pass.context.strTab = name;
     pass.context.strCell.clear();
     pass.context.strProperty = kTabSelection;
-    AttachRequired(pass.worksheet, pass.worksheets->Item(name), "Worksheets.Item");
+    pass.worksheet.Attach(Required(pass.worksheets->Item(name), "Worksheets.Item"));
     LogLine(pass, FormatText("   Switching to tab '%s'", name.c_str()));
 }
 
@@ -463,7 +404,7 @@ void Evaluate(Pass &pass, const GombrelData &item, ItemValue &value)
 
 void RecordStep(Pass &pass, const GombrelData &item)
 {
-    const std::string cell = FormatText("%s%d", item.psCol, item.iRow);
+    const std::string cell = CellName(item);
     pass.context.strCell = cell;
     ItemValue value;
     Evaluate(pass, item, value);
@@ -473,8 +414,7 @@ void RecordStep(Pass &pass, const GombrelData &item)
                                          Shown(item.psSpecialProcessing)));
     if (!pass.strErrorText.empty() || value.bSkip)
         return;
-    const int32_t iAction = value.bIsString && !value.strText.empty() ? GOMBREL_ACTION_TEXT : item.iAction;
-    CarryOut(pass, item, cell, iAction, value);
+    CarryOut(pass, item, cell, CellAction(item, value), value);
 }
 
 void WalkTable(Pass &pass, const GombrelData *pTable)
@@ -543,59 +483,6 @@ bool OpenAndClose(const std::string &strPath, const char *pszMode)
         return false;
     std::fclose(pFile);
     return true;
-}
-
-std::string CheckedCellText(const CellValue &value)
-{
-    switch (value.kind) {
-    case CellValue::Kind::Number:
-        return FormatText("%g", value.dNumber);
-    case CellValue::Kind::Text:
-        return value.strText;
-    case CellValue::Kind::None:
-        break;
-    }
-    return std::string();
-}
-
-bool PostedValueMatches(double dCell, double dComputed)
-{
-    const double dTolerance = 0.001 * std::max(std::fabs(dCell), std::fabs(dComputed));
-    if (dComputed - dTolerance < dCell && dCell < dComputed + dTolerance)
-        return true;
-    return -0.0001 < dComputed && dComputed < 0.0001 && -0.0001 < dCell && dCell < 0.0001;
-}
-
-double LeadingNumber(const std::string &strText)
-{
-    size_t pos = 0;
-    while (pos < strText.size() && std::isspace(static_cast<unsigned char>(strText[pos])))
-        ++pos;
-    const size_t start = pos;
-    auto digits = [&] {
-        const size_t first = pos;
-        while (pos < strText.size() && std::isdigit(static_cast<unsigned char>(strText[pos])))
-            ++pos;
-        return pos - first;
-    };
-    if (pos < strText.size() && (strText[pos] == '+' || strText[pos] == '-'))
-        ++pos;
-    size_t mantissa = digits();
-    if (pos < strText.size() && strText[pos] == '.') {
-        ++pos;
-        mantissa += digits();
-    }
-    if (mantissa == 0)
-        return 0.0;
-    const size_t endOfMantissa = pos;
-    if (pos < strText.size() && (strText[pos] == 'e' || strText[pos] == 'E')) {
-        ++pos;
-        if (pos < strText.size() && (strText[pos] == '+' || strText[pos] == '-'))
-            ++pos;
-        if (digits() == 0)
-            pos = endOfMantissa;
-    }
-    return std::strtod(strText.substr(start, pos - start).c_str(), nullptr);
 }
 
 int32_t PostToSpreadsheet(Application &application, const PostingRequest &request, ResultAccess &access,

@@ -72,17 +72,3 @@ struct PostingRequest {
 // visits no record.
 int32_t PostToSpreadsheet(Application &application, const PostingRequest &request, ResultAccess &access,
                           std::string &strErrorText, PassServices &services);
-
-// A cell's value as a checking round reads it: a number by "%g", a text
-// unchanged, anything else (an empty cell, an error) empty.  The round
-// compares the LeadingNumber of a non-empty one.
-std::string CheckedCellText(const CellValue &value);
-
-// True when the number read from a cell equals the computed value: within
-// 0.1 % of the larger magnitude (both bounds strict), or both strictly
-// within 0.0001 of zero.
-bool PostedValueMatches(double dCell, double dComputed);
-
-// The number at the start of strText in decimal floating-point syntax
-// (after optional blanks); 0 when the text does not start with one.
-double LeadingNumber(const std::string &strText);

@@ -8,7 +8,6 @@
 
 #include "CellBlocks.h"
 #include "FilePath.h"
-#include "FormatText.h"
 #include "MappingTables.h"
 
 const bool kSampleWorkbooksBuilt = true;
@@ -40,7 +39,7 @@ std::map<std::string, std::set<std::string>> CellsBySheet(const GombrelData *pTa
                 sheetOrder.push_back(sheet);
             cells[sheet];
         } else {
-            cells[sheet].insert(FormatText("%s%d", item->psCol, item->iRow));
+            cells[sheet].insert(CellName(*item));
         }
     }
     return cells;
@@ -96,7 +95,7 @@ std::vector<NumberCell> NumberCells(const GombrelData *pTable)
         if (item->iAction == GOMBREL_ACTION_SELECT_SHEET && item->psItemString)
             sheet = item->psItemString;
         else if (item->iAction == GOMBREL_ACTION_NUMBER && !IsFormulaOrMonthly(item->psSpecialProcessing) &&
-                 ParseCellAddress(FormatText("%s%d", item->psCol, item->iRow), address))
+                 ParseCellAddress(CellName(*item), address))
             cells.push_back({sheet, address});
     }
     return cells;

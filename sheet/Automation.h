@@ -160,3 +160,14 @@ public:
 private:
     std::unique_ptr<T> m_pObject;
 };
+
+// pObject, or an AutomationFailure naming the call pszWhat when the
+// application handed back nothing: an object model that answers with no
+// object is taken as a failed call rather than followed into a crash.
+template <class T>
+std::unique_ptr<T> Required(std::unique_ptr<T> pObject, const char *pszWhat)
+{
+    if (!pObject)
+        throw AutomationFailure(std::string("no object returned by ") + pszWhat);
+    return pObject;
+}

@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "CellAction.h"
 #include "CommandOutput.h"
 #include "Commands.h"
 #include "D2ResultBinding.h"

@@ -181,56 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ToleranceCase{"NearZero", 0.0f, 0.00005f, 1, "Cell Value (0)  ==  DOE-2 Result (5e-05)"}),
     [](const ::testing::TestParamInfo<ToleranceCase> &info) { return info.param.pszName; });
 
-struct MatchCase {
-    const char *pszName;
-    double dCell;
-    double dComputed;
-    bool bMatches;
-};
-
-class ValueMatch : public ::testing::TestWithParam<MatchCase> {};
-
-TEST_P(ValueMatch, UsesStrictBounds)
-{
-    EXPECT_EQ(PostedValueMatches(GetParam().dCell, GetParam().dComputed), GetParam().bMatches);
-}
-
-INSTANTIATE_TEST_SUITE_P(Pairs, ValueMatch,
-                         ::testing::Values(MatchCase{"Equal", 3.0, 3.0, true},
-                                           MatchCase{"BothZero", 0.0, 0.0, true},
-                                           MatchCase{"AboveWithin", 100.09, 100.0, true},
-                                           MatchCase{"AboveOutside", 100.11, 100.0, false},
-                                           MatchCase{"BelowWithin", -100.09, -100.0, true},
-                                           MatchCase{"SignDiffers", -5.0, 5.0, false},
-                                           MatchCase{"NearZeroBoth", -0.00009, 0.00009, true},
-                                           MatchCase{"NearZeroBoundary", 0.0001, 0.0, false}),
-                         [](const ::testing::TestParamInfo<MatchCase> &info) { return info.param.pszName; });
-
-struct NumberTextCase {
-    const char *pszName;
-    const char *pszText;
-    double dNumber;
-};
-
-class CellNumber : public ::testing::TestWithParam<NumberTextCase> {};
-
-TEST_P(CellNumber, IsTheLeadingDecimalNumber)
-{
-    EXPECT_EQ(LeadingNumber(GetParam().pszText), GetParam().dNumber);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, CellNumber,
-                         ::testing::Values(NumberTextCase{"Plain", "12.5", 12.5},
-                                           NumberTextCase{"Blanks", "  -3.25 kWh", -3.25},
-                                           NumberTextCase{"Exponent", "1.5e+06", 1.5e6},
-                                           NumberTextCase{"BareExponent", "7e", 7.0},
-                                           NumberTextCase{"Date", "3/15", 3.0},
-                                           NumberTextCase{"NoNumber", "kWh", 0.0},
-                                           NumberTextCase{"Hex", "0x10", 0.0},
-                                           NumberTextCase{"Infinity", "inf", 0.0},
-                                           NumberTextCase{"Empty", "", 0.0}),
-                         [](const ::testing::TestParamInfo<NumberTextCase> &info) { return info.param.pszName; });
-
 TEST_F(PostToSpreadsheetTest, TextCellComparesAsItsLeadingNumber)
 {
     // A number posted into C5 and then overwritten by the month-and-day text

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "CellAction.h"
 #include "EvaluateItemValue.h"
 #include "MappingTables.h"
 #include "MemoryWorkbooks.h"
@@ -232,8 +233,8 @@ std::string OneCellAtATimeWorkbook(const MappingTable &table, ResultLibrary &lib
         EXPECT_EQ(failure, "");
         if (value.bSkip || !IsEvaluatedInRound(*item))
             continue;
-        const std::string cell = std::string(item->psCol) + std::to_string(item->iRow);
-        if ((value.bIsString && !value.strText.empty()) || item->iAction == GOMBREL_ACTION_TEXT)
+        const std::string cell = CellName(*item);
+        if (PostsText(*item, value))
             sheet->GetRange(cell, cell)->PutValue2(value.strText);
         else
             sheet->GetRange(cell, cell)->PutValue2(value.dNumber);
