@@ -42,6 +42,8 @@ void LoadUnoRuntime(const std::string &strOfficeFolder)
         runtime->Open(strOfficeFolder + "/libuno_cppuhelpergcc3.so.3", ignored);
 }
 
+}  // namespace
+
 // The UNO module, loaded once (with the UNO runtime of the office in
 // strOfficeFolder) and never unloaded (UNO cannot be unloaded safely, not
 // even at exit); null with strFailure set when it cannot be loaded.  What
@@ -64,6 +66,8 @@ CalcModule *LoadedCalcModule(const std::string &strOfficeFolder, std::string &st
         module = reinterpret_cast<CalcModuleEntry>(entry)();
     return module;
 }
+
+namespace {
 
 // Empty when Calc is installed in the program folder, else the second line
 // of the not-installed message.
@@ -107,13 +111,6 @@ bool CalcLauncher::StartApplication(DispatchHolder<Application> &application, Us
         return false;
     application.Attach(std::move(calc));
     return true;
-}
-
-bool DescribeCalcSession(Application &application, CalcSessionInfo &info)
-{
-    std::string failure;
-    CalcModule *module = LoadedCalcModule(std::string(), failure);
-    return module && module->Describe(application, info);
 }
 
 void CreateCalcWorkbook(Application &application, const std::string &strPath, const std::vector<WorkbookSheet> &sheets)

@@ -23,3 +23,8 @@ using CalcModuleEntry = CalcModule *(*)();
 
 // File stem of the module, found beside the program.
 constexpr const char kCalcModuleStem[] = "gombrel_calc";
+
+// The UNO module, loaded once (with the UNO runtime of the office in
+// strOfficeFolder, which only the first call needs) and never unloaded;
+// null with strFailure set when it cannot be loaded.
+CalcModule *LoadedCalcModule(const std::string &strOfficeFolder, std::string &strFailure);

@@ -41,10 +41,6 @@ struct CalcSessionInfo {
     std::vector<std::string> socketPaths;
 };
 
-// Fills info for an application that CalcLauncher started; false for any
-// other application.
-bool DescribeCalcSession(Application &application, CalcSessionInfo &info);
-
 // A rectangle of a new workbook's cells filled in one call: its top left
 // cell (A1 address) and its rows of texts, each read as US English input in
 // Calc's own syntax (formulas by the thousand: "=$'A'.C65*2").

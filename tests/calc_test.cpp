@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "CalcProfile.h"
+#include "CalcSessionDescription.h"
 #include "CalcWorkbooks.h"
 #include "ChildProcess.h"
 #include "FailureReports.h"
