@@ -327,6 +327,38 @@ TEST_F(D2ResultTest, MultipleSeriesComeOneAfterAnother)
     }
 }
 
+// A store of a real run holds many series over many pages of its table:
+// each is found by its whole key (file type, list, variable, report key in
+// any case) and by nothing less.
+TEST_F(D2ResultTest, EachOfManySeriesIsFoundByItsWholeKey)
+{
+    StoreWriter writer;
+    std::string failure;
+    ASSERT_TRUE(writer.Create(StorePath(), failure)) << failure;
+    const char *const zones[] = {"ZONE-A", "ZONE-B", "SYSTEM-1"};
+    for (int variable = 1; variable <= 20; ++variable)
+        for (int zone = 0; zone < 3; ++zone)
+            ASSERT_TRUE(writer.AddHourly(4, kList, variable, zones[zone], Ramp(1000.0f * (10 * variable + zone)),
+                                         failure))
+                << failure;
+    ASSERT_TRUE(writer.AddHourly(5, kList, 7, "ZONE-B", Ramp(-3.0f), failure)) << failure;
+    ASSERT_TRUE(writer.Commit(failure)) << failure;
+
+    std::vector<float> hours;
+    for (int variable = 20; variable >= 1; --variable) {
+        ASSERT_EQ(Series(hours, variable, "zone-b"), kHours) << variable;
+        EXPECT_EQ(hours[0], 1000.0f * (10 * variable + 1)) << variable;
+        EXPECT_EQ(hours[kHours - 1], 1000.0f * (10 * variable + 1) + (kHours - 1)) << variable;
+    }
+    const D2R_HourlyFilter firstHour = Filter(D2R_STAT_MINIMUM, 0, 0, 0, 0, 0, 0);
+    float value = kUntouched;
+    EXPECT_EQ(D2R_GetSingleHourlyResult("", m_strProject.c_str(), 5, kList, 7, &value, 1, "Zone-B", &firstHour, 0), 1);
+    EXPECT_EQ(value, -3.0f);
+    EXPECT_EQ(Series(hours, 21, "ZONE-B"), 0);
+    EXPECT_EQ(Series(hours, 7, "ZONE-"), 0);
+    EXPECT_EQ(hours[0], kUntouched);
+}
+
 TEST_F(D2ResultTest, MultipleSeriesStopAtTheFirstWithoutARow)
 {
     WriteStandardStore();

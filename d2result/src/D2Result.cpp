@@ -49,8 +49,8 @@ bool RequestKeysFit(const D2R_HourlyRequest *pRequests, int32_t iRequestCount)
     return true;
 }
 
-// Runs read against the project's store under the cache's lock; 0 when the
-// store is missing or unreadable.  A read that meets an unreadable part of
+// Runs read against the project's store, with the cache's scratch buffer,
+// under the cache's lock; 0 when the store is missing or unreadable.  A read that meets an unreadable part of
 // the store returns a negative count: the store is then dropped from the
 // cache and the call answers 0.
 template <class Read>
@@ -63,7 +63,12 @@ int32_t WithProjectStore(const char *pszProjectPath, Read read)
     Store *pStore = cache.Acquire(pszProjectPath);
     if (!pStore)
         return 0;
-    int32_t count = read(*pStore);
+    int32_t count;
+    {
+        Store::ReadTransaction transaction(*pStore);
+        count = read(*pStore, cache.Scratch());
+    }
+    cache.TrimScratch();
     if (count >= 0)
         return count;
     cache.Forget(pszProjectPath);
@@ -88,10 +93,11 @@ int32_t ReadResults(Store &store, int32_t iFileType, float *pfValues, int32_t iV
     return iValueCount;
 }
 
-int32_t ReadSeries(Store &store, int32_t iFileType, float *pfValues, int32_t iRequestCount,
-                   const D2R_HourlyRequest *pRequests)
+int32_t ReadSeries(Store &store, std::vector<float> &hours, int32_t iFileType, float *pfValues,
+                   int32_t iRequestCount, const D2R_HourlyRequest *pRequests)
 {
-    std::vector<float> hours(static_cast<size_t>(iRequestCount) * d2r::kHoursPerYear);
+    if (hours.size() < static_cast<size_t>(iRequestCount) * d2r::kHoursPerYear)
+        hours.resize(static_cast<size_t>(iRequestCount) * d2r::kHoursPerYear);
     int32_t series = 0;
     for (; series < iRequestCount; ++series) {
         const D2R_HourlyRequest &item = pRequests[series];
@@ -108,8 +114,9 @@ int32_t ReadSeries(Store &store, int32_t iFileType, float *pfValues, int32_t iRe
     return series * d2r::kHoursPerYear;
 }
 
-int32_t ReadOneSeries(Store &store, int32_t iFileType, int32_t iListId, int32_t iVariable,
-                      std::string_view reportKey, float *pfValues, const D2R_HourlyFilter *pFilter)
+int32_t ReadOneSeries(Store &store, std::vector<float> &hours, int32_t iFileType, int32_t iListId,
+                      int32_t iVariable, std::string_view reportKey, float *pfValues,
+                      const D2R_HourlyFilter *pFilter)
 {
     // A whole year goes straight to the caller: a read that does not find
     // the series, or finds it unreadable, writes nothing.
@@ -119,7 +126,8 @@ int32_t ReadOneSeries(Store &store, int32_t iFileType, int32_t iListId, int32_t 
             return outcome == ReadOutcome::Failed ? -1 : 0;
         return d2r::kHoursPerYear;
     }
-    std::vector<float> hours(d2r::kHoursPerYear);
+    if (hours.size() < static_cast<size_t>(d2r::kHoursPerYear))
+        hours.resize(d2r::kHoursPerYear);
     ReadOutcome outcome = store.ReadHours(iFileType, iListId, iVariable, reportKey, hours.data());
     if (outcome != ReadOutcome::Found)
         return outcome == ReadOutcome::Failed ? -1 : 0;
@@ -140,7 +148,7 @@ extern "C" D2R_EXPORT int32_t D2R_GetMultipleResult(const char *, const char *ps
         !RequestKeysFit(pRequests, iRequestCount))
         return 0;
     try {
-        return WithProjectStore(pszProjectPath, [&](Store &store) {
+        return WithProjectStore(pszProjectPath, [&](Store &store, std::vector<float> &) {
             return ReadResults(store, iFileType, pfValues, iValueCount, iRequestCount, pRequests);
         });
     } catch (...) {
@@ -158,8 +166,8 @@ extern "C" D2R_EXPORT int32_t D2R_GetMultipleHourlyResult(const char *, const ch
         !RequestKeysFit(pRequests, iRequestCount))
         return 0;
     try {
-        return WithProjectStore(pszProjectPath, [&](Store &store) {
-            return ReadSeries(store, iFileType, pfValues, iRequestCount, pRequests);
+        return WithProjectStore(pszProjectPath, [&](Store &store, std::vector<float> &scratch) {
+            return ReadSeries(store, scratch, iFileType, pfValues, iRequestCount, pRequests);
         });
     } catch (...) {
         return 0;
@@ -176,8 +184,8 @@ extern "C" D2R_EXPORT int32_t D2R_GetSingleHourlyResult(const char *, const char
     if (!pfValues || iValueCount != (pFilter ? 1 : d2r::kHoursPerYear) || !KeyText(pszReportKey, reportKey))
         return 0;
     try {
-        return WithProjectStore(pszProjectPath, [&](Store &store) {
-            return ReadOneSeries(store, iFileType, iListId, iVariable, reportKey, pfValues, pFilter);
+        return WithProjectStore(pszProjectPath, [&](Store &store, std::vector<float> &scratch) {
+            return ReadOneSeries(store, scratch, iFileType, iListId, iVariable, reportKey, pfValues, pFilter);
         });
     } catch (...) {
         return 0;

@@ -17,9 +17,16 @@ const char kSmallCacheSql[] = "PRAGMA cache_size = -64";
 const char kResultSql[] =
     "SELECT seq, value FROM result WHERE file_type = ?1 AND result_id = ?2"
     " AND report_key = ?3 COLLATE NOCASE AND row_key = ?4 COLLATE NOCASE AND seq >= 0 AND seq < ?5";
+// The key columns are compared one row after another ("+" keeps SQLite
+// from looking the key up in the table's b-tree): the rows of a table
+// without rowid keep the whole 35 kB series in the key, so each step of a
+// b-tree search would read a whole series only to compare its first
+// columns, three or four series read for the one wanted.  A scan reads the
+// key columns where each row begins and the series of the matching row
+// alone.
 const char kHoursSql[] =
-    "SELECT hours FROM hourly WHERE file_type = ?1 AND list_id = ?2 AND variable = ?3"
-    " AND report_key = ?4 COLLATE NOCASE";
+    "SELECT hours FROM hourly WHERE +file_type = ?1 AND +list_id = ?2 AND +variable = ?3"
+    " AND +report_key = ?4 COLLATE NOCASE";
 
 // One integer PRAGMA of the open database, or -1 when it cannot be read
 // (which also catches a file that is not SQLite at all).
@@ -112,6 +119,8 @@ Store::~Store()
 {
     sqlite3_finalize(m_pResultQuery);
     sqlite3_finalize(m_pHoursQuery);
+    sqlite3_finalize(m_pBegin);
+    sqlite3_finalize(m_pCommit);
     sqlite3_close(m_pDatabase);
 }
 
@@ -121,7 +130,31 @@ bool Store::Prepare()
     return sqlite3_prepare_v3(m_pDatabase, kResultSql, -1, SQLITE_PREPARE_PERSISTENT, &m_pResultQuery, nullptr) ==
                SQLITE_OK &&
            sqlite3_prepare_v3(m_pDatabase, kHoursSql, -1, SQLITE_PREPARE_PERSISTENT, &m_pHoursQuery, nullptr) ==
-               SQLITE_OK;
+               SQLITE_OK &&
+           sqlite3_prepare_v3(m_pDatabase, "BEGIN", -1, SQLITE_PREPARE_PERSISTENT, &m_pBegin, nullptr) == SQLITE_OK &&
+           sqlite3_prepare_v3(m_pDatabase, "COMMIT", -1, SQLITE_PREPARE_PERSISTENT, &m_pCommit, nullptr) == SQLITE_OK;
+}
+
+namespace {
+
+// Runs a statement without result rows; true when it is done.
+bool RunOnce(sqlite3_stmt *pStatement)
+{
+    const bool bDone = sqlite3_step(pStatement) == SQLITE_DONE;
+    sqlite3_reset(pStatement);
+    return bDone;
+}
+
+}  // namespace
+
+Store::ReadTransaction::ReadTransaction(Store &store) : m_store(store), m_bBegun(RunOnce(store.m_pBegin)) {}
+
+Store::ReadTransaction::~ReadTransaction()
+{
+    // A read-only transaction has nothing to write back: should COMMIT
+    // fail all the same, rolling back is what releases the lock.
+    if (m_bBegun && !RunOnce(m_store.m_pCommit) && !sqlite3_get_autocommit(m_store.m_pDatabase))
+        sqlite3_exec(m_store.m_pDatabase, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 ReadOutcome Store::ReadResult(int32_t iFileType, int32_t iResultId, std::string_view reportKey,

@@ -43,6 +43,22 @@ public:
     ReadOutcome ReadHours(int32_t iFileType, int32_t iListId, int32_t iVariable, std::string_view reportKey,
                           float *pfHours);
 
+    // The reads of one call as one read transaction: SQLite looks at the
+    // file's locks, journal and change counter once rather than for each
+    // lookup.  It ends with the object, so that no lock outlives the call
+    // and a writer is never kept waiting between calls.
+    class ReadTransaction {
+    public:
+        explicit ReadTransaction(Store &store);
+        ~ReadTransaction();
+        ReadTransaction(const ReadTransaction &) = delete;
+        ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+    private:
+        Store &m_store;
+        bool m_bBegun;
+    };
+
 private:
     explicit Store(sqlite3 *pDatabase) : m_pDatabase(pDatabase) {}
     bool Prepare();
@@ -50,6 +66,8 @@ private:
     sqlite3 *m_pDatabase;
     sqlite3_stmt *m_pResultQuery = nullptr;
     sqlite3_stmt *m_pHoursQuery = nullptr;
+    sqlite3_stmt *m_pBegin = nullptr;
+    sqlite3_stmt *m_pCommit = nullptr;
 };
 
 }  // namespace d2r

@@ -11,9 +11,11 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "FileIdentity.h"
 #include "Store.h"
+#include "StoreSchema.h"
 
 namespace d2r {
 
@@ -23,6 +25,7 @@ public:
     // that their open files stay far below any limit; the store used least
     // lately is closed first.
     static constexpr size_t kMaxOpenStores = 200;
+    static constexpr size_t kKeptScratchValues = 3 * kHoursPerYear;
 
     // The open store of the project at pszProjectPath (the file is that
     // path followed by ".d2r"), or null when it is missing or unreadable.
@@ -30,6 +33,18 @@ public:
     Store *Acquire(const char *pszProjectPath);
 
     std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(m_mutex); }
+
+    // Where a call assembles series before any reaches its caller; kept
+    // between calls (under Lock()), since a fresh buffer for every call
+    // costs the system a new page at each of its 4 kB.
+    // At most three series' worth stays between calls: a caller asking for
+    // many series at once should not leave their memory behind.
+    std::vector<float> &Scratch() { return m_scratch; }
+    void TrimScratch()
+    {
+        if (m_scratch.capacity() > kKeptScratchValues)
+            std::vector<float>().swap(m_scratch);
+    }
 
     // Closes the project's store, so that a store found unreadable in the
     // middle of a read is looked at afresh by the next call.
@@ -44,6 +59,7 @@ private:
 
     std::mutex m_mutex;
     std::list<Entry> m_entries;  // the one used last first
+    std::vector<float> m_scratch;
 };
 
 // The one cache of the library.
