@@ -316,13 +316,13 @@ bool LoadHourlyYear(ResultAccess &access, const char *pszDoe2Folder, const char 
     // its project was simulated anew, is counted anew).
     access.loadedSeries.reset();
     access.countedSeries.reset();
-    const auto read = access.readSeries.find(key);
-    if (read != access.readSeries.end()) {
-        std::copy(read->second.begin(), read->second.end(), Series(access, 0));
+    if (const float *pfKept = access.readSeries.Find(key)) {
+        std::copy(pfKept, pfKept + kHoursPerYear, Series(access, 0));
     } else {
         if (!ReadSeries(access, pszDoe2Folder, pszProjectPath, *pSeries))
             return false;
-        access.readSeries.emplace(key, std::vector<float>(Series(access, 0), Series(access, 0) + kHoursPerYear));
+        // Without memory to keep it, the series is only read again later.
+        access.readSeries.Put(key, Series(access, 0));
     }
     access.loadedSeries = std::move(key);
     return true;

@@ -2,24 +2,9 @@
 
 #include <chrono>
 #include <thread>
-#include <tuple>
 #include <utility>
 
 void SleepBeforeRetry(int iMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(iMilliseconds)); }
-
-bool HourlySeriesKey::operator==(const HourlySeriesKey &other) const
-{
-    return iFileType == other.iFileType && iListId == other.iListId && iVariable == other.iVariable &&
-           strReportKey == other.strReportKey && strRowKey == other.strRowKey &&
-           strProjectPath == other.strProjectPath && strItemString == other.strItemString;
-}
-
-bool HourlySeriesKey::operator<(const HourlySeriesKey &other) const
-{
-    return std::tie(iFileType, iListId, iVariable, strReportKey, strRowKey, strProjectPath, strItemString) <
-           std::tie(other.iFileType, other.iListId, other.iVariable, other.strReportKey, other.strRowKey,
-                    other.strProjectPath, other.strItemString);
-}
 
 ResultAccess::ResultAccess(ResultLibrary *pLibrary, RetryPause retryPause)
     : pLibrary(pLibrary), retryPause(retryPause ? std::move(retryPause) : SleepBeforeRetry),
@@ -29,7 +14,7 @@ ResultAccess::ResultAccess(ResultLibrary *pLibrary, RetryPause retryPause)
 
 void ReadResultsAfresh(ResultAccess &access)
 {
-    access.readSeries.clear();
+    access.readSeries.Clear();
     access.loadedSeries.reset();
     access.countedSeries.reset();
 }

@@ -9,12 +9,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "HourlySeriesKey.h"
 #include "ResultLibrary.h"
+#include "SeriesShelf.h"
 
 constexpr float MISSING_VALUE = D2R_MISSING_VALUE;
 
@@ -29,22 +30,6 @@ using RetryPause = std::function<void(int iMilliseconds)>;
 
 // The calling thread sleeps.
 void SleepBeforeRetry(int iMilliseconds);
-
-// Everything that tells one hourly series from another.  Both caches key
-// on all of it, the row key and the item string included, so that no two
-// different series can ever share an entry.
-struct HourlySeriesKey {
-    int32_t iFileType;
-    int32_t iListId;
-    int32_t iVariable;
-    std::string strReportKey;
-    std::string strRowKey;
-    std::string strProjectPath;
-    std::string strItemString;
-
-    bool operator==(const HourlySeriesKey &other) const;
-    bool operator<(const HourlySeriesKey &other) const;
-};
 
 struct ResultAccess {
     // pLibrary is not owned; null: every read answers nothing.
@@ -61,11 +46,8 @@ struct ResultAccess {
     // when nothing (valid) is held.
     std::optional<HourlySeriesKey> loadedSeries;
     std::optional<HourlySeriesKey> countedSeries;
-    // Series 1 of every series read since ReadResultsAfresh, so that the
-    // records of one series read it once however they alternate with
-    // others (about 35 kB a series, some 11 MB for all of a results
-    // folder's).
-    std::map<HourlySeriesKey, std::vector<float>> readSeries;
+    // Series 1 of every series read since ReadResultsAfresh.
+    SeriesShelf readSeries;
 };
 
 // Forgets every series read: the evaluations after it read the result

@@ -220,6 +220,23 @@ TEST_F(HourlyLoad, ReadsEachSeriesOnceHoweverRecordsAlternateUntilReadAfresh)
     EXPECT_EQ(Year()[0], 5.0f);
 }
 
+// A results folder's series fill several of the blocks the run keeps them
+// in: each comes back whole, none written over by the next.
+TEST_F(HourlyLoad, KeepsEverySeriesWholeAcrossBlocks)
+{
+    const int count = 2 * static_cast<int>(SeriesShelf::kSeriesPerBlock) + 1;
+    for (int variable = 1; variable <= count; ++variable) {
+        library.SetHourlySeries(2010, variable, Ramp(1000.0f * variable, 0.5f));
+        ASSERT_TRUE(Load(HourlyItem(variable)));
+    }
+    for (int variable = count; variable >= 1; --variable) {
+        ASSERT_TRUE(Load(HourlyItem(variable)));
+        EXPECT_EQ(Year()[0], 1000.0f * variable) << variable;
+        EXPECT_EQ(Year()[kHoursPerYear - 1], 1000.0f * variable + 0.5f * (kHoursPerYear - 1)) << variable;
+    }
+    EXPECT_EQ(Reads(), static_cast<size_t>(count));
+}
+
 TEST_F(HourlyLoad, FailedReadLeavesNoCacheBehind)
 {
     library.SetHourlySeries(2010, 15, Constant(2.0f));

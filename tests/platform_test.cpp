@@ -17,6 +17,7 @@
 #include "FilePath.h"
 #include "LibraryFileHeader.h"
 #include "Paths.h"
+#include "PopulatedMemory.h"
 #include "ProgramPath.h"
 #include "ScopedVariable.h"
 #include "ScratchFolder.h"
@@ -126,6 +127,24 @@ TEST(LibraryFileHeader, OfAFileCutShortOrOfTextIsUnknown)
     }
     LibraryFileHeader header;
     EXPECT_FALSE(ReadLibraryFileHeader(folder / "missing", header));
+}
+
+// The run keeps its series in these blocks: each must be all there, zeroed
+// and writable to its last byte, and a block of nothing is no block.
+TEST(PopulatedMemory, GivesAtLeastTheBytesAskedForZeroedAndWritable)
+{
+    const size_t asked = 3 * 1024 * 1024 + 5;
+    PopulatedMemory block(asked);
+    ASSERT_NE(block.Data(), nullptr);
+    ASSERT_GE(block.Size(), asked);
+    auto *bytes = static_cast<unsigned char *>(block.Data());
+    EXPECT_TRUE(std::all_of(bytes, bytes + block.Size(), [](unsigned char byte) { return byte == 0; }));
+    std::fill(bytes, bytes + block.Size(), static_cast<unsigned char>(0xA5));
+    EXPECT_EQ(bytes[block.Size() - 1], 0xA5);
+
+    PopulatedMemory none(0);
+    EXPECT_EQ(none.Data(), nullptr);
+    EXPECT_EQ(none.Size(), 0u);
 }
 
 TEST(InstalledLibraryFolder, IsLibGombrelBesideTheProgramsFolder)
