@@ -10,6 +10,7 @@
 #include "CountingResultLibrary.h"
 #include "D2ResultBinding.h"
 #include "FakeResultLibrary.h"
+#include "HourlyStatistics.h"
 #include "Paths.h"
 #include "SampleResults.h"
 #include "ScratchFolder.h"
@@ -158,23 +159,41 @@ TEST_F(Values, MissingFolderEndsAtOnceWithTheRunMessage)
     EXPECT_TRUE(library.calls.empty());
 }
 
-// Counts the flushes of what was written, to see lines leave as they come.
-class FlushCounter : public std::stringbuf {
+// Remembers how much of what was written had left at the last flush.
+class FlushTracker : public std::stringbuf {
 public:
-    int nFlushes = 0;
+    size_t iFlushedLength = 0;
 
 protected:
-    int sync() override { return ++nFlushes, 0; }
+    int sync() override { return iFlushedLength = str().size(), 0; }
 };
 
-TEST_F(Values, EachLineIsFlushedAsSoonAsItIsKnown)
+// A record whose result is not there yet is asked again after a pause of
+// half a second, up to thirty times: every line printed before must have
+// left by then, or a pipe would show nothing for a quarter of a minute.
+TEST_F(Values, EveryLinePrintedHasLeftBeforeAnyWaitAndAtTheEnd)
 {
     library.answer = FakeResultLibrary::Answer::Nothing;
-    FlushCounter buffer;
+    FlushTracker buffer;
     std::ostream out(&buffer);
-    PrintTableValues(access, kTestTable, "/doe2/", "/results", out);
-    EXPECT_EQ(buffer.nFlushes, static_cast<int>(Lines(buffer.str())));
-    EXPECT_EQ(buffer.nFlushes, 5);
+    int pauses = 0, pausesWithLinesWaiting = 0;
+    ResultAccess waiting(&library, [&](int) {
+        ++pauses;
+        if (buffer.iFlushedLength != buffer.str().size())
+            ++pausesWithLinesWaiting;
+    });
+    PrintTableValues(waiting, kTestTable, "/doe2/", "/results", out);
+    EXPECT_GT(pauses, 0);
+    EXPECT_EQ(pausesWithLinesWaiting, 0);
+    EXPECT_EQ(buffer.iFlushedLength, buffer.str().size());
+    EXPECT_EQ(Lines(buffer.str()), 5u);
+
+    // The access comes back with its own pause.
+    const int before = pauses;
+    float value;
+    const int32_t id = 2101002;
+    GetMultipleResults(waiting, 1, 1, &id, "", "SYSTEM-SUM", 1, "/doe2/", "/results/P", &value);
+    EXPECT_EQ(pauses, before + 29);
 }
 
 TEST_F(Values, UnboundLibraryFailsEveryRecordWithItsReason)
