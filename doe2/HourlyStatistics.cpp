@@ -311,11 +311,12 @@ bool LoadHourlyYear(ResultAccess &access, const char *pszDoe2Folder, const char 
     if (access.loadedSeries && *access.loadedSeries == key)
         return true;
     // The buffer is about to be overwritten: a read that fails half way
-    // must not leave the cache vouching for it, and counts taken from the
-    // old contents no longer describe it (the same series read again, after
+    // must not leave the cache vouching for it, and counts and extremes
+    // taken from the old contents no longer describe it (the same series read again, after
     // its project was simulated anew, is counted anew).
     access.loadedSeries.reset();
     access.countedSeries.reset();
+    access.spanExtremes.clear();
     if (const float *pfKept = access.readSeries.Find(key)) {
         std::copy(pfKept, pfKept + kHoursPerYear, Series(access, 0));
     } else {

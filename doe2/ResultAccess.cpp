@@ -17,6 +17,7 @@ void ReadResultsAfresh(ResultAccess &access)
     access.readSeries.Clear();
     access.loadedSeries.reset();
     access.countedSeries.reset();
+    access.spanExtremes.clear();
 }
 
 int32_t CallGetMultipleResult(ResultAccess &access, const char *pszDoe2Folder, const char *pszProjectPath,

@@ -31,6 +31,19 @@ using RetryPause = std::function<void(int iMilliseconds)>;
 // The calling thread sleeps.
 void SleepBeforeRetry(int iMilliseconds);
 
+// The largest or smallest hour of series 1 over a stretch of whole months
+// (0 to 11), as an evaluation found it: the value and its month, day and
+// hour (all -1 when no hour has a value).
+struct SpanExtreme {
+    int iFirstMonth;
+    int iLastMonth;
+    bool bMaximum;
+    double dValue;
+    int iMonth;
+    int iDay;
+    int iHour;
+};
+
 struct ResultAccess {
     // pLibrary is not owned; null: every read answers nothing.
     explicit ResultAccess(ResultLibrary *pLibrary = nullptr, RetryPause retryPause = SleepBeforeRetry);
@@ -46,6 +59,9 @@ struct ResultAccess {
     // when nothing (valid) is held.
     std::optional<HourlySeriesKey> loadedSeries;
     std::optional<HourlySeriesKey> countedSeries;
+    // The extremes found in series 1 since it was loaded: the records of
+    // one peak (its value, date and hour) scan the year once.
+    std::vector<SpanExtreme> spanExtremes;
     // Series 1 of every series read since ReadResultsAfresh.
     SeriesShelf readSeries;
 };

@@ -56,12 +56,6 @@ struct MonthSpan {
     int iLast;
 };
 
-struct Extreme {
-    double dValue;
-    int iMonth = -1;
-    int iDay = -1;
-    int iHour = -1;
-};
 
 
 // Always false, after replacing the error text by pszMessage and the
@@ -161,12 +155,12 @@ float SumOrMean(const float *pfYear, int iFirst, int iHours, bool bMean)
 // tell apart from their neighbour.  Hour indexes run in calendar order, so
 // the span is one stretch of the year; the date is worked out once, for the
 // hour found.
-Extreme FindExtreme(const float *pfYear, const MonthSpan &span, bool bMaximum)
+SpanExtreme FindExtreme(const float *pfYear, const MonthSpan &span, bool bMaximum)
 {
     const int firstHour = FirstHourOf(span);
     const int endHour = firstHour + HoursIn(span);
     const float first = pfYear[firstHour];
-    Extreme extreme;
+    SpanExtreme extreme{span.iFirst, span.iLast, bMaximum, 0.0, -1, -1, -1};
     if (first > -99999.05 && first < -99998.95)
         extreme.dValue = bMaximum ? -99999999.0 : 99999999.0;
     else
@@ -189,6 +183,17 @@ Extreme FindExtreme(const float *pfYear, const MonthSpan &span, bool bMaximum)
     extreme.iDay = dayOfYear - DaysBeforeMonth(month) + 1;
     extreme.iHour = found % kHoursPerDay + 1;
     return extreme;
+}
+
+// The extreme of the loaded series over the span, found once however many
+// records ask for it (a peak's value, date and hour are three records).
+SpanExtreme ExtremeOfLoadedSeries(ResultAccess &access, const MonthSpan &span, bool bMaximum)
+{
+    for (const SpanExtreme &known : access.spanExtremes)
+        if (known.iFirstMonth == span.iFirst && known.iLastMonth == span.iLast && known.bMaximum == bMaximum)
+            return known;
+    access.spanExtremes.push_back(FindExtreme(access.afHourlyYear.data(), span, bMaximum));
+    return access.spanExtremes.back();
 }
 
 bool EvaluateHourOrDay(const Request &request, Outcome &outcome)
@@ -241,7 +246,7 @@ bool EvaluateSpanStatistic(const Request &request, Outcome &outcome)
         return true;
     }
     const size_t maxAt = key.find("Max");
-    const Extreme extreme = FindExtreme(year, span, maxAt != std::string::npos && maxAt > 0);
+    const SpanExtreme extreme = ExtremeOfLoadedSeries(request.access, span, maxAt != std::string::npos && maxAt > 0);
     outcome.fNumber = static_cast<float>(extreme.dValue);
     if (StartsWith(key, "Annual"))
         return true;

@@ -139,6 +139,36 @@ TEST_F(WholeYear, RecordsThatDifferOnlyOutsideTheSeriesReadItOnce)
     EXPECT_EQ(library.calls.size(), 1u);
 }
 
+// A peak's value, date and hour are found once for the series loaded, and
+// only for it: another stretch, the other extreme, another series or the
+// same series read afresh each have their own.
+TEST_F(WholeYear, PeaksBelongToTheirSeriesStretchAndExtreme)
+{
+    std::vector<float> first = Constant(1.0f), second = Constant(1.0f);
+    first[HourIndex(3, 4, 17)] = 40.0f;
+    first[HourIndex(2, 10, 3)] = 30.0f;
+    first[HourIndex(2, 11, 5)] = -6.0f;
+    second[HourIndex(7, 1, 9)] = 50.0f;
+    library.SetHourlySeries(kList, kVariable, first);
+    library.SetHourlySeries(kList, kVariable + 1, second);
+    GombrelData ofSecond = HourlyRecord("DateOfAnnualMax", GOMBREL_ACTION_TEXT);
+    ofSecond.iNHRListID_Special = kVariable + 1;
+
+    EXPECT_EQ(Evaluate(HourlyRecord("DateOfAnnualMax", GOMBREL_ACTION_TEXT)).value.strText, "3/4");
+    const Evaluation february = Evaluate(HourlyRecord("MoFebMax"));
+    EXPECT_EQ(february.value.dNumber, 30.0);
+    EXPECT_EQ(february.value.strText, "3");
+    EXPECT_EQ(Evaluate(HourlyRecord("DateOfAnnualMin", GOMBREL_ACTION_TEXT)).value.strText, "2/11");
+    EXPECT_EQ(Evaluate(ofSecond).value.strText, "7/1");
+    EXPECT_EQ(Evaluate(HourlyRecord("DayHourOfAnnualMax")).value.strText, "17");
+    EXPECT_EQ(Evaluate(HourlyRecord("AnnualMax")).value.dNumber, 40.0);
+
+    ReadResultsAfresh(access);
+    first[HourIndex(12, 31, 24)] = 45.0f;
+    library.SetHourlySeries(kList, kVariable, first);
+    EXPECT_EQ(Evaluate(HourlyRecord("DateOfAnnualMax", GOMBREL_ACTION_TEXT)).value.strText, "12/31");
+}
+
 // The numbers of a run of single-hour records that alternate between two
 // series, so that the year buffer is loaded again and again.
 std::vector<double> SingleHourRun(ResultAccess &access)
