@@ -312,8 +312,8 @@ bool LoadHourlyYear(ResultAccess &access, const char *pszDoe2Folder, const char 
         return true;
     // The buffer is about to be overwritten: a read that fails half way
     // must not leave the cache vouching for it, and counts and extremes
-    // taken from the old contents no longer describe it (the same series read again, after
-    // its project was simulated anew, is counted anew).
+    // taken from the old contents no longer describe it (the same series
+    // read again, after its project was simulated anew, is counted anew).
     access.loadedSeries.reset();
     access.countedSeries.reset();
     access.spanExtremes.clear();

@@ -50,9 +50,10 @@ bool RequestKeysFit(const D2R_HourlyRequest *pRequests, int32_t iRequestCount)
 }
 
 // Runs read against the project's store, with the cache's scratch buffer,
-// under the cache's lock; 0 when the store is missing or unreadable.  A read that meets an unreadable part of
-// the store returns a negative count: the store is then dropped from the
-// cache and the call answers 0.
+// under the cache's lock and as one read transaction; 0 when the store is
+// missing or unreadable.  A read that meets an unreadable part of the store
+// returns a negative count: the store is then dropped from the cache and
+// the call answers 0.
 template <class Read>
 int32_t WithProjectStore(const char *pszProjectPath, Read read)
 {
