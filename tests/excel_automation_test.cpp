@@ -195,9 +195,11 @@ TEST_F(ExcelWorksheet, BlockIsOneRangeOfItsCornersAndOneArrayOfItsCellsRowsFirst
 
     const std::vector<CellValue> values = sheet->GetValues(area);
     ASSERT_EQ(values.size(), 6u);
-    for (size_t i = 0; i < values.size(); ++i)
-        if (i != 4)
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i != 4) {
             EXPECT_EQ(values[i].dNumber, 10.0 + static_cast<double>(i)) << i;
+        }
+    }
     EXPECT_EQ(values[4].dNumber, typed.dNumber);
     EXPECT_EQ(sheet->GetValues({{4, 66}, {4, 66}}).at(0).dNumber, typed.dNumber);
 }
