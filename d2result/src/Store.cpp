@@ -110,11 +110,17 @@ std::unique_ptr<Store> Store::Open(const std::string &strPath, Hold hold)
     if (!pDatabase)
         return nullptr;
     std::unique_ptr<Store> store(new Store(pDatabase));
+    // One read transaction for the schema, the marks and the cache size,
+    // not one each: a results folder has some 85 stores to open.  Closing
+    // the database ends it when the store is refused.
+    sqlite3_exec(pDatabase, "BEGIN", nullptr, nullptr, nullptr);
     if (!HasStoreMarks(pDatabase) || !store->Prepare())
         return nullptr;
     // A run keeps every store of its results folder open: each keeps only
     // a few pages of its own, the system's file cache holds the rest.
     sqlite3_exec(pDatabase, kSmallCacheSql, nullptr, nullptr, nullptr);
+    if (sqlite3_exec(pDatabase, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return nullptr;
     return store;
 }
 
