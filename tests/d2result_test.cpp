@@ -486,6 +486,44 @@ TEST_F(D2ResultTest, NoticesAStoreRemovedOrChangedInPlace)
     EXPECT_EQ(value, kUntouched);
 }
 
+// A writer that keeps the store's size, within one tick of the file
+// system's clock, leaves the file's identity as it was: what was read
+// before must still not be answered.
+TEST_F(D2ResultTest, NoticesAStoreChangedInPlaceWithItsSizeAndTimeKept)
+{
+    WriteStandardStore(-4.25f);
+    float value = kUntouched;
+    ASSERT_EQ(Plain(value), 1);
+    const auto size = std::filesystem::file_size(StorePath());
+    const auto written = std::filesystem::last_write_time(StorePath());
+    RunSql(StorePath(), "UPDATE result SET value = 3.0 WHERE result_id = 2101002");
+    std::filesystem::last_write_time(StorePath(), written);
+    ASSERT_EQ(std::filesystem::file_size(StorePath()), size);
+    ASSERT_EQ(Plain(value), 1);
+    EXPECT_FLOAT_EQ(value, 3.0f);
+}
+
+// A store in write-ahead-log mode whose writer is still open keeps its
+// latest results in the log beside the file, not in the file itself.
+TEST_F(D2ResultTest, StoreInWriteAheadLogModeIsReadWithWhatItsLogHolds)
+{
+    WriteStandardStore(-4.25f);
+    RunSql(StorePath(), "PRAGMA journal_mode = WAL");
+    sqlite3 *pWriter = nullptr;
+    ASSERT_EQ(sqlite3_open(StorePath().c_str(), &pWriter), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(pWriter, "PRAGMA wal_autocheckpoint = 0;"
+                                    "UPDATE result SET value = 3.0 WHERE result_id = 2101002",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    float value = kUntouched;
+    EXPECT_EQ(Plain(value), 1);
+    EXPECT_FLOAT_EQ(value, 3.0f);
+    std::vector<float> hours;
+    EXPECT_EQ(Series(hours), kHours);
+    EXPECT_EQ(hours, Ramp(0.0f));
+    sqlite3_close(pWriter);
+}
+
 // A run's records go from project to project and back: each project's
 // store stays open beside the others, yet each is still looked at on every
 // call, also one written anew while another was read.

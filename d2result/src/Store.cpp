@@ -1,5 +1,8 @@
 #include "Store.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include <sqlite3.h>
 
 #include "StoreSchema.h"
@@ -13,6 +16,8 @@ namespace {
 constexpr int kBusyTimeoutMilliseconds = 250;
 
 const char kSmallCacheSql[] = "PRAGMA cache_size = -64";
+// Larger than any image that is held (StoreImages::kMaxHeldBytes).
+const char kWholeImageMapSql[] = "PRAGMA mmap_size = 1073741824";
 
 const char kResultSql[] =
     "SELECT seq, value FROM result WHERE file_type = ?1 AND result_id = ?2"
@@ -100,16 +105,123 @@ sqlite3 *CopiedIntoMemory(sqlite3 *pFile)
     return nullptr;
 }
 
+// Offsets in the database header (the first 100 bytes of the file) of the
+// write and read versions: 1 for a database with a rollback journal, 2 for
+// one in write-ahead-log mode.
+constexpr size_t kHeaderBytes = 100;
+constexpr size_t kWriteVersionOffset = 18;
+constexpr size_t kReadVersionOffset = 19;
+// SQLite adds one to the change counter with every transaction it commits
+// to a database with a rollback journal.
+constexpr size_t kChangeCounterOffset = 24;
+constexpr size_t kChangeCounterBytes = 4;
+
+// The file at strPath opened read-only through SQLite's own file layer
+// rather than as a database: no connection's memory, and on POSIX systems
+// closing it never drops a lock another connection of this process holds
+// on the file (SQLite keeps such a handle open until the locks go).  The
+// layer keeps the name's pointer: strPath must outlive the handle.
+sqlite3_file *OpenPlainFile(const std::string &strPath)
+{
+    sqlite3_vfs *pVfs = sqlite3_vfs_find(nullptr);
+    auto *pFile = pVfs ? static_cast<sqlite3_file *>(sqlite3_malloc(pVfs->szOsFile)) : nullptr;
+    if (!pFile)
+        return nullptr;
+    std::memset(pFile, 0, static_cast<size_t>(pVfs->szOsFile));
+    int iOutFlags = 0;
+    if (pVfs->xOpen(pVfs, strPath.c_str(), pFile, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB, &iOutFlags) ==
+        SQLITE_OK)
+        return pFile;
+    if (pFile->pMethods)
+        pFile->pMethods->xClose(pFile);
+    sqlite3_free(pFile);
+    return nullptr;
+}
+
+void ClosePlainFile(sqlite3_file *pFile)
+{
+    if (!pFile)
+        return;
+    pFile->pMethods->xClose(pFile);
+    sqlite3_free(pFile);
+}
+
+bool HasRollbackJournal(const unsigned char *pHeader)
+{
+    return pHeader[kWriteVersionOffset] == 1 && pHeader[kReadVersionOffset] == 1;
+}
+
+// The whole file of the open database read into a place from images, under
+// one read transaction, so that no writer can commit half-way through the
+// copy; an empty place when it cannot be.  A database in write-ahead-log
+// mode is not copied this way: part of its content may be in the log.
+ImagePlace ReadImage(sqlite3 *pFile, StoreImages &images, size_t &iBytes)
+{
+    sqlite3_file *pHandle = nullptr;
+    sqlite3_int64 iFileBytes = 0;
+    if (sqlite3_file_control(pFile, "main", SQLITE_FCNTL_FILE_POINTER, &pHandle) != SQLITE_OK || !pHandle ||
+        !pHandle->pMethods)
+        return {};
+    ImagePlace place;
+    // BEGIN alone takes no lock: reading a mark is what takes SQLite's
+    // shared lock (and first deals with a journal a failed writer left).
+    sqlite3_exec(pFile, "BEGIN", nullptr, nullptr, nullptr);
+    if (ReadPragma(pFile, "PRAGMA application_id") != -1 &&
+        pHandle->pMethods->xFileSize(pHandle, &iFileBytes) == SQLITE_OK &&
+        iFileBytes >= static_cast<sqlite3_int64>(kHeaderBytes) && iFileBytes <= INT32_MAX) {
+        place = images.Take(static_cast<size_t>(iFileBytes));
+        if (place && (pHandle->pMethods->xRead(pHandle, place.pBytes, static_cast<int>(iFileBytes), 0) != SQLITE_OK ||
+                      !HasRollbackJournal(place.pBytes)))
+            place = {};
+    }
+    sqlite3_exec(pFile, "COMMIT", nullptr, nullptr, nullptr);
+    iBytes = static_cast<size_t>(iFileBytes);
+    return place;
+}
+
+// A read-only database over the image; its pages are used where they are
+// (the map size lets SQLite fetch them instead of copying each into its
+// cache).
+sqlite3 *OpenImage(const ImagePlace &place, size_t iBytes)
+{
+    sqlite3 *pMemory = OpenDatabase(":memory:", SQLITE_OPEN_READWRITE);
+    if (!pMemory)
+        return nullptr;
+    const auto iSize = static_cast<sqlite3_int64>(iBytes);
+    if (sqlite3_deserialize(pMemory, "main", place.pBytes, iSize, iSize, SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+        sqlite3_close(pMemory);
+        return nullptr;
+    }
+    sqlite3_exec(pMemory, kWholeImageMapSql, nullptr, nullptr, nullptr);
+    return pMemory;
+}
+
 }  // namespace
 
-std::unique_ptr<Store> Store::Open(const std::string &strPath, Hold hold)
+std::unique_ptr<Store> Store::Open(const std::string &strPath, Hold hold, StoreImages &images)
 {
-    sqlite3 *pDatabase = OpenDatabase(strPath.c_str(), SQLITE_OPEN_READONLY);
-    if (pDatabase && hold == Hold::Copy)
-        pDatabase = CopiedIntoMemory(pDatabase);
-    if (!pDatabase)
+    sqlite3 *pFile = OpenDatabase(strPath.c_str(), SQLITE_OPEN_READONLY);
+    if (!pFile)
         return nullptr;
-    std::unique_ptr<Store> store(new Store(pDatabase));
+    size_t iImageBytes = 0;
+    ImagePlace image = ReadImage(pFile, images, iImageBytes);
+    sqlite3 *pDatabase = pFile;
+    if (image) {
+        sqlite3_close(pFile);
+        pDatabase = OpenImage(image, iImageBytes);
+        if (!pDatabase)
+            return nullptr;
+    } else if (hold == Hold::Copy) {
+        pDatabase = CopiedIntoMemory(pFile);
+        if (!pDatabase)
+            return nullptr;
+    }
+    std::unique_ptr<Store> store(new Store(pDatabase, strPath));
+    store->m_image = std::move(image);
+    // Kept where holding the file open is harmless, for a cheap look at its
+    // change counter on every call.
+    if (store->m_image && hold == Hold::File)
+        store->m_pKeptFile = OpenPlainFile(store->m_strPath);
     // One read transaction for the schema, the marks and the cache size,
     // not one each: a results folder has some 85 stores to open.  Closing
     // the database ends it when the store is refused.
@@ -117,7 +229,8 @@ std::unique_ptr<Store> Store::Open(const std::string &strPath, Hold hold)
     if (!HasStoreMarks(pDatabase) || !store->Prepare())
         return nullptr;
     // A run keeps every store of its results folder open: each keeps only
-    // a few pages of its own, the system's file cache holds the rest.
+    // a few pages of its own (an image's pages are read where they lie, a
+    // file's stay in the system's file cache).
     sqlite3_exec(pDatabase, kSmallCacheSql, nullptr, nullptr, nullptr);
     if (sqlite3_exec(pDatabase, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         return nullptr;
@@ -131,6 +244,24 @@ Store::~Store()
     sqlite3_finalize(m_pBegin);
     sqlite3_finalize(m_pCommit);
     sqlite3_close(m_pDatabase);
+    ClosePlainFile(m_pKeptFile);
+}
+
+bool Store::FileChangedSinceRead() const
+{
+    if (!m_image)
+        return false;
+    sqlite3_file *pFile = m_pKeptFile ? m_pKeptFile : OpenPlainFile(m_strPath);
+    unsigned char counter[kChangeCounterBytes];
+    // Read without a lock: a writer in the middle of its commit shows the
+    // old counter or the new one, and the image is of a committed state
+    // either way.
+    const bool bSame = pFile &&
+                       pFile->pMethods->xRead(pFile, counter, kChangeCounterBytes, kChangeCounterOffset) == SQLITE_OK &&
+                       std::memcmp(counter, m_image.pBytes + kChangeCounterOffset, kChangeCounterBytes) == 0;
+    if (pFile != m_pKeptFile)
+        ClosePlainFile(pFile);
+    return !bSame;
 }
 
 // Preparing the two lookups also checks that both tables have every column.

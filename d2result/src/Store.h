@@ -7,7 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "StoreImages.h"
+
 struct sqlite3;
+struct sqlite3_file;
 struct sqlite3_stmt;
 
 namespace d2r {
@@ -20,14 +23,17 @@ enum class ReadOutcome {
 
 class Store {
 public:
-    // How an open store holds its file: open for as long as the store lives,
-    // or only while the store is copied into memory, after which the file is
-    // free for others to replace or delete.
+    // How an open store holds its file where it cannot be read whole into
+    // images (a store in write-ahead-log mode, or images at their limit):
+    // open for as long as the store lives, or only while the store is
+    // copied into memory, after which the file is free for others to
+    // replace or delete.
     enum class Hold { File, Copy };
 
     // The store at strPath, or null when it is missing, not SQLite, of a
-    // foreign or newer layout, or lacks a table or column.
-    static std::unique_ptr<Store> Open(const std::string &strPath, Hold hold);
+    // foreign or newer layout, or lacks a table or column.  It is read from
+    // an image of the file taken from images where it can be.
+    static std::unique_ptr<Store> Open(const std::string &strPath, Hold hold, StoreImages &images);
     ~Store();
     Store(const Store &) = delete;
     Store &operator=(const Store &) = delete;
@@ -42,6 +48,12 @@ public:
     // year of binary32 values.
     ReadOutcome ReadHours(int32_t iFileType, int32_t iListId, int32_t iVariable, std::string_view reportKey,
                           float *pfHours);
+
+    // Whether the file was written since its image was read (SQLite's
+    // change counter differs), which a look at the file's identity misses
+    // when the writer kept its size within one tick of the file system's
+    // clock.  Never for a store read through its file: SQLite looks itself.
+    bool FileChangedSinceRead() const;
 
     // The reads of one call as one read transaction: SQLite looks at the
     // file's locks, journal and change counter once rather than for each
@@ -60,10 +72,13 @@ public:
     };
 
 private:
-    explicit Store(sqlite3 *pDatabase) : m_pDatabase(pDatabase) {}
+    Store(sqlite3 *pDatabase, std::string strPath) : m_pDatabase(pDatabase), m_strPath(std::move(strPath)) {}
     bool Prepare();
 
+    ImagePlace m_image;  // empty when read through the file or copied by SQLite
     sqlite3 *m_pDatabase;
+    const std::string m_strPath;
+    sqlite3_file *m_pKeptFile = nullptr;  // the file of an image, where it stays open
     sqlite3_stmt *m_pResultQuery = nullptr;
     sqlite3_stmt *m_pHoursQuery = nullptr;
     sqlite3_stmt *m_pBegin = nullptr;

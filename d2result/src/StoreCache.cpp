@@ -20,11 +20,11 @@ Store *StoreCache::Acquire(const char *pszProjectPath)
     }
     if (found != m_entries.end()) {
         m_entries.splice(m_entries.begin(), m_entries, found);
-        if (found->identity == identity)
+        if (found->identity == identity && !found->store->FileChangedSinceRead())
             return found->store.get();
         m_entries.erase(found);
     }
-    std::unique_ptr<Store> store = Store::Open(path, OpenFilesPinTheirNames() ? Store::Hold::Copy : Store::Hold::File);
+    std::unique_ptr<Store> store = Store::Open(path, OpenFilesPinTheirNames() ? Store::Hold::Copy : Store::Hold::File, m_images);
     if (!store)
         return nullptr;
     if (m_entries.size() >= kMaxOpenStores)

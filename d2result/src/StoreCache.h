@@ -1,10 +1,11 @@
 // The stores of the projects asked for lately, kept open between calls: a
 // run opens each project's store once, however its records alternate
-// between projects.  The file's identity is looked at on every call, so a
-// store written again (a results folder simulated anew) is opened again.
-// Where an open file cannot be replaced or deleted (Windows), each store is
-// kept as a copy in memory instead, so the library never stands in the way
-// of whoever writes the results.
+// between projects.  Each is read from an image of its file where it can
+// be.  The file's identity (and an image's change counter) is looked at on
+// every call, so a store written again (a results folder simulated anew) is
+// opened again.  Where an open file cannot be replaced or deleted
+// (Windows), no store keeps its file open, so the library never stands in
+// the way of whoever writes the results.
 #pragma once
 
 #include <list>
@@ -15,6 +16,7 @@
 
 #include "FileIdentity.h"
 #include "Store.h"
+#include "StoreImages.h"
 #include "StoreSchema.h"
 
 namespace d2r {
@@ -58,6 +60,7 @@ private:
     };
 
     std::mutex m_mutex;
+    StoreImages m_images;  // declared first: the stores read from it go first
     std::list<Entry> m_entries;  // the one used last first
     std::vector<float> m_scratch;
 };
