@@ -524,6 +524,38 @@ TEST_F(D2ResultTest, StoreInWriteAheadLogModeIsReadWithWhatItsLogHolds)
     sqlite3_close(pWriter);
 }
 
+// A writer that failed half-way leaves changes in the file that its journal
+// beside it still has to undo: the store must never be answered from the
+// file as it lies (here the file and journal of a writer whose changes
+// overflowed its cache into the file, copied before it rolled back).
+TEST_F(D2ResultTest, StoreLeftHalfWrittenByAFailedWriterIsNeverReadAsItLies)
+{
+    WriteStandardStore(-4.25f);
+    sqlite3 *pWriter = nullptr;
+    ASSERT_EQ(sqlite3_open(StorePath().c_str(), &pWriter), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(pWriter, "PRAGMA cache_size = 1; BEGIN;"
+                                    "UPDATE result SET value = 3.0 WHERE result_id = 2101002;"
+                                    "UPDATE hourly SET hours = zeroblob(35040)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string failed = m_folder / "610-Zv - Baseline Design";
+    std::filesystem::copy_file(StorePath(), failed + ".d2r");
+    std::filesystem::copy_file(StorePath() + "-journal", failed + ".d2r-journal");
+    sqlite3_exec(pWriter, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(pWriter);
+    m_strProject = failed;
+    float value = kUntouched;
+    if (Plain(value) == 1)
+        EXPECT_FLOAT_EQ(value, -4.25f);
+    else
+        EXPECT_EQ(value, kUntouched);
+    std::vector<float> hours;
+    if (Series(hours) == kHours)
+        EXPECT_EQ(hours, Ramp(0.0f));
+    else
+        EXPECT_THAT(hours, ::testing::Each(kUntouched));
+}
+
 // A run's records go from project to project and back: each project's
 // store stays open beside the others, yet each is still looked at on every
 // call, also one written anew while another was read.

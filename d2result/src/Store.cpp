@@ -105,9 +105,10 @@ sqlite3 *CopiedIntoMemory(sqlite3 *pFile)
     return nullptr;
 }
 
-// Offsets in the database header (the first 100 bytes of the file) of the
-// write and read versions: 1 for a database with a rollback journal, 2 for
-// one in write-ahead-log mode.
+// The database header (the first 100 bytes of the file): its magic text,
+// and the write and read versions, 1 for a database with a rollback
+// journal and 2 for one in write-ahead-log mode.
+constexpr char kHeaderMagic[] = "SQLite format 3";  // with its NUL, 16 bytes
 constexpr size_t kHeaderBytes = 100;
 constexpr size_t kWriteVersionOffset = 18;
 constexpr size_t kReadVersionOffset = 19;
@@ -117,10 +118,11 @@ constexpr size_t kChangeCounterOffset = 24;
 constexpr size_t kChangeCounterBytes = 4;
 
 // The file at strPath opened read-only through SQLite's own file layer
-// rather than as a database: no connection's memory, and on POSIX systems
-// closing it never drops a lock another connection of this process holds
-// on the file (SQLite keeps such a handle open until the locks go).  The
-// layer keeps the name's pointer: strPath must outlive the handle.
+// rather than as a database: no connection's memory, its locks are SQLite's
+// own, and on POSIX systems closing it never drops a lock another
+// connection of this process holds on the file (SQLite keeps such a handle
+// open until the locks go).  The layer keeps the name's pointer: strPath
+// must outlive the handle.
 sqlite3_file *OpenPlainFile(const std::string &strPath)
 {
     sqlite3_vfs *pVfs = sqlite3_vfs_find(nullptr);
@@ -146,35 +148,43 @@ void ClosePlainFile(sqlite3_file *pFile)
     sqlite3_free(pFile);
 }
 
-bool HasRollbackJournal(const unsigned char *pHeader)
+bool IsRollbackDatabase(const unsigned char *pHeader)
 {
-    return pHeader[kWriteVersionOffset] == 1 && pHeader[kReadVersionOffset] == 1;
+    return std::memcmp(pHeader, kHeaderMagic, sizeof kHeaderMagic) == 0 && pHeader[kWriteVersionOffset] == 1 &&
+           pHeader[kReadVersionOffset] == 1;
 }
 
-// The whole file of the open database read into a place from images, under
-// one read transaction, so that no writer can commit half-way through the
-// copy; an empty place when it cannot be.  A database in write-ahead-log
-// mode is not copied this way: part of its content may be in the log.
-ImagePlace ReadImage(sqlite3 *pFile, StoreImages &images, size_t &iBytes)
+// Whether a rollback journal lies beside the database: it may be a writer's
+// that failed half-way, whose changes must be undone before the file can be
+// read, and only SQLite reading the database as such does that.
+bool HasJournal(const std::string &strPath)
 {
-    sqlite3_file *pHandle = nullptr;
-    sqlite3_int64 iFileBytes = 0;
-    if (sqlite3_file_control(pFile, "main", SQLITE_FCNTL_FILE_POINTER, &pHandle) != SQLITE_OK || !pHandle ||
-        !pHandle->pMethods)
+    sqlite3_vfs *pVfs = sqlite3_vfs_find(nullptr);
+    int iExists = 1;
+    return !pVfs || pVfs->xAccess(pVfs, (strPath + "-journal").c_str(), SQLITE_ACCESS_EXISTS, &iExists) != SQLITE_OK ||
+           iExists != 0;
+}
+
+// The whole database file read into a place from images under SQLite's
+// shared lock, taken as any reading connection takes it, so that no writer
+// can commit half-way through the copy; an empty place when it cannot be
+// read so (a writer holds the file, a journal lies beside it, the database
+// is in write-ahead-log mode and part of it may be in the log, or it is not
+// SQLite at all): SQLite then reads it as a database.
+ImagePlace ReadImage(sqlite3_file *pFile, const std::string &strPath, StoreImages &images, size_t &iBytes)
+{
+    if (pFile->pMethods->xLock(pFile, SQLITE_LOCK_SHARED) != SQLITE_OK)
         return {};
     ImagePlace place;
-    // BEGIN alone takes no lock: reading a mark is what takes SQLite's
-    // shared lock (and first deals with a journal a failed writer left).
-    sqlite3_exec(pFile, "BEGIN", nullptr, nullptr, nullptr);
-    if (ReadPragma(pFile, "PRAGMA application_id") != -1 &&
-        pHandle->pMethods->xFileSize(pHandle, &iFileBytes) == SQLITE_OK &&
+    sqlite3_int64 iFileBytes = 0;
+    if (!HasJournal(strPath) && pFile->pMethods->xFileSize(pFile, &iFileBytes) == SQLITE_OK &&
         iFileBytes >= static_cast<sqlite3_int64>(kHeaderBytes) && iFileBytes <= INT32_MAX) {
         place = images.Take(static_cast<size_t>(iFileBytes));
-        if (place && (pHandle->pMethods->xRead(pHandle, place.pBytes, static_cast<int>(iFileBytes), 0) != SQLITE_OK ||
-                      !HasRollbackJournal(place.pBytes)))
+        if (place && (pFile->pMethods->xRead(pFile, place.pBytes, static_cast<int>(iFileBytes), 0) != SQLITE_OK ||
+                      !IsRollbackDatabase(place.pBytes)))
             place = {};
     }
-    sqlite3_exec(pFile, "COMMIT", nullptr, nullptr, nullptr);
+    pFile->pMethods->xUnlock(pFile, SQLITE_LOCK_NONE);
     iBytes = static_cast<size_t>(iFileBytes);
     return place;
 }
@@ -200,28 +210,28 @@ sqlite3 *OpenImage(const ImagePlace &place, size_t iBytes)
 
 std::unique_ptr<Store> Store::Open(const std::string &strPath, Hold hold, StoreImages &images)
 {
-    sqlite3 *pFile = OpenDatabase(strPath.c_str(), SQLITE_OPEN_READONLY);
-    if (!pFile)
-        return nullptr;
+    std::unique_ptr<Store> store(new Store(strPath));
+    sqlite3_file *pFile = OpenPlainFile(store->m_strPath);
     size_t iImageBytes = 0;
-    ImagePlace image = ReadImage(pFile, images, iImageBytes);
-    sqlite3 *pDatabase = pFile;
-    if (image) {
-        sqlite3_close(pFile);
-        pDatabase = OpenImage(image, iImageBytes);
-        if (!pDatabase)
-            return nullptr;
-    } else if (hold == Hold::Copy) {
-        pDatabase = CopiedIntoMemory(pFile);
-        if (!pDatabase)
-            return nullptr;
+    if (pFile)
+        store->m_image = ReadImage(pFile, store->m_strPath, images, iImageBytes);
+    if (store->m_image) {
+        store->m_pDatabase = OpenImage(store->m_image, iImageBytes);
+        // Kept where holding the file open is harmless, for a cheap look at
+        // its change counter on every call.
+        if (hold == Hold::File)
+            store->m_pKeptFile = pFile;
+        else
+            ClosePlainFile(pFile);
+    } else {
+        ClosePlainFile(pFile);
+        store->m_pDatabase = OpenDatabase(strPath.c_str(), SQLITE_OPEN_READONLY);
+        if (store->m_pDatabase && hold == Hold::Copy)
+            store->m_pDatabase = CopiedIntoMemory(store->m_pDatabase);
     }
-    std::unique_ptr<Store> store(new Store(pDatabase, strPath));
-    store->m_image = std::move(image);
-    // Kept where holding the file open is harmless, for a cheap look at its
-    // change counter on every call.
-    if (store->m_image && hold == Hold::File)
-        store->m_pKeptFile = OpenPlainFile(store->m_strPath);
+    sqlite3 *pDatabase = store->m_pDatabase;
+    if (!pDatabase)
+        return nullptr;
     // One read transaction for the schema, the marks and the cache size,
     // not one each: a results folder has some 85 stores to open.  Closing
     // the database ends it when the store is refused.

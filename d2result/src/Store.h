@@ -72,11 +72,11 @@ public:
     };
 
 private:
-    Store(sqlite3 *pDatabase, std::string strPath) : m_pDatabase(pDatabase), m_strPath(std::move(strPath)) {}
+    explicit Store(std::string strPath) : m_strPath(std::move(strPath)) {}
     bool Prepare();
 
     ImagePlace m_image;  // empty when read through the file or copied by SQLite
-    sqlite3 *m_pDatabase;
+    sqlite3 *m_pDatabase = nullptr;
     const std::string m_strPath;
     sqlite3_file *m_pKeptFile = nullptr;  // the file of an image, where it stays open
     sqlite3_stmt *m_pResultQuery = nullptr;
