@@ -23,11 +23,12 @@ enum class ReadOutcome {
 
 class Store {
 public:
-    // How an open store holds its file where it cannot be read whole into
-    // images (a store in write-ahead-log mode, or images at their limit):
-    // open for as long as the store lives, or only while the store is
-    // copied into memory, after which the file is free for others to
-    // replace or delete.
+    // How an open store holds its file: an image's file may stay open for
+    // the look at its change counter, or be opened only for it; a store read
+    // by SQLite as a database (a journal beside it, in write-ahead-log mode,
+    // held by a writer, or images at their limit) keeps its file open for
+    // as long as it lives, or only while it is copied into memory.  Copy
+    // leaves the file free for others to replace or delete between calls.
     enum class Hold { File, Copy };
 
     // The store at strPath, or null when it is missing, not SQLite, of a

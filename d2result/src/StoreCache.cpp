@@ -24,7 +24,8 @@ Store *StoreCache::Acquire(const char *pszProjectPath)
             return found->store.get();
         m_entries.erase(found);
     }
-    std::unique_ptr<Store> store = Store::Open(path, OpenFilesPinTheirNames() ? Store::Hold::Copy : Store::Hold::File, m_images);
+    const Store::Hold hold = OpenFilesPinTheirNames() ? Store::Hold::Copy : Store::Hold::File;
+    std::unique_ptr<Store> store = Store::Open(path, hold, m_images);
     if (!store)
         return nullptr;
     if (m_entries.size() >= kMaxOpenStores)
