@@ -10,6 +10,7 @@
 #include <tlhelp32.h>
 
 #include <chrono>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -110,13 +111,36 @@ inline std::vector<DWORD> StandInProcesses()
     return found;
 }
 
+// The stand-in process of an id StandInProcesses gave, opened for
+// dwAccess, or null once it has ended.  By then its id may have gone to
+// another program, a test's that runs beside: its name is checked on the
+// opened process, whose id stays its own while the handle is held.
+inline HANDLE OpenStandIn(DWORD dwProcessId, DWORD dwAccess)
+{
+    HANDLE hProcess = OpenProcess(dwAccess | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwProcessId);
+    if (hProcess == nullptr)
+        return nullptr;
+    wchar_t szImage[MAX_PATH * 2] = L"";
+    DWORD dwLength = ARRAYSIZE(szImage);
+    const wchar_t *pszName = nullptr;
+    if (QueryFullProcessImageNameW(hProcess, 0, szImage, &dwLength)) {
+        const wchar_t *pszSeparator = wcsrchr(szImage, L'\\');
+        pszName = pszSeparator != nullptr ? pszSeparator + 1 : szImage;
+    }
+    if (pszName == nullptr || lstrcmpiW(pszName, kStandInExeName) != 0) {
+        CloseHandle(hProcess);
+        return nullptr;
+    }
+    return hProcess;
+}
+
 // True once no stand-in runs, waiting for those that do to end, at most
 // until the deadline.
 inline bool NoStandInRunsWithin(std::chrono::milliseconds deadline)
 {
     const auto end = std::chrono::steady_clock::now() + deadline;
     for (DWORD dwProcessId : StandInProcesses()) {
-        HANDLE hProcess = OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
+        HANDLE hProcess = OpenStandIn(dwProcessId, SYNCHRONIZE);
         if (hProcess == nullptr)
             continue;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
@@ -133,7 +157,7 @@ inline bool NoStandInRunsWithin(std::chrono::milliseconds deadline)
 inline void EndStandIns()
 {
     for (DWORD dwProcessId : StandInProcesses()) {
-        HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwProcessId);
+        HANDLE hProcess = OpenStandIn(dwProcessId, PROCESS_TERMINATE | SYNCHRONIZE);
         if (hProcess == nullptr)
             continue;
         TerminateProcess(hProcess, 2);

@@ -55,7 +55,7 @@ public:
     {
         const std::vector<DWORD> running = StandInProcesses();
         if (running.size() == 1)
-            m_hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, running.front());
+            m_hProcess = OpenStandIn(running.front(), SYNCHRONIZE);
     }
     StandInProcess(const StandInProcess &) = delete;
     StandInProcess &operator=(const StandInProcess &) = delete;
